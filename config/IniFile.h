@@ -1,0 +1,94 @@
+// A reader of INI files that follows the private-profile rules of the host:
+//
+// - "[name]" opens a section (the name runs to the last "]" on the line);
+//   "key=value" lines below it belong to it; lines before any section belong
+//   to a section with an empty name.
+// - Lines end at "\n" (once no "\n" is left, at "\r"); blanks at
+//   both ends of a line, around the key and at the start of the value are
+//   dropped. Ctrl-Z counts as a blank.
+// - Section and key names match without regard to ASCII letter case; the
+//   first section of a name, and the first key of a name in it, win.
+// - A line without "=" names a key with no value: it reads as missing.
+// - A NUL byte ends the name or value it appears in.
+// - On reading, one pair of enclosing quotes (both ' or both ") is removed,
+//   then the value is cut to the caller's limit; a missing file, section or
+//   key gives the default.
+//
+// The file is parsed once; every read afterwards is a lookup.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace setwell {
+
+class Platform;
+
+class IniFile {
+ public:
+  IniFile() = default;
+  explicit IniFile(std::string_view contents);
+
+  // The stored value (quotes kept, not cut), or nothing when the section or
+  // key is missing or the key has no "=".
+  std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
+
+  // GetPrivateProfileStringA with a buffer of limit + 1 bytes.
+  std::string GetString(std::string_view section, std::string_view key, std::size_t limit,
+                        std::string_view defaultValue = "0") const;
+  // The same, read as atol reads the text.
+  std::int32_t GetNumber(std::string_view section, std::string_view key, std::size_t limit) const;
+
+  std::size_t SectionCount() const { return sections_.size(); }
+
+ private:
+  struct Section {
+    // Lower-cased key name -> value; a key without "=" maps to nothing.
+    std::unordered_map<std::string, std::optional<std::string>> keys;
+  };
+  void Parse(std::string_view contents);
+
+  std::vector<Section> sections_;
+  // Lower-cased section name -> index of its first occurrence.
+  std::unordered_map<std::string, std::size_t> index_;
+};
+
+// Removes one pair of enclosing quotes and cuts the text to limit characters.
+std::string ProfileValue(std::string_view value, std::size_t limit);
+
+// The C library's atol on a 32-bit long: leading blanks, an optional sign,
+// decimal digits up to the first other character; no digit gives 0. Values
+// beyond the 32-bit range saturate.
+std::int32_t ParseAtol(std::string_view text);
+
+// A set of INI files read through the platform, each parsed on first use and
+// kept for the life of the set. Paths are Windows paths; the same file named
+// with other letter case is the same entry.
+class IniFileSet {
+ public:
+  explicit IniFileSet(Platform& platform) : platform_(&platform) {}
+
+  const IniFile& Get(const std::string& path);
+
+  std::string GetString(const std::string& path, std::string_view section, std::string_view key,
+                        std::size_t limit, std::string_view defaultValue = "0") {
+    return Get(path).GetString(section, key, limit, defaultValue);
+  }
+  std::int32_t GetNumber(const std::string& path, std::string_view section, std::string_view key,
+                         std::size_t limit) {
+    return Get(path).GetNumber(section, key, limit);
+  }
+
+ private:
+  Platform* platform_;
+  std::map<std::string, std::unique_ptr<IniFile>> files_;
+};
+
+}  // namespace setwell

@@ -1,0 +1,150 @@
+// The one seam between the installer and the host.
+//
+// Every host call the installer makes goes through this interface, named and
+// shaped like the Win32 call it stands for, with 8-bit ANSI strings and no
+// server name. Failures come back the Win32 way: a false or null result and
+// the last-error number (GetLastError), or, for the registry calls, the error
+// number as the result. The installer's decisions depend on those numbers
+// (32 and 5 from a copy, 1802 from AddPrinterA, 3006 from AddMonitorA ...),
+// so implementations must give the documented ones.
+//
+// Two implementations exist: Win32Platform (the real host, built only for
+// Windows) and the simulated machine in sim/.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "system/WinTypes.h"
+
+namespace setwell {
+
+// Opaque handles. A null handle is the failure value for all of them; for
+// files the failure value is kInvalidFile, as with CreateFileA.
+using RegKeyHandle = void*;
+using PrinterHandle = void*;
+using ServiceHandle = void*;
+using ModuleHandle = void*;
+using FileHandle = void*;
+using WindowHandle = void*;
+// An entry point returned by GetProcAddress; call it through the typed
+// Call... operations below.
+using ProcAddress = void*;
+
+inline FileHandle const kInvalidFile = reinterpret_cast<FileHandle>(static_cast<std::intptr_t>(-1));
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- Errors -------------------------------------------------------------
+  virtual DWORD GetLastError() = 0;
+  virtual void SetLastError(DWORD error) = 0;
+
+  // --- Version, restart, pauses -------------------------------------------
+  // Fills dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformId and
+  // szCSDVersion; dwOSVersionInfoSize must be set by the caller.
+  virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;
+  virtual BOOL ExitWindowsEx(UINT flags, DWORD reason) = 0;
+  virtual void Sleep(DWORD milliseconds) = 0;
+
+  // --- Directories and module path ----------------------------------------
+  // As the Win32 calls: the result is the length copied without the
+  // terminator, or the size needed (terminator included) when the buffer is
+  // too small, or 0 on failure.
+  virtual UINT GetSystemDirectoryA(char* buffer, UINT size) = 0;
+  virtual UINT GetWindowsDirectoryA(char* buffer, UINT size) = 0;
+  virtual DWORD GetCurrentDirectoryA(DWORD size, char* buffer) = 0;
+  // Copies at most size - 1 characters and a terminator; a path that does
+  // not fit is cut, the result is size and the last error 122.
+  virtual DWORD GetModuleFileNameA(char* buffer, DWORD size) = 0;
+
+  // --- Files --------------------------------------------------------------
+  virtual BOOL CopyFileA(const char* existing, const char* target, BOOL failIfExists) = 0;
+  virtual BOOL SetFileAttributesA(const char* path, DWORD attributes) = 0;
+  virtual DWORD GetFileAttributesA(const char* path) = 0;
+  virtual FileHandle CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation,
+                                 DWORD flags) = 0;
+  virtual BOOL CloseHandle(FileHandle handle) = 0;
+  // Reads a whole existing file (the private-profile reader's source). The
+  // path is a host path in Windows form; letter case does not matter. False
+  // with the last error when the file cannot be read.
+  virtual bool ReadWholeFile(const char* path, std::string& contents) = 0;
+
+  // --- Registry, always below HKEY_LOCAL_MACHINE ---------------------------
+  // These return the error number, ERROR_SUCCESS on success, as RegXxx do.
+  virtual LONG RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) = 0;
+  // Creates the key and its missing parents, or opens it when it exists.
+  virtual LONG RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) = 0;
+  virtual LONG RegCloseKey(RegKeyHandle key) = 0;
+  // type and data may be null; *size is in/out as with RegQueryValueExA:
+  // a too small buffer gives ERROR_MORE_DATA with *size the size needed.
+  virtual LONG RegQueryValueExA(RegKeyHandle key, const char* name, DWORD* type, BYTE* data,
+                                DWORD* size) = 0;
+  virtual LONG RegSetValueExA(RegKeyHandle key, const char* name, DWORD type, const BYTE* data,
+                              DWORD size) = 0;
+  // *nameSize is in/out in characters (terminator excluded on return);
+  // ERROR_NO_MORE_ITEMS past the last value. type, data, dataSize may be null.
+  virtual LONG RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize,
+                             DWORD* type, BYTE* data, DWORD* dataSize) = 0;
+
+  // --- Print spooler -------------------------------------------------------
+  // environment null: the running system's own.
+  virtual BOOL GetPrinterDriverDirectoryA(const char* environment, DWORD level, BYTE* buffer,
+                                          DWORD size, DWORD* needed) = 0;
+  virtual BOOL GetPrintProcessorDirectoryA(const char* environment, DWORD level, BYTE* buffer,
+                                           DWORD size, DWORD* needed) = 0;
+  virtual BOOL AddPrinterDriverA(DWORD level, BYTE* driverInfo) = 0;
+  virtual BOOL AddMonitorA(DWORD level, BYTE* monitorInfo) = 0;
+  virtual BOOL AddPrintProcessorA(const char* environment, const char* pathName,
+                                  const char* printProcessorName) = 0;
+  virtual PrinterHandle AddPrinterA(DWORD level, BYTE* printerInfo) = 0;
+  virtual BOOL OpenPrinterA(const char* printerName, PrinterHandle* printer) = 0;
+  virtual BOOL GetPrinterA(PrinterHandle printer, DWORD level, BYTE* buffer, DWORD size,
+                           DWORD* needed) = 0;
+  virtual BOOL SetPrinterA(PrinterHandle printer, DWORD level, BYTE* info, DWORD command) = 0;
+  virtual BOOL ClosePrinter(PrinterHandle printer) = 0;
+  virtual BOOL EnumPortsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                          DWORD* returned) = 0;
+
+  // --- Service control manager --------------------------------------------
+  virtual ServiceHandle OpenSCManagerA(DWORD access) = 0;
+  virtual ServiceHandle OpenServiceA(ServiceHandle manager, const char* name, DWORD access) = 0;
+  virtual BOOL ControlService(ServiceHandle service, DWORD control, SERVICE_STATUS* status) = 0;
+  virtual BOOL StartServiceA(ServiceHandle service) = 0;
+  virtual BOOL QueryServiceStatus(ServiceHandle service, SERVICE_STATUS* status) = 0;
+  virtual BOOL CloseServiceHandle(ServiceHandle handle) = 0;
+
+  // --- Profile and settings broadcast --------------------------------------
+  // All null: flush the profile cache.
+  virtual BOOL WriteProfileStringA(const char* section, const char* key, const char* value) = 0;
+  // WM_WININICHANGE to all top-level windows (HWND_BROADCAST). text may be
+  // null. SendMessageTimeoutA waits at most timeoutMs for each window;
+  // SendNotifyMessageA does not wait.
+  virtual BOOL BroadcastWinIniChangeTimeout(const char* text, UINT timeoutMs) = 0;
+  virtual BOOL BroadcastWinIniChangeNotify(const char* text) = 0;
+
+  // --- Run-time libraries --------------------------------------------------
+  virtual ModuleHandle LoadLibraryA(const char* fileName) = 0;
+  virtual ProcAddress GetProcAddress(ModuleHandle module, const char* procName) = 0;
+  virtual BOOL FreeLibrary(ModuleHandle module) = 0;
+  // Typed calls through entry points found with GetProcAddress.
+  // "winspool.drv": SetDefaultPrinterA(name).
+  virtual BOOL CallSetDefaultPrinterA(ProcAddress proc, const char* printerName) = 0;
+  // "TvUsbInt.dll": 32-bit stdcall entry points.
+  virtual std::int32_t CallOpenDeviceX(ProcAddress proc, std::int32_t index) = 0;
+  virtual std::int32_t CallGetDescriptor(ProcAddress proc, std::int32_t device, BYTE* buffer) = 0;
+  virtual std::int32_t CallUWrite(ProcAddress proc, std::int32_t device, std::int32_t reserved,
+                                  const BYTE* data, std::int32_t length) = 0;
+  virtual void CallCloseDevice(ProcAddress proc, std::int32_t device) = 0;
+
+  // --- User interaction -----------------------------------------------------
+  // A modal message box owned by the wizard; returns IDOK, IDYES, IDNO ...
+  virtual int MessageBoxA(const char* text, const char* caption, UINT type) = 0;
+  // The help window search and the shell's "open" verb.
+  virtual WindowHandle FindWindowA(const char* className, const char* windowName) = 0;
+  virtual bool ActivateWindow(WindowHandle window) = 0;
+  virtual bool ShellOpen(const char* file) = 0;
+};
+
+}  // namespace setwell

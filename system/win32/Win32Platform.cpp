@@ -1,0 +1,232 @@
+#include "system/win32/Win32Platform.h"
+
+#include <shellapi.h>
+
+namespace setwell {
+namespace {
+
+HKEY AsKey(RegKeyHandle key) { return static_cast<HKEY>(key); }
+HANDLE AsPrinter(PrinterHandle printer) { return static_cast<HANDLE>(printer); }
+SC_HANDLE AsService(ServiceHandle service) { return static_cast<SC_HANDLE>(service); }
+HMODULE AsModule(ModuleHandle module) { return static_cast<HMODULE>(module); }
+char* Mutable(const char* text) { return const_cast<char*>(text); }
+
+// The entry points of the USB interface library: 32-bit values, standard
+// calling convention.
+using OpenDeviceXProc = LONG(WINAPI*)(LONG index);
+using GetDescriptorProc = LONG(WINAPI*)(LONG device, BYTE* buffer);
+using UWriteProc = LONG(WINAPI*)(LONG device, LONG reserved, const BYTE* data, LONG length);
+using CloseDeviceProc = void(WINAPI*)(LONG device);
+using SetDefaultPrinterProc = BOOL(WINAPI*)(LPCSTR name);
+
+template <typename Proc>
+Proc As(ProcAddress proc) {
+  return reinterpret_cast<Proc>(proc);
+}
+
+}  // namespace
+
+DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
+void Win32Platform::SetLastError(DWORD error) { ::SetLastError(error); }
+
+BOOL Win32Platform::GetVersionExA(OSVERSIONINFOA* info) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return ::GetVersionExA(info);
+#pragma GCC diagnostic pop
+}
+
+BOOL Win32Platform::ExitWindowsEx(UINT flags, DWORD reason) { return ::ExitWindowsEx(flags, reason); }
+void Win32Platform::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+UINT Win32Platform::GetSystemDirectoryA(char* buffer, UINT size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
+UINT Win32Platform::GetWindowsDirectoryA(char* buffer, UINT size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+DWORD Win32Platform::GetCurrentDirectoryA(DWORD size, char* buffer) {
+  return ::GetCurrentDirectoryA(size, buffer);
+}
+DWORD Win32Platform::GetModuleFileNameA(char* buffer, DWORD size) {
+  return ::GetModuleFileNameA(nullptr, buffer, size);
+}
+
+BOOL Win32Platform::CopyFileA(const char* existing, const char* target, BOOL failIfExists) {
+  return ::CopyFileA(existing, target, failIfExists);
+}
+BOOL Win32Platform::SetFileAttributesA(const char* path, DWORD attributes) {
+  return ::SetFileAttributesA(path, attributes);
+}
+DWORD Win32Platform::GetFileAttributesA(const char* path) { return ::GetFileAttributesA(path); }
+FileHandle Win32Platform::CreateFileA(const char* path, DWORD access, DWORD share, DWORD creation,
+                                      DWORD flags) {
+  return ::CreateFileA(path, access, share, nullptr, creation, flags, nullptr);
+}
+BOOL Win32Platform::CloseHandle(FileHandle handle) { return ::CloseHandle(handle); }
+
+bool Win32Platform::ReadWholeFile(const char* path, std::string& contents) {
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string data;
+  char chunk[65536];
+  DWORD got = 0;
+  bool ok = true;
+  for (;;) {
+    if (!::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    data.append(chunk, got);
+  }
+  DWORD error = ::GetLastError();
+  ::CloseHandle(file);
+  if (!ok) {
+    ::SetLastError(error);
+    return false;
+  }
+  contents = std::move(data);
+  return true;
+}
+
+LONG Win32Platform::RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) {
+  HKEY opened = nullptr;
+  LONG error = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, &opened);
+  if (error == ERROR_SUCCESS) *key = opened;
+  return error;
+}
+LONG Win32Platform::RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) {
+  HKEY created = nullptr;
+  LONG error = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 access, nullptr, &created, nullptr);
+  if (error == ERROR_SUCCESS) *key = created;
+  return error;
+}
+LONG Win32Platform::RegCloseKey(RegKeyHandle key) { return ::RegCloseKey(AsKey(key)); }
+LONG Win32Platform::RegQueryValueExA(RegKeyHandle key, const char* name, DWORD* type, BYTE* data,
+                                     DWORD* size) {
+  return ::RegQueryValueExA(AsKey(key), name, nullptr, type, data, size);
+}
+LONG Win32Platform::RegSetValueExA(RegKeyHandle key, const char* name, DWORD type,
+                                   const BYTE* data, DWORD size) {
+  return ::RegSetValueExA(AsKey(key), name, 0, type, data, size);
+}
+LONG Win32Platform::RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize,
+                                  DWORD* type, BYTE* data, DWORD* dataSize) {
+  return ::RegEnumValueA(AsKey(key), index, name, nameSize, nullptr, type, data, dataSize);
+}
+
+BOOL Win32Platform::GetPrinterDriverDirectoryA(const char* environment, DWORD level, BYTE* buffer,
+                                               DWORD size, DWORD* needed) {
+  return ::GetPrinterDriverDirectoryA(nullptr, Mutable(environment), level, buffer, size, needed);
+}
+BOOL Win32Platform::GetPrintProcessorDirectoryA(const char* environment, DWORD level, BYTE* buffer,
+                                                DWORD size, DWORD* needed) {
+  return ::GetPrintProcessorDirectoryA(nullptr, Mutable(environment), level, buffer, size, needed);
+}
+BOOL Win32Platform::AddPrinterDriverA(DWORD level, BYTE* driverInfo) {
+  return ::AddPrinterDriverA(nullptr, level, driverInfo);
+}
+BOOL Win32Platform::AddMonitorA(DWORD level, BYTE* monitorInfo) {
+  return ::AddMonitorA(nullptr, level, monitorInfo);
+}
+BOOL Win32Platform::AddPrintProcessorA(const char* environment, const char* pathName,
+                                       const char* printProcessorName) {
+  return ::AddPrintProcessorA(nullptr, Mutable(environment), Mutable(pathName),
+                              Mutable(printProcessorName));
+}
+PrinterHandle Win32Platform::AddPrinterA(DWORD level, BYTE* printerInfo) {
+  return ::AddPrinterA(nullptr, level, printerInfo);
+}
+BOOL Win32Platform::OpenPrinterA(const char* printerName, PrinterHandle* printer) {
+  HANDLE opened = nullptr;
+  BOOL ok = ::OpenPrinterA(Mutable(printerName), &opened, nullptr);
+  if (ok) *printer = opened;
+  return ok;
+}
+BOOL Win32Platform::GetPrinterA(PrinterHandle printer, DWORD level, BYTE* buffer, DWORD size,
+                                DWORD* needed) {
+  return ::GetPrinterA(AsPrinter(printer), level, buffer, size, needed);
+}
+BOOL Win32Platform::SetPrinterA(PrinterHandle printer, DWORD level, BYTE* info, DWORD command) {
+  return ::SetPrinterA(AsPrinter(printer), level, info, command);
+}
+BOOL Win32Platform::ClosePrinter(PrinterHandle printer) { return ::ClosePrinter(AsPrinter(printer)); }
+BOOL Win32Platform::EnumPortsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                               DWORD* returned) {
+  return ::EnumPortsA(nullptr, level, buffer, size, needed, returned);
+}
+
+ServiceHandle Win32Platform::OpenSCManagerA(DWORD access) {
+  return ::OpenSCManagerA(nullptr, nullptr, access);
+}
+ServiceHandle Win32Platform::OpenServiceA(ServiceHandle manager, const char* name, DWORD access) {
+  return ::OpenServiceA(AsService(manager), name, access);
+}
+BOOL Win32Platform::ControlService(ServiceHandle service, DWORD control, SERVICE_STATUS* status) {
+  return ::ControlService(AsService(service), control, status);
+}
+BOOL Win32Platform::StartServiceA(ServiceHandle service) {
+  return ::StartServiceA(AsService(service), 0, nullptr);
+}
+BOOL Win32Platform::QueryServiceStatus(ServiceHandle service, SERVICE_STATUS* status) {
+  return ::QueryServiceStatus(AsService(service), status);
+}
+BOOL Win32Platform::CloseServiceHandle(ServiceHandle handle) {
+  return ::CloseServiceHandle(AsService(handle));
+}
+
+BOOL Win32Platform::WriteProfileStringA(const char* section, const char* key, const char* value) {
+  return ::WriteProfileStringA(section, key, value);
+}
+BOOL Win32Platform::BroadcastWinIniChangeTimeout(const char* text, UINT timeoutMs) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(text),
+                               SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+BOOL Win32Platform::BroadcastWinIniChangeNotify(const char* text) {
+  return ::SendNotifyMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(text));
+}
+
+ModuleHandle Win32Platform::LoadLibraryA(const char* fileName) { return ::LoadLibraryA(fileName); }
+ProcAddress Win32Platform::GetProcAddress(ModuleHandle module, const char* procName) {
+  return reinterpret_cast<ProcAddress>(::GetProcAddress(AsModule(module), procName));
+}
+BOOL Win32Platform::FreeLibrary(ModuleHandle module) { return ::FreeLibrary(AsModule(module)); }
+BOOL Win32Platform::CallSetDefaultPrinterA(ProcAddress proc, const char* printerName) {
+  return As<SetDefaultPrinterProc>(proc)(printerName);
+}
+std::int32_t Win32Platform::CallOpenDeviceX(ProcAddress proc, std::int32_t index) {
+  return As<OpenDeviceXProc>(proc)(index);
+}
+std::int32_t Win32Platform::CallGetDescriptor(ProcAddress proc, std::int32_t device, BYTE* buffer) {
+  return As<GetDescriptorProc>(proc)(device, buffer);
+}
+std::int32_t Win32Platform::CallUWrite(ProcAddress proc, std::int32_t device, std::int32_t reserved,
+                                       const BYTE* data, std::int32_t length) {
+  return As<UWriteProc>(proc)(device, reserved, data, length);
+}
+void Win32Platform::CallCloseDevice(ProcAddress proc, std::int32_t device) {
+  As<CloseDeviceProc>(proc)(device);
+}
+
+int Win32Platform::MessageBoxA(const char* text, const char* caption, UINT type) {
+  return ::MessageBoxA(static_cast<HWND>(owner_), text, caption, type);
+}
+WindowHandle Win32Platform::FindWindowA(const char* className, const char* windowName) {
+  return ::FindWindowA(className, windowName);
+}
+bool Win32Platform::ActivateWindow(WindowHandle window) {
+  HWND hwnd = static_cast<HWND>(window);
+  if (::IsIconic(hwnd)) ::ShowWindow(hwnd, SW_RESTORE);
+  return ::SetForegroundWindow(hwnd) != FALSE;
+}
+bool Win32Platform::ShellOpen(const char* file) {
+  HINSTANCE result = ::ShellExecuteA(static_cast<HWND>(owner_), "open", file, nullptr, nullptr,
+                                     SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+}  // namespace setwell

@@ -1,0 +1,163 @@
+// Win32Platform against the real host API (run under Wine by the test run).
+#include "system/win32/Win32Platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/InstallConfig.h"
+#include "system/RegistryKey.h"
+
+namespace setwell {
+namespace {
+
+constexpr const char* kTestKey = "SOFTWARE\\Setwell\\Win32PlatformTest";
+
+// Wine exports wine_get_version from ntdll; Windows does not.
+bool RunningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string TempFolder() {
+  char buffer[MAX_PATH];
+  DWORD length = ::GetTempPathA(MAX_PATH, buffer);
+  return std::string(buffer, length);
+}
+
+TEST(Win32PlatformTest, RegistryValuesRoundTripThroughTheHost) {
+  Win32Platform platform;
+  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTestKey);
+  RegistryKey key(platform);
+  EXPECT_FALSE(key.Open(kTestKey));
+  EXPECT_EQ(key.LastError(), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  ASSERT_TRUE(key.Create(kTestKey));
+  ASSERT_TRUE(key.Open(kTestKey));
+  EXPECT_TRUE(key.WriteDword("DriverVersion", 0x01020304));
+  EXPECT_TRUE(key.WriteString("Driver", "nusbmon.dll"));
+  const BYTE raw[28] = {28, 0, 0, 0, 0x80, 0x25};
+  EXPECT_TRUE(key.WriteBytes("DCB", REG_NONE, raw, sizeof raw));
+
+  DWORD version = 0;
+  EXPECT_TRUE(key.ReadDword("DRIVERVERSION", version));
+  EXPECT_EQ(version, 0x01020304u);
+  char text[32] = {};
+  DWORD size = sizeof text;
+  DWORD type = 0;
+  EXPECT_TRUE(key.ReadValue("Driver", text, size, &type));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_STREQ(text, "nusbmon.dll");
+  BYTE back[28] = {};
+  size = sizeof back;
+  EXPECT_TRUE(key.ReadValue("DCB", back, size, &type));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_NONE));
+  EXPECT_EQ(size, 28u);
+  EXPECT_EQ(back[4], 0x80);
+
+  std::string name;
+  int count = 0;
+  for (DWORD i = 0; key.EnumValueName(i, name); ++i) ++count;
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(key.LastError(), static_cast<LONG>(ERROR_NO_MORE_ITEMS));
+  key.Close();
+  EXPECT_EQ(::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTestKey), ERROR_SUCCESS);
+}
+
+TEST(Win32PlatformTest, FilesCopyWithTheErrorsTheInstallerExpects) {
+  Win32Platform platform;
+  const std::string folder = TempFolder();
+  const std::string source = folder + "setwell_src.bin";
+  const std::string target = folder + "setwell_dst.bin";
+  ::SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileA(target.c_str());
+  HANDLE file = ::CreateFileA(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ::WriteFile(file, "stand-in", 8, &written, nullptr);
+  ::CloseHandle(file);
+
+  EXPECT_TRUE(platform.CopyFileA(source.c_str(), target.c_str(), FALSE));
+  EXPECT_FALSE(platform.CopyFileA(source.c_str(), target.c_str(), TRUE));
+  EXPECT_EQ(platform.GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+
+  // A read-only target refuses the copy with 5 until its attributes change.
+  // Wine maps the attribute onto the Unix write permission, which does not
+  // stop a test run as root: there the copy succeeds.
+  ASSERT_TRUE(platform.SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+  const BOOL copiedOverReadOnly = platform.CopyFileA(source.c_str(), target.c_str(), FALSE);
+  if (!RunningUnderWine()) {
+    EXPECT_FALSE(copiedOverReadOnly);
+    EXPECT_EQ(platform.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  } else if (!copiedOverReadOnly) {
+    EXPECT_EQ(platform.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  }
+  ASSERT_TRUE(platform.SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE));
+
+  // A target held open without sharing gives 32.
+  HANDLE held = ::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(platform.CopyFileA(source.c_str(), target.c_str(), FALSE));
+  EXPECT_EQ(platform.GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  ::CloseHandle(held);
+
+  std::string contents;
+  EXPECT_TRUE(platform.ReadWholeFile(target.c_str(), contents));
+  EXPECT_EQ(contents, "stand-in");
+  EXPECT_FALSE(platform.ReadWholeFile((folder + "setwell_missing.bin").c_str(), contents));
+  EXPECT_EQ(platform.GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  ::DeleteFileA(source.c_str());
+  ::DeleteFileA(target.c_str());
+}
+
+TEST(Win32PlatformTest, VersionAndDirectoriesComeFromTheHost) {
+  Win32Platform platform;
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_TRUE(platform.GetVersionExA(&info));
+  EXPECT_TRUE(info.dwPlatformId == VER_PLATFORM_WIN32_NT ||
+              info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS);
+  EXPECT_GE(info.dwMajorVersion, 4u);
+
+  char buffer[256];
+  UINT length = platform.GetSystemDirectoryA(buffer, sizeof buffer);
+  ASSERT_GT(length, 0u);
+  ASSERT_LT(length, sizeof buffer);
+  EXPECT_EQ(platform.GetFileAttributesA(buffer) & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_GT(platform.GetWindowsDirectoryA(buffer, sizeof buffer), 0u);
+
+  // A buffer too small for the program's path: the path is cut and the
+  // result is the whole buffer (Windows XP, and Wine, leave it without a
+  // terminator; later Windows terminate it).
+  char small[4];
+  EXPECT_EQ(platform.GetModuleFileNameA(small, sizeof small), 4u);
+}
+
+TEST(Win32PlatformTest, ConfigurationIsReadBesideTheProgramInAnyLetterCase) {
+  Win32Platform platform;
+  char module[MAX_PATH];
+  DWORD length = ::GetModuleFileNameA(nullptr, module, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  std::string folder(module, length);
+  folder.resize(folder.rfind('\\') + 1);
+  const std::string configFolder = folder + "DrvConfig";
+  ::CreateDirectoryA(configFolder.c_str(), nullptr);
+  const std::string path = configFolder + "\\SETUP.INI";
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const char text[] = "[devicename]\r\nDeviceNumber = 2\r\nDEVICENAME1=KP-9-ReceiptPrinter\r\n";
+  DWORD written = 0;
+  ::WriteFile(file, text, sizeof text - 1, &written, nullptr);
+  ::CloseHandle(file);
+
+  InstallConfig config(platform);
+  EXPECT_EQ(config.GetModelCount(), 2);
+  std::string model;
+  EXPECT_EQ(config.GetModelEntry(1, model), kReceipt);
+  EXPECT_EQ(model, "KP-9");
+  ::DeleteFileA(path.c_str());
+  ::RemoveDirectoryA(configFolder.c_str());
+}
+
+}  // namespace
+}  // namespace setwell
