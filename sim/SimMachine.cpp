@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "sim/Sddl.h"
+
 namespace setwell::sim {
 namespace {
 
@@ -295,6 +297,22 @@ std::int32_t SimMachine::CallUWrite(ProcAddress, std::int32_t, std::int32_t, con
   return 0;
 }
 void SimMachine::CallCloseDevice(ProcAddress, std::int32_t) {}
+
+PSECURITY_DESCRIPTOR SimMachine::ConvertStringSecurityDescriptor(const char* sddl) {
+  if (sddl == nullptr || !IsValidSddl(sddl)) {
+    lastError_ = ERROR_INVALID_PARAMETER;
+    return nullptr;
+  }
+  // The simulated descriptor is the text itself, owned until freed.
+  auto descriptor = std::make_unique<std::string>(sddl);
+  const void* key = descriptor.get();
+  descriptors_.emplace(key, std::move(descriptor));
+  return const_cast<void*>(key);
+}
+
+void SimMachine::FreeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) {
+  descriptors_.erase(descriptor);
+}
 
 int SimMachine::MessageBoxA(const char* text, const char* caption, UINT type) {
   MessageBoxRecord record{Text(text), Text(caption), type, IDOK};

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,11 @@ class SimMachine : public Platform {
                           const BYTE* data, std::int32_t length) override;
   void CallCloseDevice(ProcAddress proc, std::int32_t device) override;
 
+  PSECURITY_DESCRIPTOR ConvertStringSecurityDescriptor(const char* sddl) override;
+  void FreeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) override;
+  // Descriptors handed out and not yet freed.
+  std::size_t LiveSecurityDescriptors() const { return descriptors_.size(); }
+
   int MessageBoxA(const char* text, const char* caption, UINT type) override;
   WindowHandle FindWindowA(const char* className, const char* windowName) override;
   bool ActivateWindow(WindowHandle window) override;
@@ -140,6 +146,7 @@ class SimMachine : public Platform {
   std::uintptr_t nextHandle_ = 0x1000;
   std::map<std::uintptr_t, std::string> openKeys_;
   std::map<std::uintptr_t, std::string> openFiles_;
+  std::map<const void*, std::unique_ptr<std::string>> descriptors_;
 };
 
 }  // namespace setwell::sim

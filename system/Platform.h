@@ -138,6 +138,14 @@ class Platform {
                                   const BYTE* data, std::int32_t length) = 0;
   virtual void CallCloseDevice(ProcAddress proc, std::int32_t device) = 0;
 
+  // --- Security -------------------------------------------------------------
+  // ConvertStringSecurityDescriptorToSecurityDescriptorA, revision 1: a
+  // self-relative descriptor from its string form, or null with the last
+  // error when the text is not a valid descriptor string or the host lacks
+  // the call (before Windows 2000). Release with FreeSecurityDescriptor.
+  virtual PSECURITY_DESCRIPTOR ConvertStringSecurityDescriptor(const char* sddl) = 0;
+  virtual void FreeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) = 0;
+
   // --- User interaction -----------------------------------------------------
   // A modal message box owned by the wizard; returns IDOK, IDYES, IDNO ...
   virtual int MessageBoxA(const char* text, const char* caption, UINT type) = 0;

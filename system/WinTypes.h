@@ -274,7 +274,6 @@ constexpr DWORD SERVICE_RUNNING = 4;
 
 // Printers.
 constexpr DWORD PRINTER_ATTRIBUTE_DEFAULT = 0x4;
-constexpr DWORD DM_SPECVERSION = 0x0400;
 
 // Serial line.
 constexpr BYTE NOPARITY = 0;

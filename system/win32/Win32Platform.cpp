@@ -18,6 +18,8 @@ using GetDescriptorProc = LONG(WINAPI*)(LONG device, BYTE* buffer);
 using UWriteProc = LONG(WINAPI*)(LONG device, LONG reserved, const BYTE* data, LONG length);
 using CloseDeviceProc = void(WINAPI*)(LONG device);
 using SetDefaultPrinterProc = BOOL(WINAPI*)(LPCSTR name);
+using ConvertSddlProc = BOOL(WINAPI*)(LPCSTR text, DWORD revision, PSECURITY_DESCRIPTOR* descriptor,
+                                      PULONG size);
 
 template <typename Proc>
 Proc As(ProcAddress proc) {
@@ -210,6 +212,29 @@ std::int32_t Win32Platform::CallUWrite(ProcAddress proc, std::int32_t device, st
 }
 void Win32Platform::CallCloseDevice(ProcAddress proc, std::int32_t device) {
   As<CloseDeviceProc>(proc)(device);
+}
+
+PSECURITY_DESCRIPTOR Win32Platform::ConvertStringSecurityDescriptor(const char* sddl) {
+  // Looked up at run time: Windows 98/Me and NT 4.0 lack it, and a static
+  // import would keep the program from starting there.
+  HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
+  if (advapi == nullptr) advapi = ::LoadLibraryA("advapi32.dll");
+  FARPROC proc = advapi == nullptr
+                     ? nullptr
+                     : ::GetProcAddress(advapi, "ConvertStringSecurityDescriptorToSecurityDescriptorA");
+  if (proc == nullptr) {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return nullptr;
+  }
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!As<ConvertSddlProc>(reinterpret_cast<ProcAddress>(proc))(sddl, 1, &descriptor, nullptr)) {
+    return nullptr;
+  }
+  return descriptor;
+}
+
+void Win32Platform::FreeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) {
+  if (descriptor != nullptr) ::LocalFree(descriptor);
 }
 
 int Win32Platform::MessageBoxA(const char* text, const char* caption, UINT type) {

@@ -77,6 +77,9 @@ class Win32Platform : public Platform {
                           const BYTE* data, std::int32_t length) override;
   void CallCloseDevice(ProcAddress proc, std::int32_t device) override;
 
+  PSECURITY_DESCRIPTOR ConvertStringSecurityDescriptor(const char* sddl) override;
+  void FreeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) override;
+
   int MessageBoxA(const char* text, const char* caption, UINT type) override;
   WindowHandle FindWindowA(const char* className, const char* windowName) override;
   bool ActivateWindow(WindowHandle window) override;
