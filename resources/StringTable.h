@@ -1,0 +1,47 @@
+// The program's string table: every text shown to the user by id.
+#pragma once
+
+#include <cstdint>
+
+namespace setwell {
+
+enum StringId : std::uint32_t {
+  IDS_ABOUTBOX = 101,
+  IDS_NO_SYSTEM_DIRECTORY = 102,
+  IDS_PORT_PRINTER_LIMIT = 103,
+  IDS_OUT_OF_MEMORY = 104,
+  IDS_NO_CURRENT_DIRECTORY = 107,
+  IDS_NO_DRIVER_DIRECTORY = 108,
+  IDS_NO_PROCESSOR_DIRECTORY = 109,
+  IDS_SELECT_MODEL = 112,
+  IDS_NT4_NO_USB = 113,
+  IDS_RESTART_QUESTION = 114,
+  IDS_WRONG_SYSTEM = 115,
+  IDS_ADD_PRINTER_ERROR = 116,
+  IDS_ADD_DRIVER_ERROR = 118,
+  IDS_ADD_MONITOR_ERROR = 119,
+  IDS_COPY_ERROR = 122,
+  IDS_ADD_PROCESSOR_ERROR = 123,
+  IDS_ENUM_PORTS_ERROR = 125,
+  IDS_NO_WINDOWS_DIRECTORY = 126,
+  IDS_EXIT_WINDOWS_ERROR = 127,
+  IDS_INSTALLED = 131,
+  IDS_OLE_INIT_FAILED = 132,
+  IDS_INSTALLED_REPOWER = 133,
+  IDS_PRESS_F1 = 134,
+  IDS_TYPICAL_REMARK = 135,
+  IDS_MULTI_USB_REMARK = 136,
+  IDS_DRIVER_MODE_REMARK = 137,
+  IDS_NO_USB_DEVICE = 139,
+  IDS_PORT_NOT_SUPPORTED = 140,
+  IDS_FATAL_REBOOT = 141,
+  IDS_DRIVER_FILES_LOST = 142,
+  IDS_RENAME_QUESTION = 143,
+  IDS_ONE_USB_PRINTER = 144,
+  IDS_NO_SERVER_2003 = 145,
+};
+
+// The text of a string id, or an empty text for an id the table lacks.
+const char* LoadStringText(std::uint32_t id);
+
+}  // namespace setwell
