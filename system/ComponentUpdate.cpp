@@ -1,0 +1,131 @@
+#include "system/ComponentUpdate.h"
+
+#include "config/InstallConfig.h"
+#include "resources/StringTable.h"
+#include "system/DriverFiles.h"
+#include "system/Messages.h"
+#include "system/PortMonitor.h"
+#include "system/PrintProcessor.h"
+#include "system/RegistryKey.h"
+#include "system/Spooler.h"
+
+namespace setwell {
+namespace {
+
+constexpr DWORD kPathBuffer = 256;
+
+void WriteVersion(Platform& platform, const std::string& key, std::int32_t version) {
+  RegistryKey record(platform);
+  if (record.Open(key)) record.WriteDword("DriverVersion", static_cast<DWORD>(version));
+}
+
+// Copies the processor file over the installed one, with the spooler
+// stopped. False after the failure has been shown.
+bool ReplaceProcessorFile(Platform& platform, std::int32_t target, const std::string& directory,
+                          const std::string& processorFile) {
+  char current[kPathBuffer] = {};
+  DWORD length = platform.GetCurrentDirectoryA(sizeof current, current);
+  if (length == 0 || length >= sizeof current) {
+    ShowError(platform, IDS_NO_CURRENT_DIRECTORY);
+    return false;
+  }
+  const std::string source =
+      std::string(current, length) + DistributionSubfolder(target) + processorFile;
+  const std::string destination = directory + "\\" + processorFile;
+  if (!platform.CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
+    const DWORD error = platform.GetLastError();
+    ShowError(platform, IDS_COPY_ERROR);
+    ShowErrorText(platform, std::to_string(static_cast<int>(error)));
+    return false;
+  }
+  return true;
+}
+
+bool UpdateOnNt(Platform& platform, int pending, std::int32_t target, const PortMonitorSet& set,
+                std::int32_t packageVersion, const std::string& processorName,
+                const std::string& processorFile) {
+  std::string processorDirectory;
+  if ((pending & kUpdatePrintProcessor) &&
+      !GetTargetDirectory(platform, kProcessorDirectory, processorDirectory)) {
+    ShowError(platform, IDS_NO_PROCESSOR_DIRECTORY);
+    return false;
+  }
+  StopSpooler(platform);
+  platform.Sleep(500);
+
+  if (pending & kUpdateSerialMonitor) {
+    CopyDriverFile(platform, set.serial.pDLLName, kSystemDirectory, target, false);
+    WriteVersion(platform, MonitorKey(set.serial.pName), set.serialVersion);
+  } else if (pending & kUpdateUsbMonitor) {
+    CopyDriverFile(platform, set.usb.pDLLName, kSystemDirectory, target, false);
+    WriteVersion(platform, MonitorKey(set.usb.pName), set.usbVersion);
+  } else if (pending & kUpdatePrintProcessor) {
+    if (!ReplaceProcessorFile(platform, target, processorDirectory, processorFile)) {
+      // The install ends here; the print system must not be left without
+      // its spooler.
+      StartSpooler(platform);
+      return false;
+    }
+    WriteVersion(platform, PrintProcessorKey(target, processorName), packageVersion);
+  }
+
+  StartSpooler(platform);
+  platform.Sleep(target == kWinNT4 || target == kWin2000 ? 1000 : 2500);
+  StartSpooler(platform);
+  platform.Sleep(1000);
+  if (!WaitSpoolerRunning(platform)) {
+    StartSpooler(platform);
+    return false;
+  }
+  return true;
+}
+
+// Windows 98/Me: copy the file (under the alternate name when the old one
+// is in use) and point the print system's record at it.
+bool UpdateOn98(Platform& platform, const std::string& key, const char* fileName,
+                std::int32_t kind, std::int32_t version) {
+  RegistryKey record(platform);
+  if (!record.Open(key)) {
+    record.Create(key);
+    record.Open(key);
+  }
+  std::string recorded = fileName;
+  int copied = CopyDriverFile(platform, fileName, kind, kWin98, false);
+  if (copied == kCopyInUse || copied == kCopyDenied) {
+    copied = CopyDriverFile(platform, fileName, kind, kWin98, true);
+    if (copied == kCopyInUse || copied == kCopyDenied) {
+      ShowError(platform, IDS_FATAL_REBOOT);
+      return false;
+    }
+    recorded = AlternateFileName(fileName);
+  }
+  record.WriteString("Driver", recorded);
+  record.WriteDword("DriverVersion", static_cast<DWORD>(version));
+  return true;
+}
+
+}  // namespace
+
+bool UpdateComponent(Platform& platform, int pendingUpdates, std::int32_t target,
+                     const std::string& processorName, const std::string& processorFile) {
+  InstallConfig config(platform);
+  PortMonitorSet set{};
+  config.GetPortMonitors(target, set);
+  const std::int32_t packageVersion = config.GetDriverVersion();
+
+  if (target != kWin98) {
+    return UpdateOnNt(platform, pendingUpdates, target, set, packageVersion, processorName,
+                      processorFile);
+  }
+  if (pendingUpdates & kUpdateUsbMonitor) {
+    return UpdateOn98(platform, MonitorKey(set.usb.pName), set.usb.pDLLName, kSystemDirectory,
+                      set.usbVersion);
+  }
+  if (pendingUpdates & kUpdatePrintProcessor) {
+    return UpdateOn98(platform, PrintProcessorKey(kWin98, processorName), processorFile.c_str(),
+                      kProcessorDirectory, packageVersion);
+  }
+  return true;
+}
+
+}  // namespace setwell
