@@ -143,6 +143,10 @@ std::int32_t InstallConfig::GetDefaultModel(std::string& text) {
   return GetModelEntry(ParseAtol(text), text);
 }
 
+std::int32_t InstallConfig::GetModelPortSetting(const std::string& model, const char* key) {
+  return files_.GetNumber(CategoryFile(), model + ".PORT", key, kTextLimit);
+}
+
 std::int32_t InstallConfig::GetDriverVersion() {
   return files_.GetNumber(generalPath_, "Version", "DriverVersion", kDriverVersionLimit);
 }

@@ -63,6 +63,11 @@ class InstallConfig {
   // The distribution's print processor version ("DriverVersion").
   std::int32_t GetDriverVersion();
 
+  // A number of the model's "%s.PORT" section in the current category's
+  // file ("AdvancedSetup", "System2003Supported", "BaudRate",
+  // "USBSUPPORTED", "LPTDEFAULT"); 0 when missing.
+  std::int32_t GetModelPortSetting(const std::string& model, const char* key);
+
   // --- Driver ---------------------------------------------------------------
   // The model's driver files from its target-system section.
   void GetDriverFiles(const std::string& model, std::int32_t target, DriverFileList& list,
