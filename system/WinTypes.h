@@ -20,6 +20,14 @@
 #include <windows.h>
 #include <winspool.h>
 
+// Our dialog classes use the familiar member names; the SDK's generic-text
+// macros of the same names would rename them. Win32 code calls the "A"
+// functions by their full names.
+#undef SetWindowText
+#undef GetWindowText
+#undef SetDlgItemText
+#undef GetDlgItemText
+
 #else  // !_WIN32
 
 using BYTE = std::uint8_t;
