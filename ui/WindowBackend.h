@@ -28,9 +28,13 @@ struct StaticStyle {
   std::string fontFace;
 };
 
-// Notification codes delivered with a command.
+// Notification codes delivered with a command (the host's own values).
+#ifndef BN_CLICKED
 constexpr int BN_CLICKED = 0;
+#endif
+#ifndef CBN_SELCHANGE
 constexpr int CBN_SELCHANGE = 1;
+#endif
 
 class WindowBackend {
  public:
