@@ -88,7 +88,6 @@ int CComboBox::SelectString(int startAfter, const std::string& prefix) const {
     const int index = (start + step) % count;
     if (StartsWithNoCase(GetLBText(index), prefix)) return SetCurSel(index);
   }
-  SetCurSel(kNoSelection);
   return kNoSelection;
 }
 

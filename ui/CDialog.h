@@ -79,8 +79,8 @@ class CComboBox : public CWnd {
   std::string GetLBText(int index) const;
   // The first entry after `startAfter` (-1: from the first) whose text
   // begins with `prefix` without regard to case, searching to the end and
-  // then from the start; selects it and returns its index, or -1 (CB_ERR)
-  // with the selection cleared.
+  // then from the start; selects it and returns its index, or returns -1
+  // (CB_ERR) leaving the selection as it was, as the host's list does.
   int SelectString(int startAfter, const std::string& prefix) const;
 };
 

@@ -1,0 +1,44 @@
+#include "pages/CTargetSystemPage.h"
+
+#include "resources/StringTable.h"
+#include "system/Messages.h"
+
+namespace setwell {
+namespace {
+constexpr int kButtons[5] = {IDC_WIN98, IDC_WINNT, IDC_WIN2000, IDC_WINXP, IDC_WIN2003};
+}
+
+bool TargetSystemOf(const OSVERSIONINFOA& version, std::int32_t& target, int& button) {
+  target = 0;
+  button = 0;
+  if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    // Windows 95 is 4.0; 98 and Me have a minor version.
+    if (version.dwMinorVersion != 0) button = IDC_WIN98;
+    return true;
+  }
+  if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return false;
+  const DWORD major = version.dwMajorVersion, minor = version.dwMinorVersion;
+  if (major == 4 && minor == 0) target = 1;
+  if (major == 5 && minor == 0) target = 2;
+  if (major == 5 && minor == 1) target = 3;
+  if (major == 5 && minor == 2) target = 4;
+  if (target != 0) button = kButtons[target];
+  return true;
+}
+
+bool CTargetSystemPage::OnInitDialog() {
+  CDialog::OnInitDialog();
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  int button = 0;
+  if (!platform_.GetVersionExA(&version) || !TargetSystemOf(version, m_targetSystem, button)) {
+    m_targetSystem = 0;
+    button = 0;
+    ShowError(platform_, IDS_WRONG_SYSTEM);
+  }
+  if (button != 0) CheckRadioButton(IDC_WIN98, IDC_WIN2003, button);
+  for (int i = 0; i < 5; ++i) GetDlgItem(kButtons[i]).EnableWindow(i == m_targetSystem);
+  return true;
+}
+
+}  // namespace setwell
