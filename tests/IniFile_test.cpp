@@ -7,6 +7,8 @@
 namespace setwell {
 namespace {
 
+using namespace std::string_literals;
+
 struct ReadCase {
   const char* name;
   std::string contents;
@@ -50,14 +52,60 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"keys_before_any_section", "k=1\n[A]\n", "", "k", 199, "1"},
         ReadCase{"crlf", "[A]\r\nk=v\r\n", "A", "k", 199, "v"},
         ReadCase{"cr_only", "[A]\rk=v\r", "A", "k", 199, "v"},
+        ReadCase{"cr_ends_line_before_lf", "[A]\rk=v\nj=w\n", "A", "k", 199, "v"},
+        ReadCase{"cr_inside_value_ends_it", "[A]\nk=two\rj=three\n", "A", "k", 199, "two"},
+        ReadCase{"line_after_inner_cr", "[A]\nk=two\rj=three\n", "A", "j", 199, "three"},
         ReadCase{"no_final_newline", "[A]\nk=v", "A", "k", 199, "v"},
         ReadCase{"comment_is_a_key", "[A]\n;k=v\n", "A", "k", 199, "0"},
         ReadCase{"equals_in_value", "[A]\nk=a=b\n", "A", "k", 199, "a=b"},
         ReadCase{"nul_ends_value", std::string("[A]\nk=ab\0cd\nj=2\n", 16), "A", "k", 199, "ab"},
         ReadCase{"text_after_bracket", "[A] trailing\nk=v\n", "A", "k", 199, "v"},
+        ReadCase{"section_name_trimmed", "[ B \t]\nk=b\n", "B", "k", 199, "b"},
+        ReadCase{"section_trimmed_before_nul", "[ E\0 ]\nk=e\n"s, "E", "k", 199, "e"},
+        ReadCase{"blank_before_nul_kept", "[F \0G]\nk=f\n"s, "F", "k", 199, "0"},
+        ReadCase{"empty_brackets_not_the_top", "k=top\n[]\nj=2\n", "", "j", 199, "0"},
+        ReadCase{"cp1252_letters_fold", "[\xC9T\xC9]\nk=v\n", "\xE9t\xE9", "k", 199, "v"},
+        ReadCase{"cp1252_odd_pairs_fold", "[A]\n\x8A\x8C\x8E\x9F=v\n", "A", "\x9A\x9C\x9E\xFF", 199,
+                 "v"},
+        ReadCase{"times_is_not_divide", "[\xD7]\nk=v\n", "\xF7", "k", 199, "0"},
+        ReadCase{"quoted_value_fills_buffer", "[A]\nk=\"a\"\n", "A", "k", 1, "a"},
         ReadCase{"open_bracket_only", "[A\nk=v\n", "", "k", 199, "v"},
-        ReadCase{"utf8_bom", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", 199, "v"}),
+        ReadCase{"utf8_bom", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", 199, "v"},
+        ReadCase{"utf8_names_in_ansi", "\xEF\xBB\xBF[\xC3\xA9]\nk=v\n", "\xE9", "k", 199, "v"},
+        ReadCase{"utf16le", "\xFF\xFE[\0A\0]\0\n\0k\0=\0\xE9\0\xAC\x20"s, "A", "k", 199, "\xE9\x80"},
+        ReadCase{"utf16be", "\xFE\xFF\0[\0A\0]\0\n\0k\0=\0v"s, "a", "K", 199, "v"},
+        ReadCase{"utf16_without_mark_is_ansi", "[\0A\0]\0\n\0k\0=\0v\0"s, "A", "k", 199, "0"}),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+// Unicode files reach the reader in the host's ANSI code page, with the
+// host's replacements for what UTF-8 cannot carry.
+TEST(IniFileTest, UnicodeTextBecomesCodePage1252) {
+  struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"plain ansi \xE9\x80", "plain ansi \xE9\x80"},
+      {"\xEF\xBB\xBF", ""},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFx", "?x"},                       // a second mark has no byte
+      {"\xEF\xBB\xBF\xE2\x82\xAC\xC5\xBD\xC2\x81", "\x80\x8E\x81"},  // the 0x80..0x9F row
+      {"\xEF\xBB\xBF\xE4\xB8\xAD", "?"},                           // no byte in 1252
+      {"\xEF\xBB\xBF\xF0\x9F\x98\x80x", "??x"},                   // two code units
+      {"\xEF\xBB\xBF" "1\xE2\x82x", "1?x"},                          // broken off: one ?
+      {"\xEF\xBB\xBF\x80x", "?x"},                                   // lone continuation
+      {"\xEF\xBB\xBF\xC0\x80x", "??x"},                             // overlong lead
+      {"\xEF\xBB\xBF\xE0\x80\x80x", "??x"},                         // overlong 3-byte form
+      {"\xEF\xBB\xBF\xED\xA0\x80x", "??x"},                         // surrogate
+      {"\xEF\xBB\xBF\xF4\x90\x80\x80x", "???x"},                    // beyond U+10FFFF
+      {"\xEF\xBB\xBF\xF8\x88x", "??x"},                             // no such lead
+      {"\xEF\xBB\xBFk=\xF0x", "k=?"},                               // cut off by the end
+      {"\xFF\xFEk\0=\0\x3D\xD8\0\xDE\x00\x01!"s, "k=???"},          // pair, then U+0100
+      {"\xFF\xFEk\0="s, "k"},                                       // odd last byte
+      {"\xFE\xFF\0k\x20\xAC"s, "k\x80"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProfileText(c.in), c.out) << "input " << ::testing::PrintToString(c.in);
+  }
+}
 
 TEST(IniFileTest, AtolReadsLikeTheCLibrary) {
   EXPECT_EQ(ParseAtol("-5"), -5);
