@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace setwell {
 namespace {
@@ -141,6 +147,98 @@ TEST(IniFileTest, HostileInputGivesDefaultsWithoutCrashing) {
   EXPECT_EQ(empty.GetString("A", "k", 199), "0");
   EXPECT_EQ(IniFile("[").GetString("[", "", 5), "0");
   EXPECT_EQ(IniFile("[A]\n=").GetString("A", "", 5), "");
+}
+
+// The corpus and case list of the comparison with the host (tests/ini/):
+// every query against every file, so the sanitizer builds see all the odd
+// inputs, and the documented answers where the host under Wine departs.
+struct CorpusQuery {
+  std::string file, section, key;
+  std::size_t limit = 0;
+  bool departure = false;
+  std::string expected;
+};
+
+// A field of the case list: \xHH, \t, \s and \\ escapes; "" is empty.
+bool DecodeField(const std::string& in, std::string& out) {
+  out.clear();
+  if (in == "\"\"") return true;
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    if (in[i] != '\\') {
+      out += in[i];
+      continue;
+    }
+    if (i + 1 >= in.size()) return false;
+    char kind = in[++i];
+    if (kind == 's') {
+      out += ' ';
+    } else if (kind == 't') {
+      out += '\t';
+    } else if (kind == '\\') {
+      out += '\\';
+    } else if (kind == 'x' && i + 2 < in.size()) {
+      out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<CorpusQuery> ReadCaseList(const std::string& path) {
+  std::vector<CorpusQuery> queries;
+  std::ifstream in(path);
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    std::istringstream fields(line);
+    std::string file, section, key, limit, mark, expected;
+    if (!(fields >> file) || file[0] == '#') continue;
+    CorpusQuery q;
+    bool ok = static_cast<bool>(fields >> section >> key >> limit) && DecodeField(file, q.file) &&
+              DecodeField(section, q.section) && DecodeField(key, q.key);
+    if (ok) q.limit = std::stoul(limit);
+    if (ok && fields >> mark) {
+      q.departure = true;
+      ok = mark == "departure" && fields >> expected && DecodeField(expected, q.expected);
+    }
+    EXPECT_TRUE(ok) << path << ":" << lineNumber << ": " << line;
+    if (ok) queries.push_back(q);
+  }
+  return queries;
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(IniCorpusTest, EveryQueryOnEveryFileKeepsTheLimitAndTheDocumentedAnswers) {
+  const std::filesystem::path dir = SETWELL_INI_TESTS_DIR;
+  const std::vector<CorpusQuery> queries = ReadCaseList((dir / "cases.txt").string());
+  ASSERT_GE(queries.size(), 30u);
+
+  std::size_t files = 0, departures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "corpus")) {
+    ++files;
+    const std::string name = entry.path().filename().string();
+    const IniFile ini(ReadBytes(entry.path()));
+    for (const CorpusQuery& q : queries) {
+      const std::string value = ini.GetString(q.section, q.key, q.limit);
+      EXPECT_LE(value.size(), q.limit) << name << " [" << q.section << "] " << q.key;
+      EXPECT_EQ(value.find_first_of("\r\n"), std::string::npos) << name << " " << q.key;
+      EXPECT_EQ(ini.GetNumber(q.section, q.key, q.limit), ParseAtol(value));
+      if (q.departure && FoldCase(q.file) == FoldCase(name)) {
+        EXPECT_EQ(value, q.expected) << name << " [" << q.section << "] " << q.key << " " << q.limit;
+        ++departures;
+      }
+    }
+  }
+  EXPECT_GE(files, 30u);
+  EXPECT_EQ(departures, static_cast<std::size_t>(std::count_if(
+                            queries.begin(), queries.end(), [](const CorpusQuery& q) { return q.departure; })));
 }
 
 }  // namespace
