@@ -75,7 +75,9 @@ std::string ProfileText(std::string_view contents);
 char FoldCase(char c);
 std::string FoldCase(std::string_view text);
 
-// Removes one pair of enclosing quotes and cuts the text to limit characters.
+// Removes one pair of enclosing quotes and cuts the text to limit characters,
+// as documented. (Wine's reader drops one character more when the text
+// without its quotes is exactly limit characters long.)
 std::string ProfileValue(std::string_view value, std::size_t limit);
 
 // The C library's atol on a 32-bit long: leading blanks, an optional sign,
