@@ -35,25 +35,160 @@ std::string_view CutAtNul(std::string_view text) {
   return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// Lookup names are trimmed the way the host trims them before comparing.
+std::string LookupName(std::string_view name) { return FoldCase(TrimBlanks(CutAtNul(name))); }
+
+// Code page 1252, the host's ANSI code page: the characters of bytes 0x80 to
+// 0x9F; the bytes below and above stand for the code points of their value.
+// The five unassigned bytes stand for the C1 controls of their value, as the
+// host converts them both ways.
+constexpr char16_t kCp1252From80[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// A UTF-16 code unit in code page 1252; "?" when it has no byte there. (The
+// host maps some such characters to a look-alike letter instead; names and
+// values of the installer's files are ASCII, so that table is not kept.)
+char ToAnsi(char32_t unit) {
+  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
+  for (int i = 0; i < 32; ++i) {
+    if (kCp1252From80[i] == unit) return static_cast<char>(0x80 + i);
+  }
+  return '?';
+}
+
+void AppendAnsi(char32_t codePoint, std::string& out) {
+  if (codePoint > 0xFFFF) {
+    out += "??";  // a surrogate pair: two code units without a byte
+  } else {
+    out += ToAnsi(codePoint);
+  }
+}
+
+// UTF-8 to code page 1252, the way the host decodes a file that starts with
+// a UTF-8 byte-order mark. A byte that cannot start a sequence, and a
+// sequence that breaks off, overlong or out of range, gives one "?"; the
+// continuation bytes read up to the point of failure go with it, the byte
+// that breaks the sequence starts the next one. A sequence cut off by the end
+// of the text gives one "?" for the rest.
+std::string Utf8ToAnsi(std::string_view in) {
+  std::string out;
+  out.reserve(in.size());
+  std::size_t i = 0;
+  auto continuation = [&](std::size_t at, char32_t& value) {
+    unsigned char c = static_cast<unsigned char>(in[at]);
+    if ((c & 0xC0) != 0x80) return false;
+    value = (value << 6) | (c & 0x3F);
+    return true;
+  };
+  while (i < in.size()) {
+    unsigned char lead = static_cast<unsigned char>(in[i]);
+    if (lead < 0x80) {
+      out += static_cast<char>(lead);
+      ++i;
+      continue;
+    }
+    std::size_t following = lead >= 0xC2 && lead <= 0xDF   ? 1
+                            : lead >= 0xE0 && lead <= 0xEF ? 2
+                            : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                           : 0;
+    if (following == 0) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    if (in.size() - i - 1 < following) {
+      out += '?';
+      break;
+    }
+    char32_t value = lead & (0x7F >> (following + 1));
+    std::size_t at = i + 1;
+    bool ok = false;
+    if (following == 3) {
+      // Second byte: rules out overlong forms below U+10000 ...
+      if (continuation(at, value)) {
+        ++at;
+        // ... third byte: rules out code points beyond U+10FFFF, which is
+        // not taken into the failed sequence.
+        if (value >= 0x10 && continuation(at, value)) {
+          if (value < 0x110000 >> 6) {
+            ++at;
+            ok = continuation(at, value);
+            if (ok) ++at;
+          }
+        }
+      }
+    } else if (following == 2) {
+      // Second byte: rules out overlong forms below U+0800 and surrogates.
+      if (continuation(at, value)) {
+        ++at;
+        if (value >= 0x20 && !(value >= (0xD800 >> 6) && value <= (0xDFFF >> 6))) {
+          ok = continuation(at, value);
+          if (ok) ++at;
+        }
+      }
+    } else {
+      ok = continuation(at, value);
+      if (ok) ++at;
+    }
+    if (ok) {
+      AppendAnsi(value, out);
+    } else {
+      out += '?';
+    }
+    i = at;
   }
   return out;
 }
 
-// Lookup names are trimmed the way the host trims them before comparing.
-std::string LookupName(std::string_view name) { return LowerAscii(TrimBlanks(CutAtNul(name))); }
+// UTF-16 to code page 1252, one byte per code unit; an odd last byte is not
+// part of the text.
+std::string Utf16ToAnsi(std::string_view in, bool bigEndian) {
+  std::string out;
+  out.reserve(in.size() / 2);
+  for (std::size_t i = 0; i + 1 < in.size(); i += 2) {
+    unsigned char first = static_cast<unsigned char>(in[i]);
+    unsigned char second = static_cast<unsigned char>(in[i + 1]);
+    out += ToAnsi(bigEndian ? (first << 8 | second) : (second << 8 | first));
+  }
+  return out;
+}
 
 }  // namespace
 
-IniFile::IniFile(std::string_view contents) { Parse(contents); }
+char FoldCase(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) return static_cast<char>(u + 0x20);
+  switch (u) {
+    case 0x8A:  // S with caron
+    case 0x8C:  // OE
+    case 0x8E:  // Z with caron
+      return static_cast<char>(u + 0x10);
+    case 0x9F:  // Y with diaeresis
+      return '\xFF';
+    default:
+      return c;
+  }
+}
+
+std::string FoldCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = FoldCase(c);
+  return out;
+}
+
+std::string ProfileText(std::string_view contents) {
+  if (contents.substr(0, 3) == "\xEF\xBB\xBF") return Utf8ToAnsi(contents.substr(3));
+  if (contents.substr(0, 2) == "\xFF\xFE") return Utf16ToAnsi(contents.substr(2), false);
+  if (contents.substr(0, 2) == "\xFE\xFF") return Utf16ToAnsi(contents.substr(2), true);
+  return std::string(contents);
+}
+
+IniFile::IniFile(std::string_view contents) { Parse(ProfileText(contents)); }
 
 void IniFile::Parse(std::string_view contents) {
-  // A UTF-8 byte-order mark is not part of the first line.
-  if (contents.substr(0, 3) == "\xEF\xBB\xBF") contents.remove_prefix(3);
-
   sections_.clear();
   index_.clear();
   sections_.emplace_back();  // keys before the first section header
@@ -62,9 +197,7 @@ void IniFile::Parse(std::string_view contents) {
 
   std::size_t pos = 0;
   while (pos < contents.size()) {
-    // A line ends at the next "\n"; once no "\n" is left, at the next "\r".
-    std::size_t end = contents.find('\n', pos);
-    if (end == std::string_view::npos) end = contents.find('\r', pos);
+    std::size_t end = contents.find_first_of("\r\n", pos);
     std::string_view line =
         contents.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
     pos = end == std::string_view::npos ? contents.size() : end + 1;
@@ -75,7 +208,7 @@ void IniFile::Parse(std::string_view contents) {
     if (line.front() == '[') {
       std::size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        std::string name = LowerAscii(CutAtNul(line.substr(1, close - 1)));
+        std::string name = FoldCase(CutAtNul(TrimBlanks(line.substr(1, close - 1))));
         sections_.emplace_back();
         current = &sections_.back();
         index_.emplace(std::move(name), sections_.size() - 1);  // first one of a name wins
@@ -93,7 +226,7 @@ void IniFile::Parse(std::string_view contents) {
       while (!rest.empty() && IsProfileBlank(rest.front())) rest.remove_prefix(1);
       value = std::string(CutAtNul(rest));
     }
-    current->keys.emplace(LowerAscii(CutAtNul(name)), std::move(value));  // first one wins
+    current->keys.emplace(FoldCase(CutAtNul(name)), std::move(value));  // first one wins
   }
 }
 
@@ -144,7 +277,7 @@ std::int32_t ParseAtol(std::string_view text) {
 }
 
 const IniFile& IniFileSet::Get(const std::string& path) {
-  std::string key = LowerAscii(path);
+  std::string key = FoldCase(path);
   auto it = files_.find(key);
   if (it == files_.end()) {
     std::string contents;

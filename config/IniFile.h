@@ -1,14 +1,20 @@
 // A reader of INI files that follows the private-profile rules of the host:
 //
-// - "[name]" opens a section (the name runs to the last "]" on the line);
-//   "key=value" lines below it belong to it; lines before any section belong
-//   to a section with an empty name.
-// - Lines end at "\n" (once no "\n" is left, at "\r"); blanks at
-//   both ends of a line, around the key and at the start of the value are
-//   dropped. Ctrl-Z counts as a blank.
-// - Section and key names match without regard to ASCII letter case; the
-//   first section of a name, and the first key of a name in it, win.
+// - A file that starts with a UTF-8 or UTF-16 byte-order mark is read as
+//   Unicode text and handed out in the ANSI code page (1252); any other file
+//   is read as ANSI bytes.
+// - Lines end at every "\r" and every "\n"; blanks (space, tab, "\v", "\f",
+//   Ctrl-Z) at both ends of a line, around the key and at the start of the
+//   value are dropped.
+// - "[name]" opens a section; the name runs to the last "]" on the line, is
+//   trimmed of blanks, and the rest of the line is ignored. Lines below it
+//   belong to it; lines before any section belong to a section with an empty
+//   name, which "[]" does not reopen.
+// - Section and key names match without regard to letter case, in code page
+//   1252 (so "\xC9" matches "\xE9"); the first section of a name, and the
+//   first key of a name in it, win.
 // - A line without "=" names a key with no value: it reads as missing.
+//   Comment lines are no exception: ";k=v" is the key ";k".
 // - A NUL byte ends the name or value it appears in.
 // - On reading, one pair of enclosing quotes (both ' or both ") is removed,
 //   then the value is cut to the caller's limit; a missing file, section or
@@ -60,7 +66,18 @@ class IniFile {
   std::unordered_map<std::string, std::size_t> index_;
 };
 
-// Removes one pair of enclosing quotes and cuts the text to limit characters.
+// The bytes of a file as the host reads them: Unicode text (after a UTF-8 or
+// UTF-16 byte-order mark) converted to code page 1252, other files as they
+// are.
+std::string ProfileText(std::string_view contents);
+
+// Letter case folded to lower case in code page 1252.
+char FoldCase(char c);
+std::string FoldCase(std::string_view text);
+
+// Removes one pair of enclosing quotes and cuts the text to limit characters,
+// as documented. (Wine's reader drops one character more when the text
+// without its quotes is exactly limit characters long.)
 std::string ProfileValue(std::string_view value, std::size_t limit);
 
 // The C library's atol on a 32-bit long: leading blanks, an optional sign,

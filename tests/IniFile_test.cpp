@@ -2,10 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace setwell {
 namespace {
+
+using namespace std::string_literals;
 
 struct ReadCase {
   const char* name;
@@ -50,14 +58,60 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"keys_before_any_section", "k=1\n[A]\n", "", "k", 199, "1"},
         ReadCase{"crlf", "[A]\r\nk=v\r\n", "A", "k", 199, "v"},
         ReadCase{"cr_only", "[A]\rk=v\r", "A", "k", 199, "v"},
+        ReadCase{"cr_ends_line_before_lf", "[A]\rk=v\nj=w\n", "A", "k", 199, "v"},
+        ReadCase{"cr_inside_value_ends_it", "[A]\nk=two\rj=three\n", "A", "k", 199, "two"},
+        ReadCase{"line_after_inner_cr", "[A]\nk=two\rj=three\n", "A", "j", 199, "three"},
         ReadCase{"no_final_newline", "[A]\nk=v", "A", "k", 199, "v"},
         ReadCase{"comment_is_a_key", "[A]\n;k=v\n", "A", "k", 199, "0"},
         ReadCase{"equals_in_value", "[A]\nk=a=b\n", "A", "k", 199, "a=b"},
         ReadCase{"nul_ends_value", std::string("[A]\nk=ab\0cd\nj=2\n", 16), "A", "k", 199, "ab"},
         ReadCase{"text_after_bracket", "[A] trailing\nk=v\n", "A", "k", 199, "v"},
+        ReadCase{"section_name_trimmed", "[ B \t]\nk=b\n", "B", "k", 199, "b"},
+        ReadCase{"section_trimmed_before_nul", "[ E\0 ]\nk=e\n"s, "E", "k", 199, "e"},
+        ReadCase{"blank_before_nul_kept", "[F \0G]\nk=f\n"s, "F", "k", 199, "0"},
+        ReadCase{"empty_brackets_not_the_top", "k=top\n[]\nj=2\n", "", "j", 199, "0"},
+        ReadCase{"cp1252_letters_fold", "[\xC9T\xC9]\nk=v\n", "\xE9t\xE9", "k", 199, "v"},
+        ReadCase{"cp1252_odd_pairs_fold", "[A]\n\x8A\x8C\x8E\x9F=v\n", "A", "\x9A\x9C\x9E\xFF", 199,
+                 "v"},
+        ReadCase{"times_is_not_divide", "[\xD7]\nk=v\n", "\xF7", "k", 199, "0"},
+        ReadCase{"quoted_value_fills_buffer", "[A]\nk=\"a\"\n", "A", "k", 1, "a"},
         ReadCase{"open_bracket_only", "[A\nk=v\n", "", "k", 199, "v"},
-        ReadCase{"utf8_bom", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", 199, "v"}),
+        ReadCase{"utf8_bom", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", 199, "v"},
+        ReadCase{"utf8_names_in_ansi", "\xEF\xBB\xBF[\xC3\xA9]\nk=v\n", "\xE9", "k", 199, "v"},
+        ReadCase{"utf16le", "\xFF\xFE[\0A\0]\0\n\0k\0=\0\xE9\0\xAC\x20"s, "A", "k", 199, "\xE9\x80"},
+        ReadCase{"utf16be", "\xFE\xFF\0[\0A\0]\0\n\0k\0=\0v"s, "a", "K", 199, "v"},
+        ReadCase{"utf16_without_mark_is_ansi", "[\0A\0]\0\n\0k\0=\0v\0"s, "A", "k", 199, "0"}),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+// Unicode files reach the reader in the host's ANSI code page, with the
+// host's replacements for what UTF-8 cannot carry.
+TEST(IniFileTest, UnicodeTextBecomesCodePage1252) {
+  struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"plain ansi \xE9\x80", "plain ansi \xE9\x80"},
+      {"\xEF\xBB\xBF", ""},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFx", "?x"},                       // a second mark has no byte
+      {"\xEF\xBB\xBF\xE2\x82\xAC\xC5\xBD\xC2\x81", "\x80\x8E\x81"},  // the 0x80..0x9F row
+      {"\xEF\xBB\xBF\xE4\xB8\xAD", "?"},                           // no byte in 1252
+      {"\xEF\xBB\xBF\xF0\x9F\x98\x80x", "??x"},                   // two code units
+      {"\xEF\xBB\xBF" "1\xE2\x82x", "1?x"},                          // broken off: one ?
+      {"\xEF\xBB\xBF\x80x", "?x"},                                   // lone continuation
+      {"\xEF\xBB\xBF\xC0\x80x", "??x"},                             // overlong lead
+      {"\xEF\xBB\xBF\xE0\x80\x80x", "??x"},                         // overlong 3-byte form
+      {"\xEF\xBB\xBF\xED\xA0\x80x", "??x"},                         // surrogate
+      {"\xEF\xBB\xBF\xF4\x90\x80\x80x", "???x"},                    // beyond U+10FFFF
+      {"\xEF\xBB\xBF\xF8\x88x", "??x"},                             // no such lead
+      {"\xEF\xBB\xBFk=\xF0x", "k=?"},                               // cut off by the end
+      {"\xFF\xFEk\0=\0\x3D\xD8\0\xDE\x00\x01!"s, "k=???"},          // pair, then U+0100
+      {"\xFF\xFEk\0="s, "k"},                                       // odd last byte
+      {"\xFE\xFF\0k\x20\xAC"s, "k\x80"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ProfileText(c.in), c.out) << "input " << ::testing::PrintToString(c.in);
+  }
+}
 
 TEST(IniFileTest, AtolReadsLikeTheCLibrary) {
   EXPECT_EQ(ParseAtol("-5"), -5);
@@ -93,6 +147,98 @@ TEST(IniFileTest, HostileInputGivesDefaultsWithoutCrashing) {
   EXPECT_EQ(empty.GetString("A", "k", 199), "0");
   EXPECT_EQ(IniFile("[").GetString("[", "", 5), "0");
   EXPECT_EQ(IniFile("[A]\n=").GetString("A", "", 5), "");
+}
+
+// The corpus and case list of the comparison with the host (tests/ini/):
+// every query against every file, so the sanitizer builds see all the odd
+// inputs, and the documented answers where the host under Wine departs.
+struct CorpusQuery {
+  std::string file, section, key;
+  std::size_t limit = 0;
+  bool departure = false;
+  std::string expected;
+};
+
+// A field of the case list: \xHH, \t, \s and \\ escapes; "" is empty.
+bool DecodeField(const std::string& in, std::string& out) {
+  out.clear();
+  if (in == "\"\"") return true;
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    if (in[i] != '\\') {
+      out += in[i];
+      continue;
+    }
+    if (i + 1 >= in.size()) return false;
+    char kind = in[++i];
+    if (kind == 's') {
+      out += ' ';
+    } else if (kind == 't') {
+      out += '\t';
+    } else if (kind == '\\') {
+      out += '\\';
+    } else if (kind == 'x' && i + 2 < in.size()) {
+      out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<CorpusQuery> ReadCaseList(const std::string& path) {
+  std::vector<CorpusQuery> queries;
+  std::ifstream in(path);
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    std::istringstream fields(line);
+    std::string file, section, key, limit, mark, expected;
+    if (!(fields >> file) || file[0] == '#') continue;
+    CorpusQuery q;
+    bool ok = static_cast<bool>(fields >> section >> key >> limit) && DecodeField(file, q.file) &&
+              DecodeField(section, q.section) && DecodeField(key, q.key);
+    if (ok) q.limit = std::stoul(limit);
+    if (ok && fields >> mark) {
+      q.departure = true;
+      ok = mark == "departure" && fields >> expected && DecodeField(expected, q.expected);
+    }
+    EXPECT_TRUE(ok) << path << ":" << lineNumber << ": " << line;
+    if (ok) queries.push_back(q);
+  }
+  return queries;
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(IniCorpusTest, EveryQueryOnEveryFileKeepsTheLimitAndTheDocumentedAnswers) {
+  const std::filesystem::path dir = SETWELL_INI_TESTS_DIR;
+  const std::vector<CorpusQuery> queries = ReadCaseList((dir / "cases.txt").string());
+  ASSERT_GE(queries.size(), 30u);
+
+  std::size_t files = 0, departures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "corpus")) {
+    ++files;
+    const std::string name = entry.path().filename().string();
+    const IniFile ini(ReadBytes(entry.path()));
+    for (const CorpusQuery& q : queries) {
+      const std::string value = ini.GetString(q.section, q.key, q.limit);
+      EXPECT_LE(value.size(), q.limit) << name << " [" << q.section << "] " << q.key;
+      EXPECT_EQ(value.find_first_of("\r\n"), std::string::npos) << name << " " << q.key;
+      EXPECT_EQ(ini.GetNumber(q.section, q.key, q.limit), ParseAtol(value));
+      if (q.departure && FoldCase(q.file) == FoldCase(name)) {
+        EXPECT_EQ(value, q.expected) << name << " [" << q.section << "] " << q.key << " " << q.limit;
+        ++departures;
+      }
+    }
+  }
+  EXPECT_GE(files, 30u);
+  EXPECT_EQ(departures, static_cast<std::size_t>(std::count_if(
+                            queries.begin(), queries.end(), [](const CorpusQuery& q) { return q.departure; })));
 }
 
 }  // namespace
