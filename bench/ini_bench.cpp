@@ -3,6 +3,7 @@
 // those models, read the way the model page and the frame read them.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -73,21 +74,20 @@ struct Distribution {
   }
 };
 
-// The reader as the frame uses it: the category file of the current category.
+// The reader as the frame and Finish use it: the category file of the
+// current category.
 class ModelReader : public InstallConfig {
  public:
   using InstallConfig::InstallConfig;
   std::int32_t ReadPortKeys(const std::string& model) {
     std::int32_t sum = 0;
-    for (const char* key : kPortKeys) sum += Files().GetNumber(CategoryFile(), model + ".PORT", key, 199);
+    for (const char* key : kPortKeys) sum += GetModelPortSetting(model, key);
     return sum;
   }
   std::size_t ReadDriverKeys(const std::string& model) {
-    std::size_t length = 0;
-    for (const char* key : kDriverKeys) {
-      length += Files().GetString(CategoryFile(), model + ".XP", std::string("STD") + key, 199).size();
-    }
-    return length;
+    DriverFileList list{};
+    GetDriverFiles(model, kWinXP, list, kStandardDriver);
+    return std::strlen(list.driverFile) + std::strlen(list.oemPluginSettings);
   }
 };
 

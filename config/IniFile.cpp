@@ -159,18 +159,12 @@ std::string Utf16ToAnsi(std::string_view in, bool bigEndian) {
 }  // namespace
 
 char FoldCase(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) return static_cast<char>(u + 0x20);
-  switch (u) {
-    case 0x8A:  // S with caron
-    case 0x8C:  // OE
-    case 0x8E:  // Z with caron
-      return static_cast<char>(u + 0x10);
-    case 0x9F:  // Y with diaeresis
-      return '\xFF';
-    default:
-      return c;
-  }
+  // ASCII letters only, as the host's reader under Wine does. Folding the
+  // letters of one code page would be wrong in another: on a double-byte
+  // code page (936 among the wizard's users) bytes 0xC0..0xDE are lead bytes
+  // of different characters, and folding them would make distinct names
+  // equal.
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string FoldCase(std::string_view text) {
