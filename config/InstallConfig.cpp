@@ -5,8 +5,13 @@
 
 #include "config/DevModeLayout.h"
 #include "system/Platform.h"
+#include "system/SystemHelpers.h"
 
 namespace setwell {
+
+static_assert(InstallConfig::kPrinterNameField == kPrinterNameFieldSize,
+              "the printer record's name field is the one AddPrinterWithSuffix extends");
+
 namespace {
 
 constexpr const char* kGeneralFile = "DRVCONFIG\\setup.ini";
@@ -27,6 +32,9 @@ constexpr const char* kModelSection = "DEVICENAME";
 constexpr std::size_t kModelCountLimit = 29;
 constexpr std::size_t kModelEntryLimit = 199;
 constexpr std::size_t kDriverVersionLimit = 11;
+constexpr const char* kUsbDeviceSection = "SUPPORTED-USB-DEVICE";
+constexpr std::size_t kUsbDeviceCountLimit = 199;
+constexpr std::size_t kUsbDeviceLimit = 29;
 
 constexpr std::size_t kTextLimit = 199;
 constexpr std::size_t kNameLimit = 49;
@@ -149,6 +157,15 @@ std::int32_t InstallConfig::GetModelPortSetting(const std::string& model, const 
 
 std::int32_t InstallConfig::GetDriverVersion() {
   return files_.GetNumber(generalPath_, "Version", "DriverVersion", kDriverVersionLimit);
+}
+
+std::int32_t InstallConfig::GetSupportedUsbDeviceCount() {
+  return files_.GetNumber(generalPath_, kUsbDeviceSection, "PRNCOUNT", kUsbDeviceCountLimit);
+}
+
+std::string InstallConfig::GetSupportedUsbDevice(std::int32_t number) {
+  return files_.GetString(generalPath_, kUsbDeviceSection, std::to_string(number),
+                          kUsbDeviceLimit);
 }
 
 }  // namespace setwell

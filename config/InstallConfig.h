@@ -62,6 +62,10 @@ class InstallConfig {
   std::int32_t GetDefaultModel(std::string& text);
   // The distribution's print processor version ("DriverVersion").
   std::int32_t GetDriverVersion();
+  // The number of supported USB devices ("PRNCOUNT") and entry `number`, a
+  // USB port name of at most 29 characters.
+  std::int32_t GetSupportedUsbDeviceCount();
+  std::string GetSupportedUsbDevice(std::int32_t number);
 
   // A number of the model's "%s.PORT" section in the current category's
   // file ("AdvancedSetup", "System2003Supported", "BaudRate",
