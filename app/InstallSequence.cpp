@@ -119,7 +119,7 @@ InstallOutcome InstallSequence::Run() {
           AppendToName(printer.pPrinterName, kUsbNameSuffixes[i]);
         }
       }
-      UpdateUsbPortRecords(platform_, usbPortRecord);
+      UpdateUsbPortRecords(platform_, config, usbPortRecord);
       break;
     case PortKind::kSerial:
       AppendToName(printer.pPrinterName, "(S)");

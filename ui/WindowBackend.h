@@ -14,6 +14,7 @@
 namespace setwell {
 
 class CDialog;
+class Platform;
 
 struct Rect {
   int left = 0, top = 0, width = 0, height = 0;
@@ -96,6 +97,9 @@ class UiBackend {
  public:
   virtual ~UiBackend() = default;
   virtual std::unique_ptr<WindowBackend> NewWindow(CDialog& owner) = 0;
+  // Makes the formatted-text view of the licence page available; false
+  // (after telling the user) when it cannot be.
+  virtual bool RegisterRichTextControl(Platform&) { return true; }
 };
 
 }  // namespace setwell

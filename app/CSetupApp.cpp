@@ -1,0 +1,39 @@
+#include "app/CSetupApp.h"
+
+#include "app/CWizardFrame.h"
+#include "pages/CLicencePage.h"
+#include "pages/CModelPage.h"
+#include "pages/CPortPage.h"
+#include "pages/CSetupTypePage.h"
+#include "pages/CTargetSystemPage.h"
+#include "resources/Texts.h"
+
+namespace setwell {
+
+bool CSetupApp::InitInstance() {
+  // The agreement view must be available before the pages are created; a
+  // failure has been reported and the wizard runs all the same.
+  Ui().RegisterRichTextControl(Host());
+
+  CWizardFrame frame(Host());
+  m_pMainWnd = &frame;
+  frame.m_title = kWizardTitle;
+
+  CLicencePage licence;
+  CSetupTypePage setupType;
+  CTargetSystemPage targetSystem(Host());
+  CModelPage model(Host());
+  CPortPage port(Host());
+
+  frame.AddPage(kLicencePageCaption, &licence, IDD_LICENCE);
+  frame.AddPage(kModelPageCaption, &model, IDD_MODEL);
+  frame.AddPage(kSetupTypePageCaption, &setupType, IDD_SETUP_TYPE);
+  frame.AddPage(kTargetSystemPageCaption, &targetSystem, IDD_TARGET_SYSTEM);
+  frame.AddPage(kPortPageCaption, &port, IDD_PORT);
+
+  frame.DoModal();
+  m_pMainWnd = nullptr;
+  return false;
+}
+
+}  // namespace setwell

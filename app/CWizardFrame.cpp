@@ -1,0 +1,207 @@
+#include "app/CWizardFrame.h"
+
+#include "app/CAboutDlg.h"
+#include "pages/CModelPage.h"
+#include "pages/CPortPage.h"
+#include "pages/CSetupTypePage.h"
+#include "pages/CTargetSystemPage.h"
+#include "resources/StringTable.h"
+#include "resources/Texts.h"
+#include "system/Messages.h"
+
+namespace setwell {
+namespace {
+constexpr const char* kNextText = "Next (&N)>>";
+constexpr const char* kFinishText = "Finish (&F)";
+constexpr const char* kBackText = "<<Back (&B)";
+constexpr const char* kCancelText = "Cancel (&C)";
+}  // namespace
+
+CWizardFrame::CWizardFrame(Platform& platform)
+    : CDialog(IDD_WIZARD), platform_(platform), modelSettings_(platform) {}
+
+void CWizardFrame::AddPage(const std::string& caption, CDialog* page, unsigned dialogId) {
+  pages_.push_back(page);
+  captions_.push_back(caption);
+  dialogIds_.push_back(dialogId);
+}
+
+CDialog* CWizardFrame::GetPage(int index) const {
+  return index >= 0 && index < static_cast<int>(pages_.size()) ? pages_[index] : nullptr;
+}
+
+CModelPage* CWizardFrame::ModelPage() const { return dynamic_cast<CModelPage*>(GetPage(kModelPage)); }
+CSetupTypePage* CWizardFrame::SetupTypePage() const {
+  return dynamic_cast<CSetupTypePage*>(GetPage(kSetupTypePage));
+}
+CTargetSystemPage* CWizardFrame::TargetSystemPage() const {
+  return dynamic_cast<CTargetSystemPage*>(GetPage(kTargetSystemPage));
+}
+CPortPage* CWizardFrame::PortPage() const { return dynamic_cast<CPortPage*>(GetPage(kPortPage)); }
+
+bool CWizardFrame::OnInitDialog() {
+  CDialog::OnInitDialog();
+  const std::string about = LoadStringText(IDS_ABOUTBOX);
+  if (!about.empty()) Backend()->AppendSystemMenuItem(IDM_ABOUTBOX, about);
+  Backend()->SetIcon(IDR_MAINFRAME);
+
+  if (!pages_.empty()) {
+    const Rect area = GetControlRect(IDC_PAGE_AREA);
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+      // A page whose window cannot be made leaves the page area empty while
+      // it is current; the wizard goes on.
+      if (pages_[i]->Create(static_cast<int>(dialogIds_[i] & 0xFFFF), this)) {
+        pages_[i]->MoveWindow(area);
+      }
+    }
+    ShowPage(0);
+  }
+  SetWindowText(m_title);
+  SetDlgItemText(IDC_BACK, kBackText);
+  SetDlgItemText(IDOK_RESULT, pages_.size() >= 2 ? kNextText : kFinishText);
+  SetDlgItemText(IDCANCEL_RESULT, kCancelText);
+  return true;
+}
+
+void CWizardFrame::ShowPage(int index) {
+  if (current_ >= 0) {
+    if (!pages_[current_]->UpdateData(true)) return;
+    pages_[current_]->ShowWindow(false);
+  }
+  if (index < 0 || index >= static_cast<int>(pages_.size())) return;
+
+  if (current_ == kSetupTypePage && index < kSetupTypePage) reloadBaudRate_ = true;
+  if (current_ == kLicencePage) {
+    CModelPage* model = ModelPage();
+    GetDlgItem(IDOK_RESULT).EnableWindow(model != nullptr && model->m_modelsAvailable != 0);
+  }
+  if (current_ == kModelPage && index > current_) {
+    if (CModelPage* model = ModelPage()) {
+      m_selections.category = model->m_category;
+      settingsModel_ = model->m_modelName;
+      modelSettings_.SetCategory(model->m_category);
+      const std::int32_t advanced = modelSettings_.GetModelPortSetting(settingsModel_, "AdvancedSetup");
+      if (auto* setupType = dynamic_cast<CSetupTypePage*>(GetPage(index))) {
+        setupType->ApplyAdvancedSetting(advanced);
+      }
+    }
+  }
+  if (current_ == kTargetSystemPage && index > current_) {
+    const std::int32_t supported =
+        modelSettings_.GetModelPortSetting(settingsModel_, "System2003Supported");
+    if (reloadBaudRate_) {
+      if (CPortPage* port = PortPage()) {
+        port->PresetBaudRate(modelSettings_.GetModelPortSetting(settingsModel_, "BaudRate"));
+      }
+      reloadBaudRate_ = false;
+    }
+    CTargetSystemPage* target = TargetSystemPage();
+    if (target != nullptr && target->m_targetSystem == 4 && supported == 0) {
+      ShowError(platform_, IDS_NO_SERVER_2003);
+      current_ = index - 1;
+      pages_[current_]->ShowWindow(true);
+      return;
+    }
+  }
+  current_ = index;
+  pages_[current_]->ShowWindow(true);
+}
+
+void CWizardFrame::OnOK() {
+  const int last = static_cast<int>(pages_.size()) - 1;
+  if (current_ < last) {
+    ShowPage(current_ + 1);
+    if (current_ == last) {
+      SetDlgItemText(IDOK_RESULT, kFinishText);
+      CModelPage* model = ModelPage();
+      CPortPage* port = PortPage();
+      if (model != nullptr && port != nullptr) {
+        m_selections.category = model->m_category;
+        m_selections.modelName = model->m_modelName;
+        m_selections.setupType = SetupTypePage() ? SetupTypePage()->m_setupType : 1;
+        m_selections.target = TargetSystemPage() ? TargetSystemPage()->m_targetSystem : 0;
+        port->m_setupType = m_selections.setupType;
+        port->BuildPortList(m_selections.modelName, m_selections.target, m_selections.category);
+      }
+    }
+    GetDlgItem(IDC_BACK).EnableWindow(true);
+    GetDlgItem(IDOK_RESULT).SetFocus();
+    return;
+  }
+  RunInstall();
+}
+
+void CWizardFrame::RunInstall() {
+  for (CDialog* page : pages_) page->UpdateData(true);  // a refusal does not stop Finish
+  InstallSelections& s = m_selections;
+  if (CSetupTypePage* setupType = SetupTypePage()) s.setupType = setupType->m_setupType;
+  if (CTargetSystemPage* target = TargetSystemPage()) s.target = target->m_targetSystem;
+  if (CModelPage* model = ModelPage()) {
+    s.category = model->m_category;
+    s.modelName = model->m_modelName;
+    s.defaultPrinter = model->m_defaultPrinter != 0;
+  }
+  if (CPortPage* port = PortPage()) {
+    s.portName = port->m_portName;
+    s.rasterGraphics = port->m_raster;
+    s.serial = SerialLineSettings{port->m_baudRate, port->m_byteSize, port->m_stopBits,
+                                  port->m_parity, port->m_flow};
+  }
+
+  InstallSequence sequence(platform_, s);
+  m_lastOutcome = sequence.Run();
+  if (m_lastOutcome == InstallOutcome::kStayOpen) return;
+  if (m_lastOutcome == InstallOutcome::kCompleted) s.modelName = sequence.FinalPrinterName();
+  DestroyPages();
+  CDialog::OnOK();
+  if (m_lastOutcome == InstallOutcome::kCompleted) sequence.Complete();
+}
+
+void CWizardFrame::DestroyPages() {
+  for (CDialog* page : pages_) page->DestroyWindow();
+}
+
+void CWizardFrame::OnBack() {
+  if (current_ > 0) {
+    SetDlgItemText(IDOK_RESULT, kNextText);
+    ShowPage(current_ - 1);
+  }
+  if (current_ == 0) {
+    GetDlgItem(IDC_BACK).EnableWindow(false);
+    GetDlgItem(IDOK_RESULT).SetFocus();
+  }
+  GetDlgItem(IDOK_RESULT).EnableWindow(true);
+}
+
+bool CWizardFrame::OnCommand(int id, int notifyCode) {
+  if (id == IDC_BACK && notifyCode == BN_CLICKED) {
+    OnBack();
+    return true;
+  }
+  return CDialog::OnCommand(id, notifyCode);
+}
+
+void CWizardFrame::OnSysCommand(int command) {
+  if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg about(this);
+    about.DoModal();
+  }
+}
+
+bool CWizardFrame::OnHelp() {
+  if (WindowHandle help = platform_.FindWindowA(nullptr, kHelpWindowTitle)) {
+    platform_.ActivateWindow(help);
+  } else {
+    platform_.ShellOpen(kHelpFile);
+  }
+  return true;
+}
+
+bool CWizardFrame::DestroyWindow() {
+  pages_.clear();
+  captions_.clear();
+  dialogIds_.clear();
+  return CDialog::DestroyWindow();
+}
+
+}  // namespace setwell

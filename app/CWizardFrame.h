@@ -1,0 +1,80 @@
+// The wizard: a picture on the left, one page at a time on the right, and
+// Back, Next/Finish and Cancel. It checks the model's settings when the user
+// leaves a page, runs the install on Finish, opens the help on F1 and shows
+// the about box from the system menu.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/InstallSequence.h"
+#include "config/InstallConfig.h"
+#include "ui/CDialog.h"
+
+namespace setwell {
+
+class CModelPage;
+class CPortPage;
+class CSetupTypePage;
+class CTargetSystemPage;
+
+// Page indexes, fixed by the order of registration.
+enum PageIndex : int {
+  kLicencePage = 0,
+  kModelPage = 1,
+  kSetupTypePage = 2,
+  kTargetSystemPage = 3,
+  kPortPage = 4,
+};
+
+class CWizardFrame : public CDialog {
+ public:
+  explicit CWizardFrame(Platform& platform);
+
+  void AddPage(const std::string& caption, CDialog* page, unsigned dialogId);
+  CDialog* GetPage(int index) const;
+  virtual void ShowPage(int index);
+
+  bool OnInitDialog() override;
+  void OnOK() override;
+  bool OnCommand(int id, int notifyCode) override;
+  void OnSysCommand(int command) override;
+  bool OnHelp() override;
+  bool DestroyWindow() override;
+
+  int CurrentPage() const { return current_; }
+  const std::vector<std::string>& Captions() const { return captions_; }
+
+  std::string m_title = "Wizard";
+
+  // The install's working fields, as the last Finish left them.
+  InstallSelections m_selections;
+  InstallOutcome m_lastOutcome = InstallOutcome::kStayOpen;
+
+ private:
+  void OnBack();
+  void RunInstall();
+  void DestroyPages();
+  CModelPage* ModelPage() const;
+  CSetupTypePage* SetupTypePage() const;
+  CTargetSystemPage* TargetSystemPage() const;
+  CPortPage* PortPage() const;
+
+  Platform& platform_;
+  std::vector<CDialog*> pages_;
+  std::vector<std::string> captions_;
+  std::vector<unsigned> dialogIds_;
+  int current_ = -1;
+
+  // Kept from the last forward move off the model page, read when leaving
+  // the target system page: the model's category file and model name.
+  InstallConfig modelSettings_;
+  std::string settingsModel_;
+  // Set at start and by every Back from the setup type page to an earlier
+  // page: the next forward move off the target system page loads the
+  // model's baud rate into the port page.
+  bool reloadBaudRate_ = true;
+};
+
+}  // namespace setwell
