@@ -1,0 +1,245 @@
+// The wizard driven as a user drives it, on in-memory windows and the
+// simulated machine.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/CSetupApp.h"
+#include "app/CWizardFrame.h"
+#include "pages/CModelPage.h"
+#include "pages/CPortPage.h"
+#include "pages/CSetupTypePage.h"
+#include "pages/CTargetSystemPage.h"
+#include "resources/StringTable.h"
+#include "sim/SimMachine.h"
+#include "ui/headless/HeadlessUi.h"
+
+namespace setwell {
+namespace {
+
+constexpr const char* kGeneral =
+    "[DEVICENAME]\r\nDEVICENUMBER=5\r\nDEFAULTNAME=2\r\n"
+    "DEVICENAME1=TP-58-ReceiptPrinter\r\nDEVICENAME2=TP-80-ReceiptPrinter\r\n"
+    "DEVICENAME3=LB-4-LabelPrinter\r\nDEVICENAME4=zeta-EmbeddedPrinter\r\n"
+    "DEVICENAME5=Alpha-EmbeddedPrinter\r\n";
+constexpr const char* kReceipt =
+    "[TP-58.PORT]\r\nAdvancedSetup=1\r\nSystem2003Supported=0\r\nBaudRate=115200\r\n"
+    "[TP-80.PORT]\r\nAdvancedSetup=0\r\nSystem2003Supported=1\r\nBaudRate=9600\r\nLPTDEFAULT=1\r\n";
+
+class WizardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    machine.files.WriteFile("D:\\DRVCONFIG\\setup.ini", kGeneral);
+    machine.files.WriteFile("D:\\DRVCONFIG\\setup_receipt.ini", kReceipt);
+    machine.files.WriteFile("D:\\DRVCONFIG\\setup_Lable.ini", "[LB-4.PORT]\r\nBaudRate=14400\r\n");
+  }
+
+  // Runs the program with `script` driving the wizard.
+  void Run(const std::function<void(HeadlessWindow&)>& script) {
+    ui.modalDriver = [&](HeadlessWindow& window) {
+      if (window.TemplateId() == IDD_WIZARD) {
+        frame = dynamic_cast<CWizardFrame*>(&window.Owner());
+        wizard = &window;
+        script(window);
+      }
+    };
+    CSetupApp app(ui, machine);
+    app.Run();
+  }
+  HeadlessWindow& Page() { return *wizard->VisibleChild(); }
+  std::string DefaultText() { return wizard->GetText(1); }
+  bool DefaultEnabled() { return wizard->IsEnabled(1); }
+  bool BackEnabled() { return wizard->IsEnabled(IDC_BACK); }
+  template <typename T>
+  T& PageObject(int index) {
+    return *dynamic_cast<T*>(frame->GetPage(index));
+  }
+
+  sim::SimMachine machine;
+  HeadlessUi ui;
+  CWizardFrame* frame = nullptr;
+  HeadlessWindow* wizard = nullptr;
+};
+
+TEST_F(WizardTest, ButtonsFollowThePagesThroughTheWizard) {
+  Run([&](HeadlessWindow& w) {
+    // After initialisation: licence page, Back disabled, Next disabled.
+    EXPECT_EQ(w.GetTitle(), "Install Driver for Printers");
+    EXPECT_EQ(Page().TemplateId(), IDD_LICENCE);
+    EXPECT_FALSE(BackEnabled());
+    EXPECT_EQ(DefaultText(), "Next (&N)>>");
+    EXPECT_FALSE(DefaultEnabled());
+    EXPECT_EQ(w.GetText(IDC_BACK), "<<Back (&B)");
+    EXPECT_EQ(w.GetText(2), "Cancel (&C)");
+    ASSERT_EQ(w.SystemMenu().size(), 2u);
+    EXPECT_EQ(w.SystemMenu()[1], std::make_pair(IDM_ABOUTBOX, std::string("&About Setwell Setup...")));
+
+    EXPECT_TRUE(Page().Click(IDC_ACCEPT));
+    EXPECT_TRUE(DefaultEnabled());
+    EXPECT_TRUE(Page().Click(IDC_REJECT));
+    EXPECT_FALSE(DefaultEnabled());
+    EXPECT_FALSE(w.Click(1));  // disabled: nothing happens
+    Page().Click(IDC_ACCEPT);
+
+    ASSERT_TRUE(w.Click(1));
+    EXPECT_EQ(Page().TemplateId(), IDD_MODEL);
+    EXPECT_TRUE(BackEnabled());
+    EXPECT_TRUE(DefaultEnabled());  // models are listed
+    EXPECT_EQ(PageObject<CModelPage>(kModelPage).m_modelName, "TP-80");
+
+    w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_SETUP_TYPE);
+    EXPECT_EQ(DefaultText(), "Next (&N)>>");
+    w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_TARGET_SYSTEM);
+    w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_PORT);
+    EXPECT_EQ(DefaultText(), "Finish (&F)");
+    EXPECT_EQ(w.Focus(), 1);
+
+    w.Click(IDC_BACK);
+    EXPECT_EQ(Page().TemplateId(), IDD_TARGET_SYSTEM);
+    EXPECT_EQ(DefaultText(), "Next (&N)>>");
+    EXPECT_TRUE(DefaultEnabled());
+    for (int i = 0; i < 3; ++i) w.Click(IDC_BACK);
+    EXPECT_EQ(Page().TemplateId(), IDD_LICENCE);
+    EXPECT_FALSE(BackEnabled());
+    EXPECT_TRUE(DefaultEnabled());
+    EXPECT_EQ(w.Focus(), 1);
+    w.Click(2);  // Cancel ends the wizard
+    EXPECT_TRUE(w.Ended());
+  });
+  EXPECT_EQ(ui.AbandonedDialogs(), 0);
+  EXPECT_TRUE(ui.Windows().empty());
+}
+
+TEST_F(WizardTest, AdvancedSetupSettingDecidesTheSetupTypePage) {
+  Run([&](HeadlessWindow& w) {
+    Page().Click(IDC_ACCEPT);
+    w.Click(1);
+    Page().Click(IDC_RECEIPT);
+    Page().Select(IDC_RECEIPT_MODELS, 0);  // TP-58 allows advanced
+    w.Click(1);
+    EXPECT_TRUE(Page().IsEnabled(IDC_ADVANCED));
+    Page().Click(IDC_ADVANCED);
+    EXPECT_EQ(Page().GetText(IDC_REMARK1), "Support multi-USB printer");
+    EXPECT_EQ(Page().GetText(IDC_REMARK2), "Support driver mode selection");
+    EXPECT_TRUE(Page().IsControlVisible(IDC_REMARK2));
+    EXPECT_EQ(PageObject<CSetupTypePage>(kSetupTypePage).m_setupType, 0);
+
+    w.Click(IDC_BACK);
+    Page().Select(IDC_RECEIPT_MODELS, 1);  // TP-80 is typical only
+    w.Click(1);
+    EXPECT_FALSE(Page().IsEnabled(IDC_ADVANCED));
+    EXPECT_EQ(Page().GetCheck(IDC_TYPICAL), 1);
+    EXPECT_EQ(Page().GetCheck(IDC_ADVANCED), 0);
+    EXPECT_EQ(Page().GetText(IDC_REMARK1), "Install default printer driver");
+    EXPECT_FALSE(Page().IsControlVisible(IDC_REMARK2));
+    EXPECT_EQ(PageObject<CSetupTypePage>(kSetupTypePage).m_setupType, 1);
+    w.Click(2);
+  });
+}
+
+TEST_F(WizardTest, BaudRateIsReloadedOnlyAfterGoingBackToTheModelPage) {
+  Run([&](HeadlessWindow& w) {
+    CPortPage& port = PageObject<CPortPage>(kPortPage);
+    Page().Click(IDC_ACCEPT);
+    w.Click(1);  // model page, TP-80 (9600)
+    w.Click(1);
+    w.Click(1);
+    w.Click(1);  // port page
+    EXPECT_EQ(port.m_baudRate, 9600);
+    EXPECT_EQ(Page().GetCurSel(IDC_BAUD_RATE), 5);
+    EXPECT_EQ(port.m_portName, "LPT1:");  // "LPTDEFAULT"
+    EXPECT_FALSE(Page().Select(IDC_BAUD_RATE, 0));  // serial lists are off for LPT1:
+    ASSERT_TRUE(Page().SelectText(IDC_PORTS, "TVCOM3:"));
+    EXPECT_EQ(port.m_raster, 0);
+    ASSERT_TRUE(Page().Select(IDC_BAUD_RATE, 0));  // the user picks 110
+    EXPECT_EQ(port.m_baudRate, 110);
+
+    // Back to the setup type page only: the choice stays.
+    w.Click(IDC_BACK);
+    w.Click(IDC_BACK);
+    w.Click(1);
+    w.Click(1);
+    EXPECT_EQ(port.m_baudRate, 110);
+
+    // Back to the model page and another model: its rate is loaded.
+    for (int i = 0; i < 3; ++i) w.Click(IDC_BACK);
+    Page().Click(IDC_LABEL);
+    EXPECT_EQ(PageObject<CModelPage>(kModelPage).m_modelName, "LB-4");
+    for (int i = 0; i < 3; ++i) w.Click(1);
+    EXPECT_EQ(port.m_baudRate, 14400);      // stored as read
+    EXPECT_EQ(Page().GetCurSel(IDC_BAUD_RATE), 7);  // shown as 38400
+    w.Click(2);
+  });
+}
+
+TEST_F(WizardTest, Server2003RefusedModelKeepsTheUserOnTheTargetSystemPage) {
+  machine.version = sim::SimVersion{VER_PLATFORM_WIN32_NT, 5, 2, 3790};
+  Run([&](HeadlessWindow& w) {
+    Page().Click(IDC_ACCEPT);
+    w.Click(1);
+    Page().Select(IDC_RECEIPT_MODELS, 0);  // TP-58: System2003Supported=0
+    w.Click(1);
+    w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_TARGET_SYSTEM);
+    EXPECT_EQ(Page().GetCheck(IDC_WIN2003), 1);
+    w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_TARGET_SYSTEM);
+    EXPECT_EQ(DefaultText(), "Next (&N)>>");
+    ASSERT_FALSE(machine.messageBoxes.empty());
+    EXPECT_EQ(machine.messageBoxes.back().text, "This printer not support WINDOWS SEVER 2003");
+
+    for (int i = 0; i < 2; ++i) w.Click(IDC_BACK);
+    Page().Select(IDC_RECEIPT_MODELS, 1);  // TP-80 is supported
+    for (int i = 0; i < 3; ++i) w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_PORT);
+    w.Click(2);
+  });
+}
+
+TEST_F(WizardTest, ModelPageListsCategoriesAndPreselectsTheDefault) {
+  Run([&](HeadlessWindow& w) {
+    Page().Click(IDC_ACCEPT);
+    w.Click(1);
+    HeadlessWindow& page = Page();
+    EXPECT_EQ(page.GetCheck(IDC_RECEIPT), 1);
+    EXPECT_TRUE(page.IsEnabled(IDC_RECEIPT_MODELS));
+    EXPECT_FALSE(page.IsEnabled(IDC_LABEL_MODELS));
+    EXPECT_FALSE(page.IsEnabled(IDC_TICKET));  // no ticket models
+    EXPECT_EQ(page.GetCurSel(IDC_RECEIPT_MODELS), 1);
+    // Embedded models are sorted; the others keep the order of the entries.
+    EXPECT_EQ(page.Find(IDC_EMBEDDED_MODELS)->items, (std::vector<std::string>{"Alpha", "zeta"}));
+    EXPECT_EQ(page.GetCurSel(IDC_LABEL_MODELS), 0);
+    EXPECT_EQ(page.GetCheck(IDC_DEFAULT_PRINTER), 0);
+
+    page.Click(IDC_EMBEDDED);
+    EXPECT_EQ(PageObject<CModelPage>(kModelPage).m_modelName, "Alpha");
+    EXPECT_FALSE(page.IsEnabled(IDC_RECEIPT_MODELS));
+    page.Click(IDC_RECEIPT);
+    EXPECT_EQ(PageObject<CModelPage>(kModelPage).m_modelName, "TP-80");
+    w.Click(2);
+  });
+}
+
+TEST_F(WizardTest, AboutBoxAndHelpLeaveTheWizardAsItWas) {
+  int aboutBoxes = 0;
+  Run([&](HeadlessWindow& w) {
+    ui.modalDriver = [&](HeadlessWindow& about) {
+      EXPECT_EQ(about.TemplateId(), IDD_ABOUTBOX);
+      EXPECT_EQ(about.GetTitle(), "About Setwell");
+      ++aboutBoxes;
+      about.Click(1);
+    };
+    w.SysCommand(IDM_ABOUTBOX);
+    w.SysCommand(IDM_ABOUTBOX | 0x3);  // the low four bits do not matter
+    EXPECT_TRUE(w.PressF1());
+    EXPECT_EQ(Page().TemplateId(), IDD_LICENCE);
+    w.Click(2);
+  });
+  EXPECT_EQ(aboutBoxes, 2);
+}
+
+}  // namespace
+}  // namespace setwell
