@@ -113,11 +113,12 @@ TEST(SerialSettingsTest, NtWritesTheLineIntoAnExistingPortsList) {
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->type, REG_SZ);
   EXPECT_EQ(value->data, std::string("9600,n,8,1.5,p", 15));  // with its terminator
-  EXPECT_TRUE(machine.messageBoxes.empty());
+  EXPECT_TRUE(machine.ui.boxes.empty());
 }
 
 TEST(SerialSettingsTest, NtDoesNotCreateAMissingPortsList) {
   sim::SimMachine machine;
+  machine.registry.DeleteKey(kNtPorts);
   WriteSerialSettingsNT(machine, "COM1:", 9600, 8, 1.0, 'n', 'x');
   EXPECT_FALSE(machine.registry.KeyExists(kNtPorts));
 }
@@ -142,8 +143,7 @@ TEST(SerialSettingsTest, Win98BlockGoesToTheSerialClassKeyOfThePortNumber) {
   };
   const Case cases[] = {{1, "1"}, {2, "3"}, {3, nullptr}, {0, nullptr}};
   for (const Case& c : cases) {
-    sim::SimMachine machine;
-    machine.version = {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222};
+    sim::SimMachine machine(sim::kWin98);
     AddPortClassKeys(machine);
     WriteSerialSettings98(machine, c.number, "COM" + std::to_string(c.number) + ":", 9600, 8, 1.0,
                           'n', 'x');
