@@ -12,12 +12,6 @@
 namespace setwell {
 namespace {
 
-TEST(UsbDeviceTest, DeviceNumberIsTheDescriptorValueModulo8Plus1) {
-  const std::pair<std::int32_t, std::int32_t> cases[] = {
-      {0, 1}, {7, 8}, {8, 1}, {9, 2}, {0x0105, 6}, {65535, 8}};
-  for (const auto& [value, number] : cases) EXPECT_EQ(UsbDeviceNumber(value), number) << value;
-}
-
 TEST(UsbDeviceTest, DeviceNumberCommandForEveryNumber) {
   for (std::int32_t n = 1; n <= 8; ++n) {
     const auto command = UsbDeviceNumberCommand(n);
