@@ -1,12 +1,23 @@
 #include "sim/SimFileSystem.h"
 
-namespace setwell::sim {
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
 
-std::string SimFileSystem::Key(const std::string& path) {
+#include "sim/SimRecordFile.h"
+#include "sim/SimText.h"
+
+namespace setwell::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Separators turned into "\", doubled and trailing ones dropped; case kept.
+std::string Normal(const std::string& path) {
   std::string out;
   for (char c : path) {
     if (c == '/') c = '\\';
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if (c == '\\' && !out.empty() && out.back() == '\\') continue;
     out.push_back(c);
   }
@@ -14,18 +25,53 @@ std::string SimFileSystem::Key(const std::string& path) {
   return out;
 }
 
+bool ReadHostFile(const fs::path& path, std::string& data) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+bool WriteHostFile(const fs::path& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  return static_cast<bool>(out);
+}
+
+constexpr char kFilesHeading[] =
+    "The files of a simulated Windows machine: drives, folders, and each file's\n"
+    "attributes and holds. The file contents are below drives/.";
+
+}  // namespace
+
+std::string SimFileSystem::Key(const std::string& path) { return Lower(Normal(path)); }
+
 std::string SimFileSystem::Parent(const std::string& path) {
   std::string key = Key(path);
   std::size_t slash = key.rfind('\\');
   return slash == std::string::npos ? std::string() : key.substr(0, slash);
 }
 
+std::string SimFileSystem::Name(const std::string& path) {
+  const std::string normal = Normal(path);
+  const std::size_t slash = normal.rfind('\\');
+  return slash == std::string::npos ? normal : normal.substr(slash + 1);
+}
+
+char SimFileSystem::DriveOf(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return '\0';
+  char letter = path[0];
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  return letter >= 'A' && letter <= 'Z' ? letter : '\0';
+}
+
 void SimFileSystem::MakeFolder(const std::string& path) {
-  std::string key = Key(path);
-  while (!key.empty() && folders_.insert(key).second) {
-    std::size_t slash = key.rfind('\\');
+  std::string normal = Normal(path);
+  while (!normal.empty()) {
+    folders_.try_emplace(Lower(normal), normal);
+    const std::size_t slash = normal.rfind('\\');
     if (slash == std::string::npos) break;
-    key.resize(slash);
+    normal.resize(slash);
   }
 }
 
@@ -33,11 +79,32 @@ bool SimFileSystem::FolderExists(const std::string& path) const {
   return folders_.count(Key(path)) != 0;
 }
 
+std::string SimFileSystem::FolderPath(const std::string& path) const {
+  // Each component in the case its own folder was first made with.
+  std::string key = Key(path);
+  std::string out;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t slash = key.find('\\', start);
+    const std::string prefix = slash == std::string::npos ? key : key.substr(0, slash);
+    auto it = folders_.find(prefix);
+    const std::string component =
+        it != folders_.end() ? Name(it->second) : Name(Normal(path).substr(0, prefix.size()));
+    out += (out.empty() ? "" : "\\") + component;
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  return out;
+}
+
 SimFile& SimFileSystem::WriteFile(const std::string& path, std::string data) {
-  std::string parent = Parent(path);
-  if (!parent.empty()) MakeFolder(parent);
+  const std::string parent = Parent(path);
+  if (!parent.empty()) MakeFolder(Normal(path).substr(0, parent.size()));
   SimFile& file = files_[Key(path)];
-  if (file.path.empty()) file.path = path;
+  // The folders keep the case they were made with, the file its own.
+  if (file.path.empty()) {
+    file.path = parent.empty() ? Normal(path) : FolderPath(parent) + "\\" + Name(path);
+  }
   file.data = std::move(data);
   return file;
 }
@@ -54,9 +121,48 @@ const SimFile* SimFileSystem::Find(const std::string& path) const {
 
 bool SimFileSystem::Remove(const std::string& path) { return files_.erase(Key(path)) != 0; }
 
+bool SimFileSystem::MountHostFolder(char letter, const std::string& hostFolder, bool readOnly) {
+  std::error_code error;
+  if (!fs::is_directory(hostFolder, error)) return false;
+  const std::string root = std::string(1, letter) + ":";
+  MakeFolder(root);
+  for (fs::recursive_directory_iterator it(hostFolder, error), end; !error && it != end;
+       it.increment(error)) {
+    const fs::path relative = fs::relative(it->path(), hostFolder, error);
+    if (error) return false;
+    const std::string path = root + "\\" + Normal(relative.string());
+    if (it->is_directory(error)) {
+      MakeFolder(path);
+    } else if (it->is_regular_file(error)) {
+      std::string data;
+      if (!ReadHostFile(it->path(), data)) return false;
+      SimFile& file = WriteFile(path, std::move(data));
+      if (readOnly) file.attributes = FILE_ATTRIBUTE_READONLY;
+    }
+  }
+  if (error) return false;
+  drives_[letter] = SimDrive{hostFolder, readOnly};
+  return true;
+}
+
+bool SimFileSystem::IsReadOnly(const std::string& path) const {
+  auto it = drives_.find(DriveOf(path));
+  return it != drives_.end() && it->second.readOnly;
+}
+
+bool SimFileSystem::FolderDenied(const std::string& path) const {
+  return deniedFolders_.count(Key(path)) != 0;
+}
+
+void SimFileSystem::UnmapImage(const std::string& path) {
+  auto it = images_.find(Key(path));
+  if (it != images_.end() && --it->second <= 0) images_.erase(it);
+}
+
 DWORD SimFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
   const SimFile* source = Find(from);
   if (source == nullptr) {
+    if (FolderExists(from)) return ERROR_ACCESS_DENIED;
     return FolderExists(Parent(from)) || Parent(from).empty() ? ERROR_FILE_NOT_FOUND
                                                               : ERROR_PATH_NOT_FOUND;
   }
@@ -65,28 +171,150 @@ DWORD SimFileSystem::Copy(const std::string& from, const std::string& to, bool f
   const std::string parent = Parent(to);
   if (!parent.empty() && !FolderExists(parent)) return ERROR_PATH_NOT_FOUND;
   if (FolderExists(to)) return ERROR_ACCESS_DENIED;
-  if (SimFile* target = Find(to)) {
+  if (IsReadOnly(to)) return ERROR_ACCESS_DENIED;
+  if (const SimFile* target = Find(to)) {
     if (failIfExists) return ERROR_FILE_EXISTS;
-    if (target->inUse) return ERROR_SHARING_VIOLATION;
-    if (target->denied || (target->attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
+    if (target->inUse || IsMapped(to)) return ERROR_SHARING_VIOLATION;
+    if (target->denied || (target->attributes & FILE_ATTRIBUTE_READONLY)) {
+      return ERROR_ACCESS_DENIED;
+    }
+  } else if (FolderDenied(parent)) {
+    return ERROR_ACCESS_DENIED;
   }
   std::string data = source->data;
-  DWORD attributes = source->attributes | FILE_ATTRIBUTE_ARCHIVE;
+  const DWORD attributes = source->attributes | FILE_ATTRIBUTE_ARCHIVE;
   SimFile& target = WriteFile(to, std::move(data));
   target.attributes = attributes;
   return ERROR_SUCCESS;
 }
 
-bool SimFileSystem::operator==(const SimFileSystem& other) const {
-  if (folders_ != other.folders_ || files_.size() != other.files_.size()) return false;
-  for (auto a = files_.begin(), b = other.files_.begin(); a != files_.end(); ++a, ++b) {
-    if (a->first != b->first || a->second.data != b->second.data ||
-        a->second.attributes != b->second.attributes || a->second.inUse != b->second.inUse ||
-        a->second.denied != b->second.denied) {
-      return false;
+DWORD SimFileSystem::SetAttributes(const std::string& path, DWORD attributes) {
+  if (FolderExists(path)) return IsReadOnly(path) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+  SimFile* file = Find(path);
+  if (file == nullptr) {
+    return FolderExists(Parent(path)) || Parent(path).empty() ? ERROR_FILE_NOT_FOUND
+                                                              : ERROR_PATH_NOT_FOUND;
+  }
+  if (file->denied || IsReadOnly(path)) return ERROR_ACCESS_DENIED;
+  // Only these bits can be set; FILE_ATTRIBUTE_NORMAL alone clears them all.
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  file->attributes = attributes & kSettable;
+  return ERROR_SUCCESS;
+}
+
+bool SimFileSystem::Save(const std::string& folder, std::string* error) const {
+  auto fail = [&](const std::string& why) {
+    if (error != nullptr) *error = why;
+    return false;
+  };
+  std::error_code ec;
+  const fs::path root = fs::path(folder) / "drives";
+  fs::remove_all(root, ec);
+  if (ec) return fail("cannot clear " + root.string() + ": " + ec.message());
+
+  auto hostMounted = [&](const std::string& path) {
+    auto it = drives_.find(DriveOf(path));
+    return it != drives_.end() && it->second.readOnly && !it->second.hostFolder.empty();
+  };
+  // Host path of a machine path, each folder in the case it was made with.
+  auto hostPath = [&](const std::string& path, const std::string& ownName) {
+    const std::string folderPath = FolderPath(Parent(path));
+    fs::path out = root;
+    bool first = true;
+    for (const std::string& part : Split(folderPath, '\\')) {
+      out /= first ? std::string(1, part[0]) : part;  // "C:" becomes "C"
+      first = false;
+    }
+    return out / ownName;
+  };
+
+  SimRecordFile record(kFilesHeading);
+  for (const auto& [letter, drive] : drives_) {
+    SimRecordFile::Section& section = record.Add("drive", std::string(1, letter));
+    if (!drive.hostFolder.empty()) section.Add("host", drive.hostFolder);
+    if (drive.readOnly) section.Add("read-only", "yes");
+  }
+  for (const auto& [key, path] : folders_) {
+    if (hostMounted(path)) continue;
+    SimRecordFile::Section& section = record.Add("folder", FolderPath(path));
+    if (deniedFolders_.count(key) != 0) section.Add("denied", "yes");
+    if (Parent(key).empty()) {
+      fs::create_directories(root / std::string(1, DriveOf(path)), ec);
+    } else {
+      fs::create_directories(hostPath(path, Name(path)), ec);
+    }
+    if (ec) return fail("cannot make a folder below " + root.string() + ": " + ec.message());
+  }
+  for (const auto& [key, file] : files_) {
+    if (hostMounted(file.path)) continue;
+    const std::string path = FolderPath(Parent(file.path)) + "\\" + Name(file.path);
+    SimRecordFile::Section& section = record.Add("file", path);
+    section.Add("attributes", HexNumber(file.attributes));
+    if (file.inUse) section.Add("in-use", "yes");
+    if (file.denied) section.Add("denied", "yes");
+    if (!WriteHostFile(hostPath(file.path, Name(file.path)), file.data)) {
+      return fail("cannot write the contents of " + path);
+    }
+  }
+  if (!WriteHostFile(fs::path(folder) / "files.txt", record.Format())) {
+    return fail("cannot write files.txt");
+  }
+  return true;
+}
+
+bool SimFileSystem::Load(const std::string& folder, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error != nullptr) *error = why;
+    return false;
+  };
+  std::string text;
+  if (!ReadHostFile(fs::path(folder) / "files.txt", text)) return fail("cannot read files.txt");
+  SimRecordFile record;
+  std::string parseError;
+  if (!record.Parse(text, &parseError)) return fail("files.txt: " + parseError);
+
+  *this = SimFileSystem();
+  const fs::path root = fs::path(folder) / "drives";
+  for (const SimRecordFile::Section& section : record.Sections()) {
+    if (section.kind == "drive") {
+      if (section.name.size() != 1) return fail("files.txt: bad drive \"" + section.name + "\"");
+      SimDrive drive{section.GetOr("host", ""), section.GetOr("read-only", "") == "yes"};
+      if (drive.readOnly && !drive.hostFolder.empty()) {
+        if (!MountHostFolder(section.name[0], drive.hostFolder, true)) {
+          return fail("cannot mount " + drive.hostFolder + " as drive " + section.name);
+        }
+      } else {
+        drives_[section.name[0]] = drive;
+      }
+    } else if (section.kind == "folder") {
+      MakeFolder(section.name);
+      if (section.GetOr("denied", "") == "yes") DenyFolder(section.name);
+    } else if (section.kind == "file") {
+      fs::path host = root;
+      bool first = true;
+      for (const std::string& part : Split(Normal(section.name), '\\')) {
+        host /= first ? std::string(1, part.empty() ? '?' : part[0]) : part;
+        first = false;
+      }
+      std::string data;
+      if (!ReadHostFile(host, data)) return fail("cannot read " + host.string());
+      SimFile& file = WriteFile(section.name, std::move(data));
+      std::optional<std::uint64_t> attributes = ParseNumber(section.GetOr("attributes", "0x20"));
+      if (!attributes) return fail("files.txt: bad attributes of " + section.name);
+      file.attributes = static_cast<DWORD>(*attributes);
+      file.inUse = section.GetOr("in-use", "") == "yes";
+      file.denied = section.GetOr("denied", "") == "yes";
+    } else {
+      return fail("files.txt: unknown section [" + section.kind + "]");
     }
   }
   return true;
+}
+
+bool SimFileSystem::operator==(const SimFileSystem& other) const {
+  return files_ == other.files_ && folders_ == other.folders_ && drives_ == other.drives_ &&
+         deniedFolders_ == other.deniedFolders_;
 }
 
 }  // namespace setwell::sim

@@ -1,7 +1,18 @@
 // The simulated machine's files: Windows paths ("C:\WINDOWS\system32\x.dll"),
-// matched without regard to ASCII letter case, each with its bytes and
-// attributes. Folders exist explicitly. A file can be marked in use (opening
-// or replacing it gives 32) or denied (5).
+// matched without regard to ASCII letter case and kept in the case they were
+// created with, each file with its bytes and attributes. Folders exist
+// explicitly; a drive exists when its root folder ("C:") does.
+//
+// A drive can be mounted from a host folder: its files are read into the
+// machine, and a read-only drive (the driver distribution) refuses every
+// change made through the Platform calls with ERROR_ACCESS_DENIED; its files
+// carry FILE_ATTRIBUTE_READONLY, as files on a CD do, and so do their copies.
+//
+// Files can be held by another process: `inUse` (opened without sharing:
+// reading and replacing give 32), `denied` (the access control list refuses
+// the user: 5), or mapped as a loaded module (MapImage: reading works,
+// replacing gives 32, as with a DLL the spooler has loaded). A denied folder
+// refuses new files with 5.
 #pragma once
 
 #include <map>
@@ -18,6 +29,15 @@ struct SimFile {
   DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
   bool inUse = false;
   bool denied = false;
+
+  bool operator==(const SimFile&) const = default;
+};
+
+struct SimDrive {
+  std::string hostFolder;  // empty: the drive lives in the machine only
+  bool readOnly = false;
+
+  bool operator==(const SimDrive&) const = default;
 };
 
 class SimFileSystem {
@@ -26,25 +46,58 @@ class SimFileSystem {
   static std::string Key(const std::string& path);
   // The folder part of a path ("" for a bare name).
   static std::string Parent(const std::string& path);
+  // The last component of a path.
+  static std::string Name(const std::string& path);
+  // The drive letter of an absolute path ('C'), or '\0'.
+  static char DriveOf(const std::string& path);
 
   void MakeFolder(const std::string& path);  // with its parents
   bool FolderExists(const std::string& path) const;
+  // A folder's path in the case it was first made with.
+  std::string FolderPath(const std::string& path) const;
   SimFile& WriteFile(const std::string& path, std::string data);  // makes the folder too
   SimFile* Find(const std::string& path);
   const SimFile* Find(const std::string& path) const;
   bool Remove(const std::string& path);
 
+  // Reads every file below hostFolder into drive `letter` and records the
+  // mapping. False when the host folder cannot be read.
+  bool MountHostFolder(char letter, const std::string& hostFolder, bool readOnly);
+  const std::map<char, SimDrive>& Drives() const { return drives_; }
+  bool IsReadOnly(const std::string& path) const;
+
+  void DenyFolder(const std::string& path) { deniedFolders_.insert(Key(path)); }
+  bool FolderDenied(const std::string& path) const;
+
+  // Module images: a mapped file cannot be replaced until it is unmapped.
+  void MapImage(const std::string& path) { ++images_[Key(path)]; }
+  void UnmapImage(const std::string& path);
+  bool IsMapped(const std::string& path) const { return images_.count(Key(path)) != 0; }
+
   // CopyFileA: ERROR_SUCCESS or the error number Windows gives.
   DWORD Copy(const std::string& from, const std::string& to, bool failIfExists);
+  // SetFileAttributesA: ERROR_SUCCESS or the error number.
+  DWORD SetAttributes(const std::string& path, DWORD attributes);
 
   const std::map<std::string, SimFile>& Files() const { return files_; }
-  const std::set<std::string>& Folders() const { return folders_; }
+  const std::map<std::string, std::string>& Folders() const { return folders_; }
 
+  // The files of every drive not mounted read-only from the host go below
+  // folder/drives/<letter>/ as real files; files.txt in folder lists the
+  // folders, the drives and each file's attributes and holds.
+  bool Save(const std::string& folder, std::string* error) const;
+  bool Load(const std::string& folder, std::string* error);
+
+  // Mapped images are the state of running processes, not of the machine,
+  // and do not count.
   bool operator==(const SimFileSystem& other) const;
 
  private:
   std::map<std::string, SimFile> files_;
-  std::set<std::string> folders_;
+  std::map<std::string, std::string> folders_;  // key -> path as first made
+  std::map<char, SimDrive> drives_;
+  std::set<std::string> deniedFolders_;
+  std::map<std::string, int> images_;
 };
 
 }  // namespace setwell::sim

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sim/Sddl.h"
+#include "sim/SimText.h"
 
 namespace setwell::sim {
 namespace {
@@ -10,20 +11,95 @@ namespace {
 void* AsHandle(std::uintptr_t value) { return reinterpret_cast<void*>(value); }
 std::uintptr_t AsValue(const void* handle) { return reinterpret_cast<std::uintptr_t>(handle); }
 
-std::string Text(const char* text) { return text == nullptr ? std::string() : std::string(text); }
+LONG AsLong(DWORD error) { return static_cast<LONG>(error); }
+
+constexpr char kWinspool[] = "winspool.drv";
+
+// What a fresh installation of each family holds for the spooler and the
+// serial ports.
+std::string WinIni(const SimSystem& system) {
+  std::string text = "[windows]\r\nload=\r\nrun=\r\nNullPort=None\r\n\r\n[fonts]\r\n";
+  if (system.Is9x()) {
+    text +=
+        "\r\n[Ports]\r\nLPT1:=\r\nLPT2:=\r\nLPT3:=\r\nCOM1:=9600,n,8,1,x\r\n"
+        "COM2:=9600,n,8,1,x\r\nCOM3:=9600,n,8,1,x\r\nCOM4:=9600,n,8,1,x\r\nFILE:=\r\n";
+  }
+  return text;
+}
 
 }  // namespace
 
-SimMachine::SimMachine() {
-  files.MakeFolder(systemDirectory);
+SimMachine::SimMachine(SimOs os) : system(SimSystem::For(os)) { Setup(); }
+
+void SimMachine::Setup() {
+  files.MakeFolder("C:\\");
+  files.MakeFolder(system.windowsDirectory);
+  files.MakeFolder(system.systemDirectory);
   files.MakeFolder(currentDirectory);
+  files.WriteFile(system.windowsDirectory + "\\win.ini", WinIni(system));
+  files.WriteFile(system.systemDirectory + "\\" + kWinspool, "stand-in winspool.drv");
+
+  const std::string own = system.Environment();
+  const bool modernNt = system.IsNtLike() && system.DriverVersion(own) == 3;
+  if (system.Is9x()) {
+    files.MakeFolder(system.windowsDirectory + "\\SYSBCKUP");
+    // The serial and parallel ports' device classes.
+    struct PortClass {
+      const char* number;
+      const char* description;
+      char subClass;  // 1: serial, 0: parallel
+    };
+    const PortClass kClasses[] = {{"0000", "Communications Port (COM1)", 1},
+                                  {"0001", "Communications Port (COM2)", 1},
+                                  {"0002", "Printer Port (LPT1)", 0}};
+    for (const PortClass& entry : kClasses) {
+      const std::string key =
+          std::string("System\\CurrentControlSet\\Services\\Class\\Ports\\") + entry.number;
+      registry.SetString(key, "DriverDesc", entry.description);
+      registry.SetValue(key, "PortSubClass", REG_BINARY, std::string(1, entry.subClass));
+    }
+  } else {
+    for (const char* env : {kEnvironmentNtX86, kEnvironment9x}) {
+      files.MakeFolder(system.DriverVersionDirectory(env));
+      files.MakeFolder(system.ProcessorDirectory(env));
+    }
+    for (const char* port : {"COM1:", "COM2:", "COM3:", "COM4:"}) {
+      registry.SetString(kNtPortsKey, port, "9600,n,8,1");
+    }
+    for (const char* port : {"FILE:", "LPT1:", "LPT2:", "LPT3:"}) {
+      registry.SetString(kNtPortsKey, port, "");
+    }
+  }
+  spooler.InstallMonitor("Local Port", modernNt ? "localspl.dll" : "localmon.dll");
+  spooler.InstallPrintProcessor("WinPrint", "winprint.dll");
+
+  services.present = system.IsNtLike();
+  if (services.present) services.services.push_back(SimService{kSpoolerService});
+  restartRefusal = system.IsNtLike() ? ERROR_PRIVILEGE_NOT_HELD : ERROR_SUCCESS;
+  SyncSpooler();
+}
+
+void SimMachine::SyncSpooler() {
+  spooler.SetRunning(system.Is9x() || services.IsRunning(kSpoolerService));
+}
+
+std::optional<DWORD> SimMachine::Enter(const char* call,
+                                       std::initializer_list<const char*> arguments) {
+  std::string text;
+  for (const char* argument : arguments) {
+    if (!text.empty()) text += ", ";
+    text += argument == nullptr ? "(null)" : argument;
+  }
+  trace.push_back(SimCallRecord{call, text});
+  return faults.Take(call, arguments);
 }
 
 std::string SimMachine::FullPath(const std::string& path) const {
-  // "X:\..." and "\\server\..." are absolute; anything else hangs off the
-  // current directory.
+  // "X:\..." and "\\server\..." are absolute; "\..." is on the current
+  // drive; anything else hangs off the current directory.
   if (path.size() >= 2 && path[1] == ':') return path;
   if (!path.empty() && (path[0] == '\\' || path[0] == '/')) {
+    if (path.size() >= 2 && (path[1] == '\\' || path[1] == '/')) return path;
     return currentDirectory.substr(0, 2) + path;
   }
   std::string base = currentDirectory;
@@ -31,40 +107,116 @@ std::string SimMachine::FullPath(const std::string& path) const {
   return base + path;
 }
 
+// --- Setting up ---------------------------------------------------------------
+
+bool SimMachine::MountDistribution(const std::string& hostFolder, char drive) {
+  if (!files.MountHostFolder(drive, hostFolder, true)) return false;
+  currentDirectory = std::string(1, drive) + ":\\";
+  moduleFileName = currentDirectory + "Setup.exe";
+  return true;
+}
+
+SimFile& SimMachine::PutDistributionFile(const std::string& relativePath, std::string data) {
+  SimFile& file = files.WriteFile(FullPath(relativePath), std::move(data));
+  file.attributes = FILE_ATTRIBUTE_READONLY;
+  return file;
+}
+
+void SimMachine::InstallUsbLibrary(const std::string& folder) {
+  std::string where = folder;
+  if (where.empty()) {
+    where = SimFileSystem::Parent(moduleFileName).empty()
+                ? currentDirectory
+                : moduleFileName.substr(0, SimFileSystem::Parent(moduleFileName).size());
+  }
+  while (!where.empty() && where.back() == '\\') where.pop_back();
+  files.WriteFile(where + "\\" + kUsbLibraryName, "stand-in USB interface library");
+}
+
+void SimMachine::SetSpoolerStartup(int queries) {
+  if (SimService* spoolerService = services.Find(kSpoolerService)) {
+    spoolerService->startAfterQueries = queries;
+  }
+}
+
+void SimMachine::SetSpoolerRunning(bool running) {
+  if (SimService* spoolerService = services.Find(kSpoolerService)) {
+    spoolerService->state = running ? SERVICE_RUNNING : SERVICE_STOPPED;
+    spoolerService->pendingQueries = 0;
+  }
+  SyncSpooler();
+}
+
+void SimMachine::Reboot() {
+  libraries_.Reset();
+  openKeys_.clear();
+  openFiles_.clear();
+  spooler.SetRunning(false);
+  for (SimService& service : services.services) {
+    service.state = SERVICE_RUNNING;
+    service.pendingQueries = 0;
+  }
+  restartPending = false;
+  SyncSpooler();
+}
+
+// --- Version, restart, pauses -------------------------------------------------
+
 BOOL SimMachine::GetVersionExA(OSVERSIONINFOA* info) {
+  if (auto fault = Enter("GetVersionExA")) return Fail(*fault);
   if (info == nullptr || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA)) {
     return Fail(ERROR_INSUFFICIENT_BUFFER);
   }
-  info->dwMajorVersion = version.major;
-  info->dwMinorVersion = version.minor;
-  info->dwBuildNumber = version.build;
-  info->dwPlatformId = version.platformId;
-  info->szCSDVersion[0] = '\0';
+  info->dwMajorVersion = system.major;
+  info->dwMinorVersion = system.minor;
+  // 9x keeps the version in the build number's high word.
+  info->dwBuildNumber = system.Is9x() ? (system.major << 24 | system.minor << 16 | system.build)
+                                      : system.build;
+  info->dwPlatformId = system.platformId;
+  std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
+  std::strncpy(info->szCSDVersion, system.servicePack.c_str(), sizeof info->szCSDVersion - 1);
   return TRUE;
 }
 
-BOOL SimMachine::ExitWindowsEx(UINT, DWORD) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
+BOOL SimMachine::ExitWindowsEx(UINT flags, DWORD) {
+  if (auto fault = Enter("ExitWindowsEx")) return Fail(*fault);
+  restartRequests.push_back(RestartRequest{flags, restartRefusal});
+  if (restartRefusal != ERROR_SUCCESS) return Fail(restartRefusal);
+  restartPending = true;
+  return TRUE;
+}
+
+void SimMachine::Sleep(DWORD milliseconds) {
+  trace.push_back(SimCallRecord{"Sleep", std::to_string(milliseconds)});
+  clock.Sleep(milliseconds);
+}
+
+// --- Directories --------------------------------------------------------------
 
 UINT SimMachine::CopyOut(const std::string& text, char* buffer, UINT size) {
-  if (text.size() + 1 > size) return static_cast<UINT>(text.size() + 1);
+  if (text.size() + 1 > size || buffer == nullptr) return static_cast<UINT>(text.size() + 1);
   std::memcpy(buffer, text.c_str(), text.size() + 1);
   return static_cast<UINT>(text.size());
 }
 
 UINT SimMachine::GetSystemDirectoryA(char* buffer, UINT size) {
-  return CopyOut(systemDirectory, buffer, size);
+  if (auto fault = Enter("GetSystemDirectoryA")) return Fail(*fault);
+  return CopyOut(system.systemDirectory, buffer, size);
 }
 
 UINT SimMachine::GetWindowsDirectoryA(char* buffer, UINT size) {
-  return CopyOut(windowsDirectory, buffer, size);
+  if (auto fault = Enter("GetWindowsDirectoryA")) return Fail(*fault);
+  return CopyOut(system.windowsDirectory, buffer, size);
 }
 
 DWORD SimMachine::GetCurrentDirectoryA(DWORD size, char* buffer) {
+  if (auto fault = Enter("GetCurrentDirectoryA")) return Fail(*fault);
   return CopyOut(currentDirectory, buffer, size);
 }
 
 DWORD SimMachine::GetModuleFileNameA(char* buffer, DWORD size) {
-  if (size == 0) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  if (auto fault = Enter("GetModuleFileNameA")) return Fail(*fault);
+  if (size == 0 || buffer == nullptr) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (moduleFileName.size() + 1 > size) {
     std::memcpy(buffer, moduleFileName.data(), size - 1);
     buffer[size - 1] = '\0';
@@ -75,141 +227,173 @@ DWORD SimMachine::GetModuleFileNameA(char* buffer, DWORD size) {
   return static_cast<DWORD>(moduleFileName.size());
 }
 
+// --- Files ----------------------------------------------------------------------
+
 BOOL SimMachine::CopyFileA(const char* existing, const char* target, BOOL failIfExists) {
-  DWORD error = files.Copy(FullPath(Text(existing)), FullPath(Text(target)), failIfExists != FALSE);
-  return error == ERROR_SUCCESS ? TRUE : Fail(error);
+  if (auto fault = Enter("CopyFileA", {existing, target})) return Fail(*fault);
+  if (existing == nullptr || target == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  return Answer(files.Copy(FullPath(existing), FullPath(target), failIfExists != FALSE));
 }
 
 BOOL SimMachine::SetFileAttributesA(const char* path, DWORD attributes) {
-  SimFile* file = files.Find(FullPath(Text(path)));
-  if (file == nullptr) return Fail(ERROR_FILE_NOT_FOUND);
-  if (file->denied) return Fail(ERROR_ACCESS_DENIED);
-  file->attributes = attributes == FILE_ATTRIBUTE_NORMAL ? 0 : attributes;
-  return TRUE;
+  if (auto fault = Enter("SetFileAttributesA", {path})) return Fail(*fault);
+  if (path == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  return Answer(files.SetAttributes(FullPath(path), attributes));
 }
 
 DWORD SimMachine::GetFileAttributesA(const char* path) {
-  std::string full = FullPath(Text(path));
+  if (auto fault = Enter("GetFileAttributesA", {path})) {
+    Fail(*fault);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  const std::string full = FullPath(Text(path));
   if (const SimFile* file = files.Find(full)) {
     return file->attributes == 0 ? FILE_ATTRIBUTE_NORMAL : file->attributes;
   }
   if (files.FolderExists(full)) return FILE_ATTRIBUTE_DIRECTORY;
-  lastError_ = ERROR_FILE_NOT_FOUND;
+  Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
+                                                       : ERROR_PATH_NOT_FOUND);
   return INVALID_FILE_ATTRIBUTES;
 }
 
 FileHandle SimMachine::CreateFileA(const char* path, DWORD access, DWORD, DWORD creation, DWORD) {
-  std::string full = FullPath(Text(path));
+  if (auto fault = Enter("CreateFileA", {path})) {
+    Fail(*fault);
+    return kInvalidFile;
+  }
+  const std::string full = FullPath(Text(path));
   if (creation != OPEN_EXISTING) {
-    lastError_ = ERROR_CALL_NOT_IMPLEMENTED;
+    Fail(ERROR_CALL_NOT_IMPLEMENTED);
     return kInvalidFile;
   }
   const SimFile* file = files.Find(full);
   if (file == nullptr) {
-    lastError_ = ERROR_FILE_NOT_FOUND;
+    Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
+                                                         : ERROR_PATH_NOT_FOUND);
     return kInvalidFile;
   }
   if (file->denied) {
-    lastError_ = ERROR_ACCESS_DENIED;
+    Fail(ERROR_ACCESS_DENIED);
     return kInvalidFile;
   }
   // Opening with no access rights is allowed even while another process
-  // holds the file; reading or writing it is not.
-  if (file->inUse && access != 0) {
-    lastError_ = ERROR_SHARING_VIOLATION;
+  // holds the file; reading or writing it is not. A loaded module can be
+  // read but not written.
+  if ((file->inUse && access != 0) || (files.IsMapped(full) && (access & GENERIC_WRITE) != 0)) {
+    Fail(ERROR_SHARING_VIOLATION);
     return kInvalidFile;
   }
-  std::uintptr_t handle = nextHandle_++;
+  const std::uintptr_t handle = nextHandle_++;
   openFiles_[handle] = full;
   return AsHandle(handle);
 }
 
 BOOL SimMachine::CloseHandle(FileHandle handle) {
+  if (auto fault = Enter("CloseHandle")) return Fail(*fault);
   return openFiles_.erase(AsValue(handle)) != 0 ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }
 
 bool SimMachine::ReadWholeFile(const char* path, std::string& contents) {
-  const SimFile* file = files.Find(FullPath(Text(path)));
-  if (file == nullptr) return Fail(ERROR_FILE_NOT_FOUND) != FALSE;
+  if (auto fault = Enter("ReadWholeFile", {path})) return Fail(*fault) != FALSE;
+  const std::string full = FullPath(Text(path));
+  const SimFile* file = files.Find(full);
+  if (file == nullptr) {
+    return Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
+                                                                : ERROR_PATH_NOT_FOUND) != FALSE;
+  }
   if (file->denied) return Fail(ERROR_ACCESS_DENIED) != FALSE;
+  if (file->inUse) return Fail(ERROR_SHARING_VIOLATION) != FALSE;
   contents = file->data;
   return true;
 }
 
-const std::string* SimMachine::KeyPath(RegKeyHandle key) const {
+// --- Registry -------------------------------------------------------------------
+
+const SimMachine::OpenKey* SimMachine::Key(RegKeyHandle key) const {
   auto it = openKeys_.find(AsValue(key));
   return it == openKeys_.end() ? nullptr : &it->second;
 }
 
-LONG SimMachine::RegOpenKeyExA(const char* subKey, REGSAM, RegKeyHandle* key) {
-  if (key == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+LONG SimMachine::RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) {
+  if (auto fault = Enter("RegOpenKeyExA", {subKey})) return AsLong(*fault);
+  if (key == nullptr) return AsLong(ERROR_INVALID_PARAMETER);
   const RegKey* found = registry.FindKey(Text(subKey));
-  if (found == nullptr) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  std::uintptr_t handle = nextHandle_++;
-  openKeys_[handle] = found->path;
+  if (found == nullptr) return AsLong(ERROR_FILE_NOT_FOUND);
+  const std::uintptr_t handle = nextHandle_++;
+  openKeys_[handle] = OpenKey{found->path, access};
   *key = AsHandle(handle);
-  return static_cast<LONG>(ERROR_SUCCESS);
+  return AsLong(ERROR_SUCCESS);
 }
 
-LONG SimMachine::RegCreateKeyExA(const char* subKey, REGSAM, RegKeyHandle* key) {
-  if (key == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+LONG SimMachine::RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) {
+  if (auto fault = Enter("RegCreateKeyExA", {subKey})) return AsLong(*fault);
+  if (key == nullptr || SimRegistry::Normalise(Text(subKey)).empty()) {
+    return AsLong(ERROR_INVALID_PARAMETER);
+  }
   const RegKey& created = registry.CreateKey(Text(subKey));
-  std::uintptr_t handle = nextHandle_++;
-  openKeys_[handle] = created.path;
+  const std::uintptr_t handle = nextHandle_++;
+  openKeys_[handle] = OpenKey{created.path, access};
   *key = AsHandle(handle);
-  return static_cast<LONG>(ERROR_SUCCESS);
+  return AsLong(ERROR_SUCCESS);
 }
 
 LONG SimMachine::RegCloseKey(RegKeyHandle key) {
-  return openKeys_.erase(AsValue(key)) != 0 ? static_cast<LONG>(ERROR_SUCCESS)
-                                            : static_cast<LONG>(ERROR_INVALID_HANDLE);
+  if (auto fault = Enter("RegCloseKey")) return AsLong(*fault);
+  return openKeys_.erase(AsValue(key)) != 0 ? AsLong(ERROR_SUCCESS)
+                                            : AsLong(ERROR_INVALID_HANDLE);
 }
 
 LONG SimMachine::RegQueryValueExA(RegKeyHandle key, const char* name, DWORD* type, BYTE* data,
                                   DWORD* size) {
-  const std::string* path = KeyPath(key);
-  if (path == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-  if (!registry.KeyExists(*path)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  const RegValue* value = registry.FindValue(*path, Text(name));
-  if (value == nullptr) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+  if (auto fault = Enter("RegQueryValueExA", {name})) return AsLong(*fault);
+  const OpenKey* open = Key(key);
+  if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
+  if ((open->access & KEY_QUERY_VALUE) == 0) return AsLong(ERROR_ACCESS_DENIED);
+  if (!registry.KeyExists(open->path)) return AsLong(ERROR_KEY_DELETED);
+  const RegValue* value = registry.FindValue(open->path, Text(name));
+  if (value == nullptr) return AsLong(ERROR_FILE_NOT_FOUND);
+  if (data != nullptr && size == nullptr) return AsLong(ERROR_INVALID_PARAMETER);
   if (type != nullptr) *type = value->type;
-  if (data != nullptr && size == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
-  if (size == nullptr) return static_cast<LONG>(ERROR_SUCCESS);
+  if (size == nullptr) return AsLong(ERROR_SUCCESS);
   const DWORD needed = static_cast<DWORD>(value->data.size());
   if (data == nullptr) {
     *size = needed;
-    return static_cast<LONG>(ERROR_SUCCESS);
+    return AsLong(ERROR_SUCCESS);
   }
   if (*size < needed) {
     *size = needed;
-    return static_cast<LONG>(ERROR_MORE_DATA);
+    return AsLong(ERROR_MORE_DATA);
   }
   std::memcpy(data, value->data.data(), needed);
   *size = needed;
-  return static_cast<LONG>(ERROR_SUCCESS);
+  return AsLong(ERROR_SUCCESS);
 }
 
 LONG SimMachine::RegSetValueExA(RegKeyHandle key, const char* name, DWORD type, const BYTE* data,
                                 DWORD size) {
-  const std::string* path = KeyPath(key);
-  if (path == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-  if (!registry.KeyExists(*path)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  if (data == nullptr && size != 0) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
-  registry.SetValue(*path, Text(name), type,
+  if (auto fault = Enter("RegSetValueExA", {name})) return AsLong(*fault);
+  const OpenKey* open = Key(key);
+  if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
+  if ((open->access & KEY_SET_VALUE) == 0) return AsLong(ERROR_ACCESS_DENIED);
+  if (!registry.KeyExists(open->path)) return AsLong(ERROR_KEY_DELETED);
+  if (data == nullptr && size != 0) return AsLong(ERROR_NOACCESS);
+  registry.SetValue(open->path, Text(name), type,
                     std::string(reinterpret_cast<const char*>(data), data == nullptr ? 0 : size));
-  return static_cast<LONG>(ERROR_SUCCESS);
+  return AsLong(ERROR_SUCCESS);
 }
 
 LONG SimMachine::RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize,
                                DWORD* type, BYTE* data, DWORD* dataSize) {
-  const std::string* path = KeyPath(key);
-  if (path == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-  const RegKey* found = registry.FindKey(*path);
-  if (found == nullptr) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-  if (index >= found->values.size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
-  if (name == nullptr || nameSize == nullptr) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+  if (auto fault = Enter("RegEnumValueA")) return AsLong(*fault);
+  const OpenKey* open = Key(key);
+  if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
+  if ((open->access & KEY_QUERY_VALUE) == 0) return AsLong(ERROR_ACCESS_DENIED);
+  const RegKey* found = registry.FindKey(open->path);
+  if (found == nullptr) return AsLong(ERROR_KEY_DELETED);
+  if (index >= found->values.size()) return AsLong(ERROR_NO_MORE_ITEMS);
+  if (name == nullptr || nameSize == nullptr) return AsLong(ERROR_INVALID_PARAMETER);
   const RegValue& value = found->values[index];
-  if (value.name.size() + 1 > *nameSize) return static_cast<LONG>(ERROR_MORE_DATA);
+  if (value.name.size() + 1 > *nameSize) return AsLong(ERROR_MORE_DATA);
   std::memcpy(name, value.name.c_str(), value.name.size() + 1);
   *nameSize = static_cast<DWORD>(value.name.size());
   if (type != nullptr) *type = value.type;
@@ -218,85 +402,292 @@ LONG SimMachine::RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD*
     if (data != nullptr) {
       if (*dataSize < needed) {
         *dataSize = needed;
-        return static_cast<LONG>(ERROR_MORE_DATA);
+        return AsLong(ERROR_MORE_DATA);
       }
       std::memcpy(data, value.data.data(), needed);
     }
     *dataSize = needed;
   }
-  return static_cast<LONG>(ERROR_SUCCESS);
+  return AsLong(ERROR_SUCCESS);
 }
 
-// The print spooler, the service control manager, profile writes, run-time
-// libraries and the help window are not simulated yet.
-BOOL SimMachine::GetPrinterDriverDirectoryA(const char*, DWORD, BYTE*, DWORD, DWORD*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+// --- Print spooler --------------------------------------------------------------
+
+BOOL SimMachine::GetPrinterDriverDirectoryA(const char* environment, DWORD level, BYTE* buffer,
+                                            DWORD size, DWORD* needed) {
+  if (auto fault = Enter("GetPrinterDriverDirectoryA", {environment})) return Fail(*fault);
+  return Answer(spooler.GetDriverDirectory(environment, level, buffer, size, needed));
 }
-BOOL SimMachine::GetPrintProcessorDirectoryA(const char*, DWORD, BYTE*, DWORD, DWORD*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+BOOL SimMachine::GetPrintProcessorDirectoryA(const char* environment, DWORD level, BYTE* buffer,
+                                             DWORD size, DWORD* needed) {
+  if (auto fault = Enter("GetPrintProcessorDirectoryA", {environment})) return Fail(*fault);
+  return Answer(spooler.GetProcessorDirectory(environment, level, buffer, size, needed));
 }
-BOOL SimMachine::AddPrinterDriverA(DWORD, BYTE*) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
-BOOL SimMachine::AddMonitorA(DWORD, BYTE*) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
-BOOL SimMachine::AddPrintProcessorA(const char*, const char*, const char*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+BOOL SimMachine::AddPrinterDriverA(DWORD level, BYTE* driverInfo) {
+  const char* name = level == 3 && driverInfo != nullptr
+                         ? reinterpret_cast<DRIVER_INFO_3A*>(driverInfo)->pName
+                         : nullptr;
+  if (auto fault = Enter("AddPrinterDriverA", {name})) return Fail(*fault);
+  return Answer(spooler.AddDriver(level, driverInfo));
 }
-PrinterHandle SimMachine::AddPrinterA(DWORD, BYTE*) {
-  Fail(ERROR_CALL_NOT_IMPLEMENTED);
-  return nullptr;
+
+BOOL SimMachine::AddMonitorA(DWORD level, BYTE* monitorInfo) {
+  const auto* monitor =
+      level == 2 && monitorInfo != nullptr ? reinterpret_cast<MONITOR_INFO_2A*>(monitorInfo)
+                                           : nullptr;
+  if (auto fault = Enter("AddMonitorA", {monitor != nullptr ? monitor->pName : nullptr,
+                                         monitor != nullptr ? monitor->pDLLName : nullptr})) {
+    return Fail(*fault);
+  }
+  return Answer(spooler.AddMonitor(level, monitorInfo));
 }
-BOOL SimMachine::OpenPrinterA(const char*, PrinterHandle*) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
-BOOL SimMachine::GetPrinterA(PrinterHandle, DWORD, BYTE*, DWORD, DWORD*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+BOOL SimMachine::AddPrintProcessorA(const char* environment, const char* pathName,
+                                    const char* printProcessorName) {
+  if (auto fault = Enter("AddPrintProcessorA", {environment, pathName, printProcessorName})) {
+    return Fail(*fault);
+  }
+  return Answer(spooler.AddPrintProcessor(environment, pathName, printProcessorName));
 }
-BOOL SimMachine::SetPrinterA(PrinterHandle, DWORD, BYTE*, DWORD) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+PrinterHandle SimMachine::AddPrinterA(DWORD level, BYTE* printerInfo) {
+  const char* name = level == 2 && printerInfo != nullptr
+                         ? reinterpret_cast<PRINTER_INFO_2A*>(printerInfo)->pPrinterName
+                         : nullptr;
+  if (auto fault = Enter("AddPrinterA", {name})) {
+    Fail(*fault);
+    return nullptr;
+  }
+  PrinterHandle printer = nullptr;
+  if (DWORD error = spooler.AddPrinter(level, printerInfo, &printer)) {
+    Fail(error);
+    return nullptr;
+  }
+  return printer;
 }
-BOOL SimMachine::ClosePrinter(PrinterHandle) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
-BOOL SimMachine::EnumPortsA(DWORD, BYTE*, DWORD, DWORD*, DWORD*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+BOOL SimMachine::OpenPrinterA(const char* printerName, PrinterHandle* printer) {
+  if (auto fault = Enter("OpenPrinterA", {printerName})) return Fail(*fault);
+  return Answer(spooler.OpenPrinter(printerName, printer));
 }
-ServiceHandle SimMachine::OpenSCManagerA(DWORD) {
-  Fail(ERROR_CALL_NOT_IMPLEMENTED);
-  return nullptr;
+
+BOOL SimMachine::GetPrinterA(PrinterHandle printer, DWORD level, BYTE* buffer, DWORD size,
+                             DWORD* needed) {
+  if (auto fault = Enter("GetPrinterA")) return Fail(*fault);
+  return Answer(spooler.GetPrinter(printer, level, buffer, size, needed));
 }
-ServiceHandle SimMachine::OpenServiceA(ServiceHandle, const char*, DWORD) {
-  Fail(ERROR_CALL_NOT_IMPLEMENTED);
-  return nullptr;
+
+BOOL SimMachine::SetPrinterA(PrinterHandle printer, DWORD level, BYTE* info, DWORD command) {
+  if (auto fault = Enter("SetPrinterA")) return Fail(*fault);
+  return Answer(spooler.SetPrinter(printer, level, info, command));
 }
-BOOL SimMachine::ControlService(ServiceHandle, DWORD, SERVICE_STATUS*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+BOOL SimMachine::ClosePrinter(PrinterHandle printer) {
+  if (auto fault = Enter("ClosePrinter")) return Fail(*fault);
+  return Answer(spooler.ClosePrinter(printer));
 }
-BOOL SimMachine::StartServiceA(ServiceHandle) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
-BOOL SimMachine::QueryServiceStatus(ServiceHandle, SERVICE_STATUS*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+BOOL SimMachine::EnumPortsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                            DWORD* returned) {
+  if (auto fault = Enter("EnumPortsA")) return Fail(*fault);
+  return Answer(spooler.EnumPorts(level, buffer, size, needed, returned));
 }
-BOOL SimMachine::CloseServiceHandle(ServiceHandle) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
-BOOL SimMachine::WriteProfileStringA(const char*, const char*, const char*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+// --- Service control manager -------------------------------------------------
+
+ServiceHandle SimMachine::OpenSCManagerA(DWORD access) {
+  if (auto fault = Enter("OpenSCManagerA")) {
+    Fail(*fault);
+    return nullptr;
+  }
+  ServiceHandle manager = nullptr;
+  if (DWORD error = services.OpenManager(access, &manager)) {
+    Fail(error);
+    return nullptr;
+  }
+  return manager;
 }
-BOOL SimMachine::BroadcastWinIniChangeTimeout(const char*, UINT) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+ServiceHandle SimMachine::OpenServiceA(ServiceHandle manager, const char* name, DWORD access) {
+  if (auto fault = Enter("OpenServiceA", {name})) {
+    Fail(*fault);
+    return nullptr;
+  }
+  ServiceHandle service = nullptr;
+  if (DWORD error = services.OpenService(manager, name, access, &service)) {
+    Fail(error);
+    return nullptr;
+  }
+  return service;
 }
-BOOL SimMachine::BroadcastWinIniChangeNotify(const char*) { return Fail(ERROR_CALL_NOT_IMPLEMENTED); }
-ModuleHandle SimMachine::LoadLibraryA(const char*) {
-  Fail(ERROR_MOD_NOT_FOUND);
-  return nullptr;
+
+BOOL SimMachine::ControlService(ServiceHandle service, DWORD control, SERVICE_STATUS* status) {
+  if (auto fault = Enter("ControlService")) return Fail(*fault);
+  const DWORD error = services.Control(service, control, status);
+  SyncSpooler();
+  return Answer(error);
 }
-ProcAddress SimMachine::GetProcAddress(ModuleHandle, const char*) {
-  Fail(ERROR_INVALID_HANDLE);
-  return nullptr;
+
+BOOL SimMachine::StartServiceA(ServiceHandle service) {
+  if (auto fault = Enter("StartServiceA")) return Fail(*fault);
+  const DWORD error = services.Start(service);
+  SyncSpooler();
+  return Answer(error);
 }
-BOOL SimMachine::FreeLibrary(ModuleHandle) { return Fail(ERROR_INVALID_HANDLE); }
-BOOL SimMachine::CallSetDefaultPrinterA(ProcAddress, const char*) {
-  return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+
+BOOL SimMachine::QueryServiceStatus(ServiceHandle service, SERVICE_STATUS* status) {
+  if (auto fault = Enter("QueryServiceStatus")) return Fail(*fault);
+  const DWORD error = services.Query(service, status);
+  SyncSpooler();
+  return Answer(error);
 }
-std::int32_t SimMachine::CallOpenDeviceX(ProcAddress, std::int32_t) { return 0; }
-std::int32_t SimMachine::CallGetDescriptor(ProcAddress, std::int32_t, BYTE*) { return 0; }
-std::int32_t SimMachine::CallUWrite(ProcAddress, std::int32_t, std::int32_t, const BYTE*,
-                                    std::int32_t) {
-  return 0;
+
+BOOL SimMachine::CloseServiceHandle(ServiceHandle handle) {
+  if (auto fault = Enter("CloseServiceHandle")) return Fail(*fault);
+  return Answer(services.Close(handle));
 }
-void SimMachine::CallCloseDevice(ProcAddress, std::int32_t) {}
+
+// --- Profile and broadcasts -----------------------------------------------------
+
+BOOL SimMachine::WriteProfileStringA(const char* section, const char* key, const char* value) {
+  if (auto fault = Enter("WriteProfileStringA", {section, key, value})) return Fail(*fault);
+  auto optional = [](const char* text) {
+    return text == nullptr ? std::nullopt : std::optional<std::string>(text);
+  };
+  profile.writes.push_back(ProfileWrite{optional(section), optional(key), optional(value)});
+  return profile.Write(section, key, value) ? TRUE : Fail(ERROR_ACCESS_DENIED);
+}
+
+BOOL SimMachine::BroadcastWinIniChangeTimeout(const char* text, UINT timeoutMs) {
+  if (auto fault = Enter("BroadcastWinIniChangeTimeout", {text})) return Fail(*fault);
+  profile.broadcasts.push_back(
+      Broadcast{text == nullptr ? std::nullopt : std::optional<std::string>(text), true,
+                timeoutMs});
+  return TRUE;
+}
+
+BOOL SimMachine::BroadcastWinIniChangeNotify(const char* text) {
+  if (auto fault = Enter("BroadcastWinIniChangeNotify", {text})) return Fail(*fault);
+  profile.broadcasts.push_back(
+      Broadcast{text == nullptr ? std::nullopt : std::optional<std::string>(text), false, 0});
+  return TRUE;
+}
+
+// --- Run-time libraries ---------------------------------------------------------
+
+std::string SimMachine::FindLibrary(const std::string& name) const {
+  if (name.find('\\') != std::string::npos || name.find(':') != std::string::npos) {
+    const std::string full = FullPath(name);
+    return files.Find(full) != nullptr ? full : std::string();
+  }
+  const std::string programFolder =
+      SimFileSystem::Parent(moduleFileName).empty()
+          ? currentDirectory
+          : moduleFileName.substr(0, SimFileSystem::Parent(moduleFileName).size());
+  for (std::string folder : {programFolder, system.systemDirectory, system.windowsDirectory,
+                             currentDirectory}) {
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    const std::string path = folder + "\\" + name;
+    if (files.Find(path) != nullptr) return files.Find(path)->path;
+  }
+  return {};
+}
+
+ModuleHandle SimMachine::LoadLibraryA(const char* fileName) {
+  if (auto fault = Enter("LoadLibraryA", {fileName})) {
+    Fail(*fault);
+    return nullptr;
+  }
+  const std::string path = FindLibrary(Text(fileName));
+  if (path.empty()) {
+    Fail(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  return libraries_.Load(path);
+}
+
+ProcAddress SimMachine::GetProcAddress(ModuleHandle module, const char* procName) {
+  if (auto fault = Enter("GetProcAddress", {procName})) {
+    Fail(*fault);
+    return nullptr;
+  }
+  const SimModule* loaded = libraries_.Find(module);
+  if (loaded == nullptr) {
+    Fail(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  const std::string file = SimFileSystem::Name(loaded->path);
+  const std::string entry = Text(procName);
+  const bool exported =
+      (SameNoCase(file, kWinspool) && entry == "SetDefaultPrinterA" &&
+       system.HasSetDefaultPrinter()) ||
+      (SameNoCase(file, kUsbLibraryName) && usb.Exports(entry));
+  if (!exported) {
+    Fail(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  return libraries_.Export(module, entry);
+}
+
+BOOL SimMachine::FreeLibrary(ModuleHandle module) {
+  if (auto fault = Enter("FreeLibrary")) return Fail(*fault);
+  return libraries_.Free(module) ? TRUE : Fail(ERROR_MOD_NOT_FOUND);
+}
+
+void SimMachine::CheckEntry(ProcAddress proc, const char* call, const char* module,
+                            const char* entry) const {
+  const auto [file, name] = libraries_.Resolve(proc, call);
+  if (file != Lower(module) || name != entry) {
+    throw SimCrash(std::string(call) + " through \"" + name + "\" of " + file);
+  }
+}
+
+BOOL SimMachine::CallSetDefaultPrinterA(ProcAddress proc, const char* printerName) {
+  CheckEntry(proc, "CallSetDefaultPrinterA", kWinspool, "SetDefaultPrinterA");
+  if (auto fault = Enter("CallSetDefaultPrinterA", {printerName})) return Fail(*fault);
+  return Answer(spooler.SetDefaultPrinter(printerName));
+}
+
+std::int32_t SimMachine::CallOpenDeviceX(ProcAddress proc, std::int32_t index) {
+  CheckEntry(proc, "CallOpenDeviceX", kUsbLibraryName, "OpenDeviceX");
+  if (auto fault = Enter("CallOpenDeviceX")) {
+    Fail(*fault);
+    return -1;
+  }
+  return usb.OpenDeviceX(index);
+}
+
+std::int32_t SimMachine::CallGetDescriptor(ProcAddress proc, std::int32_t device, BYTE* buffer) {
+  CheckEntry(proc, "CallGetDescriptor", kUsbLibraryName, "GetDescriptor");
+  if (auto fault = Enter("CallGetDescriptor")) {
+    Fail(*fault);
+    return 0;
+  }
+  return usb.GetDescriptor(device, buffer);
+}
+
+std::int32_t SimMachine::CallUWrite(ProcAddress proc, std::int32_t device, std::int32_t reserved,
+                                    const BYTE* data, std::int32_t length) {
+  CheckEntry(proc, "CallUWrite", kUsbLibraryName, "uWrite");
+  if (auto fault = Enter("CallUWrite")) {
+    Fail(*fault);
+    return 0;
+  }
+  return usb.UWrite(device, reserved, data, length);
+}
+
+void SimMachine::CallCloseDevice(ProcAddress proc, std::int32_t device) {
+  CheckEntry(proc, "CallCloseDevice", kUsbLibraryName, "CloseDevice");
+  if (auto fault = Enter("CallCloseDevice")) {
+    Fail(*fault);
+    return;
+  }
+  usb.CloseDevice(device);
+}
+
+// --- User interaction -------------------------------------------------------------
 
 PSECURITY_DESCRIPTOR SimMachine::ConvertStringSecurityDescriptor(const char* sddl) {
   if (sddl == nullptr || !IsValidSddl(sddl)) {
@@ -315,21 +706,27 @@ void SimMachine::FreeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) {
 }
 
 int SimMachine::MessageBoxA(const char* text, const char* caption, UINT type) {
-  MessageBoxRecord record{Text(text), Text(caption), type, IDOK};
-  if ((type & 0xF) != MB_OK) {
-    if (!answers.empty()) {
-      record.answer = answers.front();
-      answers.pop_front();
-    } else {
-      record.answer = 0;  // unanswered question: visible to the test
-    }
+  if (auto fault = Enter("MessageBoxA", {text})) {
+    Fail(*fault);
+    return 0;
   }
-  messageBoxes.push_back(record);
-  return record.answer;
+  return ui.Show(Text(text), Text(caption), type);
 }
 
-WindowHandle SimMachine::FindWindowA(const char*, const char*) { return nullptr; }
-bool SimMachine::ActivateWindow(WindowHandle) { return false; }
-bool SimMachine::ShellOpen(const char*) { return false; }
+WindowHandle SimMachine::FindWindowA(const char* className, const char* windowName) {
+  if (auto fault = Enter("FindWindowA", {className, windowName})) Fail(*fault);
+  return nullptr;  // no other program has a window here
+}
+
+bool SimMachine::ActivateWindow(WindowHandle) {
+  if (auto fault = Enter("ActivateWindow")) Fail(*fault);
+  return false;
+}
+
+bool SimMachine::ShellOpen(const char* file) {
+  if (auto fault = Enter("ShellOpen", {file})) return Fail(*fault) != FALSE;
+  shellOpened.push_back(Text(file));
+  return files.Find(FullPath(Text(file))) != nullptr;
+}
 
 }  // namespace setwell::sim

@@ -1,57 +1,129 @@
 // The simulated Windows machine: a Platform over in-memory state, so the
-// installer can be built and exercised without the host.
+// installer can be built and exercised without the host. It behaves as the
+// documented host does (the answers are pinned by tests/PlatformConformance
+// and, where the host is at hand, by the same table under Wine).
 //
-// It holds the running system's version and directories, a file system, the
-// HKEY_LOCAL_MACHINE registry, a virtual clock and the record of every
-// message box. Calls it does not simulate yet fail with
-// ERROR_CALL_NOT_IMPLEMENTED.
+// Setting up
+//   SimMachine machine(kWinXP);                    // or SimMachine::ForSystem(kWin98)
+//   machine.MountDistribution("/path/examples");  // drive D: read-only, current
+//                                                  // directory D:\, program D:\Setup.exe
+//   machine.PutDistributionFile("winnt\\kp.dll", "...");   // or files.WriteFile(...)
+//   machine.spooler.InstallMonitor("Setwell USB Port", "tvusbmon.dll", {"USB_KP-200_1"});
+//   machine.spooler.DeclareMonitorPorts("Setwell USB Port", {"USB_KP-200_1"});
+//   machine.SetSpoolerStartup(3);                  // running at the 4th status query
+//   machine.InstallUsbLibrary();  machine.usb.Attach(5, 9);
+//   machine.restartRefusal = 0;                    // accept ExitWindowsEx
+//
+// Faults and answers
+//   machine.faults.FailOnce("CopyFileA", ERROR_SHARING_VIOLATION, "unidrv");
+//   machine.faults.FailAlways("AddMonitorA", ERROR_ACCESS_DENIED);
+//   machine.ui.Answer(IDYES, "Restart the computer");   // an unanswered question throws
+//
+// Looking afterwards
+//   machine.ui.boxes / ui.Texts(), profile.writes, profile.broadcasts,
+//   restartRequests, clock.sleeps, usb.writes / usb.calls, trace (every call),
+//   spooler.FindPrinter(...), spooler.DefaultPrinter(), registry.GetDword(...),
+//   files.Find(...).
+//
+// Keeping it
+//   machine.Save(folder) writes machine.txt, registry.reg (REGEDIT4),
+//   spooler.txt, usb.txt, records.txt, files.txt and drives/<letter>/...;
+//   Load(folder) reads them back; == compares whole machines.
+//
+// Handles (registry keys, files, printers, services, modules) belong to the
+// running program: they are neither saved nor compared.
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/SimClock.h"
+#include "sim/SimFaults.h"
 #include "sim/SimFileSystem.h"
+#include "sim/SimLibraries.h"
+#include "sim/SimProfile.h"
 #include "sim/SimRegistry.h"
+#include "sim/SimServices.h"
+#include "sim/SimSpooler.h"
+#include "sim/SimSystem.h"
+#include "sim/SimUi.h"
+#include "sim/SimUsb.h"
 #include "system/Platform.h"
 
 namespace setwell::sim {
 
-constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
+inline constexpr char kSpoolerService[] = "Spooler";
 
-struct SimVersion {
-  DWORD platformId = VER_PLATFORM_WIN32_NT;
-  DWORD major = 5;
-  DWORD minor = 1;
-  DWORD build = 2600;
+struct RestartRequest {
+  UINT flags = 0;
+  DWORD refusedWith = 0;  // 0: accepted
+
+  bool operator==(const RestartRequest&) const = default;
 };
 
-struct MessageBoxRecord {
-  std::string text;
-  std::string caption;
-  UINT type = 0;
-  int answer = 0;
+// One Platform call, for tests that check what was (not) touched.
+struct SimCallRecord {
+  std::string call;
+  std::string arguments;
 };
 
 class SimMachine : public Platform {
  public:
-  SimMachine();
+  explicit SimMachine(SimOs os = kWinXP);
+  static SimMachine ForSystem(SimOs os) { return SimMachine(os); }
+  SimMachine(const SimMachine&) = delete;
+  SimMachine& operator=(const SimMachine&) = delete;
 
   // --- State, open to tests and tools -----------------------------------
-  SimVersion version;
-  std::string windowsDirectory = "C:\\WINDOWS";
-  std::string systemDirectory = "C:\\WINDOWS\\system32";
+  SimSystem system;
   std::string currentDirectory = "D:\\";
   std::string moduleFileName = "D:\\Setup.exe";
   SimFileSystem files;
   SimRegistry registry;
-  std::uint64_t clockMs = 0;
-  std::vector<MessageBoxRecord> messageBoxes;
-  // Answers to questions (boxes with other buttons than OK), in order.
-  std::deque<int> answers;
+  SimProfile profile{system, files, registry};
+  SimSpooler spooler{system, files, registry, profile};
+  SimServices services;
+  SimUsb usb;
+  SimUi ui;
+  SimFaults faults;
+  SimClock clock;
+  // ExitWindowsEx fails with this error; 0 accepts. NT refuses a program
+  // that has not enabled the shutdown privilege (1314), 9x does not ask.
+  DWORD restartRefusal = 0;
+  std::vector<RestartRequest> restartRequests;
+  bool restartPending = false;
+  std::vector<std::string> shellOpened;
+  std::vector<SimCallRecord> trace;
+
+  // --- Setting up -----------------------------------------------------------
+  // Mounts hostFolder read-only as drive `drive`, the program's current
+  // directory, with the program (Setup.exe) in it.
+  bool MountDistribution(const std::string& hostFolder, char drive = 'D');
+  // A file of the distribution (below the current directory), read-only as
+  // on its medium.
+  SimFile& PutDistributionFile(const std::string& relativePath, std::string data);
+  // A stand-in "TvUsbInt.dll" in folder (default: beside the program).
+  void InstallUsbLibrary(const std::string& folder = {});
+  // The "Spooler" service comes up at the (queries + 1)-th status query
+  // after a start; SimService::kNever keeps it pending.
+  void SetSpoolerStartup(int queries);
+  // Stops or starts the spooler as the administrator would.
+  void SetSpoolerRunning(bool running);
+  // Carries out an accepted restart: the program's libraries go, services
+  // start again, the spooler reloads its monitors and processors.
+  void Reboot();
+
+  // --- Keeping it -------------------------------------------------------------
+  bool Save(const std::string& folder, std::string* error = nullptr) const;
+  // Replaces this machine's state with the one saved in folder. On failure
+  // the machine is left partly loaded: load into a fresh machine.
+  bool Load(const std::string& folder, std::string* error = nullptr);
+  bool operator==(const SimMachine& other) const;
 
   // --- Platform ----------------------------------------------------------
   DWORD GetLastError() override { return lastError_; }
@@ -59,7 +131,7 @@ class SimMachine : public Platform {
 
   BOOL GetVersionExA(OSVERSIONINFOA* info) override;
   BOOL ExitWindowsEx(UINT flags, DWORD reason) override;
-  void Sleep(DWORD milliseconds) override { clockMs += milliseconds; }
+  void Sleep(DWORD milliseconds) override;
 
   UINT GetSystemDirectoryA(char* buffer, UINT size) override;
   UINT GetWindowsDirectoryA(char* buffer, UINT size) override;
@@ -132,19 +204,35 @@ class SimMachine : public Platform {
   bool ShellOpen(const char* file) override;
 
  private:
+  struct OpenKey {
+    std::string path;
+    REGSAM access = 0;
+  };
+
+  void Setup();
+  // Records the call and takes the fault it is to fail with, if any.
+  std::optional<DWORD> Enter(const char* call, std::initializer_list<const char*> arguments = {});
   BOOL Fail(DWORD error) {
     lastError_ = error;
     return FALSE;
   }
+  BOOL Answer(DWORD error) { return error == ERROR_SUCCESS ? TRUE : Fail(error); }
   // Copies text into a caller's buffer the way the directory calls do.
   UINT CopyOut(const std::string& text, char* buffer, UINT size);
-  const std::string* KeyPath(RegKeyHandle key) const;
+  const OpenKey* Key(RegKeyHandle key) const;
   // Resolves a relative path against the current directory.
   std::string FullPath(const std::string& path) const;
+  // Where LoadLibraryA finds a file: the program's folder, the system and
+  // Windows folders, the current directory; "" when nowhere.
+  std::string FindLibrary(const std::string& name) const;
+  // The spooler runs while its service does (always on 9x).
+  void SyncSpooler();
+  void CheckEntry(ProcAddress proc, const char* call, const char* module, const char* entry) const;
 
   DWORD lastError_ = ERROR_SUCCESS;
-  std::uintptr_t nextHandle_ = 0x1000;
-  std::map<std::uintptr_t, std::string> openKeys_;
+  SimLibraries libraries_{files};
+  std::uintptr_t nextHandle_ = 0x10000;
+  std::map<std::uintptr_t, OpenKey> openKeys_;
   std::map<std::uintptr_t, std::string> openFiles_;
   std::map<const void*, std::unique_ptr<std::string>> descriptors_;
 };

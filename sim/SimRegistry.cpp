@@ -1,19 +1,75 @@
 #include "sim/SimRegistry.h"
 
+#include <cstdio>
 #include <cstring>
+#include <optional>
+
+#include "sim/SimText.h"
 
 namespace setwell::sim {
 namespace {
 
-std::string Lower(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+constexpr char kRoot[] = "HKEY_LOCAL_MACHINE";
+
+std::string Quote(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') out.push_back('\\');
+    out.push_back(c);
+  }
+  return out + "\"";
+}
+
+// Reads a quoted string at text[pos] (the opening quote); pos ends after the
+// closing quote.
+std::optional<std::string> Unquote(const std::string& text, std::size_t& pos) {
+  if (pos >= text.size() || text[pos] != '"') return std::nullopt;
+  std::string out;
+  for (++pos; pos < text.size(); ++pos) {
+    char c = text[pos];
+    if (c == '"') {
+      ++pos;
+      return out;
+    }
+    if (c == '\\') {
+      if (++pos >= text.size()) return std::nullopt;
+      c = text[pos];
+    }
+    out.push_back(c);
+  }
+  return std::nullopt;
+}
+
+// One line of text ending in its terminator: shown as a string.
+bool IsPlainString(const std::string& data) {
+  if (data.empty() || data.back() != '\0') return false;
+  for (std::size_t i = 0; i + 1 < data.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(data[i]);
+    if (c < 0x20 || c == 0x7f) return false;
+  }
+  return true;
+}
+
+// "prefix" followed by hex bytes, wrapped as the registry editor wraps them.
+std::string HexValue(const std::string& head, const std::string& bytes) {
+  std::string out = head;
+  std::size_t column = head.size();
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    char code[4];
+    std::snprintf(code, sizeof code, "%02x", static_cast<unsigned char>(bytes[i]));
+    out += code;
+    column += 2;
+    if (i + 1 < bytes.size()) {
+      out.push_back(',');
+      ++column;
+      if (column > 76) {
+        out += "\\\n  ";
+        column = 2;
+      }
+    }
   }
   return out;
 }
-
-bool SameName(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
 
 }  // namespace
 
@@ -42,13 +98,17 @@ const RegKey* SimRegistry::FindKey(const std::string& path) const {
 RegKey& SimRegistry::CreateKey(const std::string& path) {
   const std::string normal = Normalise(path);
   RegKey* key = nullptr;
+  std::string display;
   std::size_t pos = 0;
   do {
-    std::size_t slash = normal.find('\\', pos);
-    std::string prefix = slash == std::string::npos ? normal : normal.substr(0, slash);
+    const std::size_t slash = normal.find('\\', pos);
+    const std::string component =
+        normal.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos);
+    const std::string prefix = slash == std::string::npos ? normal : normal.substr(0, slash);
     auto [it, inserted] = keys_.try_emplace(Lower(prefix));
-    if (inserted) it->second.path = prefix;
+    if (inserted) it->second.path = display.empty() ? component : display + "\\" + component;
     key = &it->second;
+    display = key->path;
     pos = slash == std::string::npos ? std::string::npos : slash + 1;
   } while (pos != std::string::npos);
   return *key;
@@ -65,11 +125,22 @@ void SimRegistry::DeleteKey(const std::string& path) {
   }
 }
 
+std::vector<std::string> SimRegistry::SubKeys(const std::string& path) const {
+  const std::string prefix = Lower(Normalise(path)) + "\\";
+  std::vector<std::string> names;
+  for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
+    if (it->first.compare(0, prefix.size(), prefix) != 0) break;
+    if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
+    names.push_back(it->second.path.substr(prefix.size()));
+  }
+  return names;
+}
+
 const RegValue* SimRegistry::FindValue(const std::string& path, const std::string& name) const {
   const RegKey* key = FindKey(path);
   if (key == nullptr) return nullptr;
   for (const RegValue& value : key->values) {
-    if (SameName(value.name, name)) return &value;
+    if (SameNoCase(value.name, name)) return &value;
   }
   return nullptr;
 }
@@ -78,7 +149,7 @@ void SimRegistry::SetValue(const std::string& path, const std::string& name, DWO
                            std::string data) {
   RegKey& key = CreateKey(path);
   for (RegValue& value : key.values) {
-    if (SameName(value.name, name)) {
+    if (SameNoCase(value.name, name)) {
       value.type = type;
       value.data = std::move(data);
       return;
@@ -100,6 +171,18 @@ void SimRegistry::SetString(const std::string& path, const std::string& name,
   SetValue(path, name, REG_SZ, std::move(data));
 }
 
+bool SimRegistry::DeleteValue(const std::string& path, const std::string& name) {
+  RegKey* key = FindKey(path);
+  if (key == nullptr) return false;
+  for (auto it = key->values.begin(); it != key->values.end(); ++it) {
+    if (SameNoCase(it->name, name)) {
+      key->values.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool SimRegistry::GetDword(const std::string& path, const std::string& name, DWORD& value) const {
   const RegValue* found = FindValue(path, name);
   if (found == nullptr || found->data.size() != sizeof value) return false;
@@ -107,16 +190,129 @@ bool SimRegistry::GetDword(const std::string& path, const std::string& name, DWO
   return true;
 }
 
-bool SimRegistry::operator==(const SimRegistry& other) const {
-  if (keys_.size() != other.keys_.size()) return false;
-  for (auto a = keys_.begin(), b = other.keys_.begin(); a != keys_.end(); ++a, ++b) {
-    if (a->first != b->first || a->second.values.size() != b->second.values.size()) return false;
-    for (std::size_t i = 0; i < a->second.values.size(); ++i) {
-      const RegValue& x = a->second.values[i];
-      const RegValue& y = b->second.values[i];
-      if (x.name != y.name || x.type != y.type || x.data != y.data) return false;
+bool SimRegistry::GetString(const std::string& path, const std::string& name,
+                            std::string& value) const {
+  const RegValue* found = FindValue(path, name);
+  if (found == nullptr || found->type != REG_SZ) return false;
+  value = found->data.substr(0, found->data.find('\0'));
+  return true;
+}
+
+std::string SimRegistry::ToRegedit4() const {
+  std::string out = "REGEDIT4\n";
+  for (const auto& [lower, key] : keys_) {
+    out += "\n[" + std::string(kRoot) + "\\" + key.path + "]\n";
+    for (const RegValue& value : key.values) {
+      std::string line = value.name.empty() ? "@=" : Quote(value.name) + "=";
+      if (value.type == REG_SZ && IsPlainString(value.data)) {
+        line += Quote(value.data.substr(0, value.data.size() - 1));
+      } else if (value.type == REG_DWORD && value.data.size() == 4) {
+        DWORD number = 0;
+        std::memcpy(&number, value.data.data(), 4);
+        char text[16];
+        std::snprintf(text, sizeof text, "dword:%08x", number);
+        line += text;
+      } else if (value.type == REG_BINARY) {
+        line = HexValue(line + "hex:", value.data);
+      } else {
+        char head[24];
+        std::snprintf(head, sizeof head, "hex(%x):", value.type);
+        line = HexValue(line + head, value.data);
+      }
+      out += line + "\n";
     }
   }
+  return out;
+}
+
+bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
+  SimRegistry parsed;
+  RegKey* current = nullptr;
+  int number = 0;
+  bool sawHeader = false;
+  auto fail = [&](const std::string& why) {
+    if (error != nullptr) *error = "line " + std::to_string(number) + ": " + why;
+    return false;
+  };
+  const std::vector<std::string> lines = Split(text, '\n');
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    number = static_cast<int>(i) + 1;
+    std::string line = Trim(lines[i]);
+    // A value continued on the next lines ends in a backslash.
+    while (!line.empty() && line.back() == '\\' && line.find('=') != std::string::npos &&
+           i + 1 < lines.size()) {
+      line.pop_back();
+      line += Trim(lines[++i]);
+    }
+    if (line.empty() || line[0] == ';') continue;
+    if (!sawHeader) {
+      if (line != "REGEDIT4") return fail("the file does not start with REGEDIT4");
+      sawHeader = true;
+      continue;
+    }
+    if (line[0] == '[') {
+      if (line.back() != ']') return fail("key line without \"]\"");
+      const std::string path = line.substr(1, line.size() - 2);
+      const std::string root = std::string(kRoot) + "\\";
+      if (!SameNoCase(path.substr(0, root.size()), root) || path.size() == root.size()) {
+        return fail("only keys below HKEY_LOCAL_MACHINE are kept");
+      }
+      current = &parsed.CreateKey(path.substr(root.size()));
+      continue;
+    }
+    if (current == nullptr) return fail("value before the first key");
+    std::size_t pos = 0;
+    std::string name;
+    if (line[0] == '@') {
+      pos = 1;
+    } else {
+      std::optional<std::string> quoted = Unquote(line, pos);
+      if (!quoted) return fail("bad value name");
+      name = *quoted;
+    }
+    if (pos >= line.size() || line[pos] != '=') return fail("expected \"=\" after the name");
+    ++pos;
+    const std::string data = line.substr(pos);
+    RegValue value{name, REG_NONE, {}};
+    if (!data.empty() && data[0] == '"') {
+      std::size_t at = 0;
+      std::optional<std::string> quoted = Unquote(data, at);
+      if (!quoted || at != data.size()) return fail("bad string value");
+      value.type = REG_SZ;
+      value.data = *quoted + std::string(1, '\0');
+    } else if (data.rfind("dword:", 0) == 0) {
+      std::optional<std::uint64_t> number32 = ParseNumber("0x" + data.substr(6));
+      if (data.size() != 14 || !number32) return fail("bad dword value");
+      const DWORD number32Value = static_cast<DWORD>(*number32);
+      value.type = REG_DWORD;
+      value.data.assign(reinterpret_cast<const char*>(&number32Value), 4);
+    } else if (data.rfind("hex", 0) == 0) {
+      std::size_t colon = data.find(':');
+      if (colon == std::string::npos) return fail("bad hex value");
+      const std::string head = data.substr(3, colon - 3);
+      if (head.empty()) {
+        value.type = REG_BINARY;
+      } else {
+        std::optional<std::uint64_t> type;
+        if (head.size() > 2 && head.front() == '(' && head.back() == ')') {
+          type = ParseNumber("0x" + head.substr(1, head.size() - 2));
+        }
+        if (!type || *type > 0xFFFFFFFFu) return fail("bad hex value type");
+        value.type = static_cast<DWORD>(*type);
+      }
+      std::optional<std::string> bytes = ParseHexBytes(data.substr(colon + 1));
+      if (!bytes) return fail("bad hex bytes");
+      value.data = *bytes;
+    } else {
+      return fail("unknown kind of value");
+    }
+    for (const RegValue& existing : current->values) {
+      if (SameNoCase(existing.name, value.name)) return fail("value \"" + name + "\" twice");
+    }
+    current->values.push_back(std::move(value));
+  }
+  if (!sawHeader) return fail("the file does not start with REGEDIT4");
+  *this = std::move(parsed);
   return true;
 }
 

@@ -2,6 +2,19 @@
 // values. Key and value names match without regard to ASCII letter case and
 // keep the case they were created with; values enumerate in the order they
 // were first written.
+//
+// The tree is saved as a REGEDIT4 file, the text the registry editor of every
+// target system exports and imports:
+//
+//   REGEDIT4
+//
+//   [HKEY_LOCAL_MACHINE\SOFTWARE\TALVORN\PRINTERPORT]
+//   "D1"=dword:00000000
+//   "Driver"="nusbmon.dll"
+//   "DCB"=hex(0):1c,00,00,00,80,25,00,00,...
+//
+// A REG_SZ value whose data is not one terminated line of text is written
+// as hex(1) so that its bytes come back exactly.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +30,15 @@ struct RegValue {
   std::string name;
   DWORD type = REG_NONE;
   std::string data;  // raw bytes
+
+  bool operator==(const RegValue&) const = default;
 };
 
 struct RegKey {
-  std::string path;  // as first created, without leading or trailing "\"
+  std::string path;  // each component as first created, no leading or trailing "\"
   std::vector<RegValue> values;
+
+  bool operator==(const RegKey&) const = default;
 };
 
 class SimRegistry {
@@ -36,18 +53,29 @@ class SimRegistry {
   const RegKey* FindKey(const std::string& path) const;
   // Deletes a key and everything below it.
   void DeleteKey(const std::string& path);
+  // The names of the keys directly below path, in the order of their
+  // lower-cased names.
+  std::vector<std::string> SubKeys(const std::string& path) const;
 
   const RegValue* FindValue(const std::string& path, const std::string& name) const;
   void SetValue(const std::string& path, const std::string& name, DWORD type, std::string data);
   void SetDword(const std::string& path, const std::string& name, DWORD value);
   void SetString(const std::string& path, const std::string& name, const std::string& value);
+  bool DeleteValue(const std::string& path, const std::string& name);
   // The value as a DWORD when it is 4 bytes long.
   bool GetDword(const std::string& path, const std::string& name, DWORD& value) const;
+  // A REG_SZ value without its terminating zero.
+  bool GetString(const std::string& path, const std::string& name, std::string& value) const;
 
   // Every key, ordered by lower-cased path.
   const std::map<std::string, RegKey>& Keys() const { return keys_; }
 
-  bool operator==(const SimRegistry& other) const;
+  std::string ToRegedit4() const;
+  // Replaces the tree with the one of a REGEDIT4 text; false (and the tree
+  // unchanged) with a message naming the line when the text is not one.
+  bool FromRegedit4(const std::string& text, std::string* error);
+
+  bool operator==(const SimRegistry& other) const { return keys_ == other.keys_; }
 
  private:
   std::map<std::string, RegKey> keys_;

@@ -1,20 +1,23 @@
-// The device-number command of the family's USB printers, sent through the
-// USB interface library's "uWrite":
+// The device-number command of the printer family's USB printers, sent with
+// the USB interface library's "uWrite":
 //
-//   0x1B, the 5-byte access code, 0x1D 0x49 0x20, new device number - 1
+//   byte 0      0x1B
+//   bytes 1..5  kUsbAccessCode, the code the firmware expects in this command
+//   bytes 6..8  0x1D 0x49 0x20
+//   byte 9      the new device number minus 1 (0 to 7)
 //
-// Once powered again the printer reports a descriptor value whose remainder
-// modulo 8 is the last byte, so its device number becomes the one asked for.
+// Once powered again, the printer reports a descriptor value (the device
+// release number of its USB device descriptor) whose remainder modulo 8 is
+// byte 9, so its device number, (value % 8) + 1, is the one asked for.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace setwell {
 
-// The firmware accepts the command only with this code after the ESC.
-inline constexpr std::array<std::uint8_t, 5> kUsbAccessCode = {0x53, 0x57, 0x44, 0x4E, 0x4F};
-
+inline constexpr std::array<std::uint8_t, 5> kUsbAccessCode = {0x53, 0x57, 0x4C, 0x9E, 0x07};
 inline constexpr std::size_t kUsbCommandSize = 10;
 
 }  // namespace setwell

@@ -113,11 +113,15 @@ TEST(SerialSettingsTest, NtWritesTheLineIntoAnExistingPortsList) {
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->type, REG_SZ);
   EXPECT_EQ(value->data, std::string("9600,n,8,1.5,p", 15));  // with its terminator
-  EXPECT_TRUE(machine.messageBoxes.empty());
+  EXPECT_TRUE(machine.ui.boxes.empty());
+  // NT reads its list of ports from the registry: no profile write, no broadcast.
+  EXPECT_TRUE(machine.profile.writes.empty());
+  EXPECT_TRUE(machine.profile.broadcasts.empty());
 }
 
 TEST(SerialSettingsTest, NtDoesNotCreateAMissingPortsList) {
   sim::SimMachine machine;
+  machine.registry.DeleteKey(kNtPorts);
   WriteSerialSettingsNT(machine, "COM1:", 9600, 8, 1.0, 'n', 'x');
   EXPECT_FALSE(machine.registry.KeyExists(kNtPorts));
 }
@@ -142,8 +146,7 @@ TEST(SerialSettingsTest, Win98BlockGoesToTheSerialClassKeyOfThePortNumber) {
   };
   const Case cases[] = {{1, "1"}, {2, "3"}, {3, nullptr}, {0, nullptr}};
   for (const Case& c : cases) {
-    sim::SimMachine machine;
-    machine.version = {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222};
+    sim::SimMachine machine(sim::kWin98);
     AddPortClassKeys(machine);
     WriteSerialSettings98(machine, c.number, "COM" + std::to_string(c.number) + ":", 9600, 8, 1.0,
                           'n', 'x');
@@ -157,6 +160,36 @@ TEST(SerialSettingsTest, Win98BlockGoesToTheSerialClassKeyOfThePortNumber) {
       } else {
         EXPECT_EQ(dcb, nullptr) << "port " << c.number << " wrote class key " << k;
       }
+    }
+  }
+}
+
+TEST(SerialSettingsTest, Win98LineGoesToTheProfileAndTheProgramsAreTold) {
+  struct Case {
+    const char* selected;
+    const char* blockKey;  // the machine's class key that gets the block, or null
+  };
+  // The machine's class keys: 0000 COM1, 0001 COM2 (serial), 0002 LPT1.
+  const Case cases[] = {{"COM1:", "0"}, {"TVCOM2:", "1"}, {"COM3:", nullptr}};
+  for (const Case& c : cases) {
+    sim::SimMachine machine(sim::kWin98);
+    const SerialPort port = SerialPortOf(c.selected);
+    WriteSerialSettings98(machine, port.number, port.name, 19200, 7, 1.5, 'e', 'p');
+
+    const std::string line = "19200,e,7,1.5,p";
+    EXPECT_EQ(machine.profile.Get("Ports", port.name), line) << c.selected;
+    const std::vector<sim::ProfileWrite> writes = {
+        sim::ProfileWrite{"Ports", port.name, line},
+        sim::ProfileWrite{},  // the flush
+    };
+    EXPECT_EQ(machine.profile.writes, writes) << c.selected;
+    const std::vector<sim::Broadcast> broadcasts = {sim::Broadcast{"Ports", false, 0}};
+    EXPECT_EQ(machine.profile.broadcasts, broadcasts) << c.selected;
+
+    for (const char* k : {"0", "1", "2"}) {
+      const bool written = c.blockKey != nullptr && std::string(k) == c.blockKey;
+      EXPECT_EQ(machine.registry.FindValue(std::string(kClassKey) + k, "DCB") != nullptr, written)
+          << c.selected << " class key " << k;
     }
   }
 }

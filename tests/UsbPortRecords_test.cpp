@@ -15,8 +15,9 @@ constexpr const char* kPortName = "SOFTWARE\\TALVORN\\PORTNAME";
 constexpr const char* kPrinterPort = "SOFTWARE\\TALVORN\\PRINTERPORT";
 constexpr const char* kInstallPrinter = "SOFTWARE\\TALVORN\\INSTALLPRINTER";
 
-class UsbPortRecordsTest : public ::testing::Test {
- protected:
+// A machine with the general file's supported USB devices.
+class RecordsMachine {
+ public:
   void WriteGeneral(const std::string& usbSection) {
     machine.files.WriteFile("D:\\DRVCONFIG\\setup.ini",
                             "[DEVICENAME]\nDEVICENUMBER=1\n[SUPPORTED-USB-DEVICE]\n" + usbSection);
@@ -47,33 +48,34 @@ class UsbPortRecordsTest : public ::testing::Test {
 constexpr const char* kThreePorts =
     "PRNCOUNT=3\n0=USB_KP-200_1\n1=USB_KP-200_2\n2=USB_TX8_1\n";
 
-TEST_F(UsbPortRecordsTest, ChosenPortGetsItsPositionAndEverySupportedPortIsMarkedFree) {
-  WriteGeneral(kThreePorts);
-  Update("USB_KP-200_2");
-  EXPECT_EQ(Data(kPortName, "USB_KP-200_2"), 1);
-  EXPECT_EQ(ValueCount(kPortName), 1u);
-  ExpectDeviceSlotsCleared();
-  EXPECT_EQ(Data(kPrinterPort, "USB_KP-200_1"), 255);
-  EXPECT_EQ(Data(kPrinterPort, "USB_KP-200_2"), 255);
-  EXPECT_EQ(Data(kPrinterPort, "USB_TX8_1"), 255);
-  EXPECT_EQ(ValueCount(kPrinterPort), 11u);
-  EXPECT_FALSE(machine.registry.KeyExists(kInstallPrinter));
-  EXPECT_TRUE(machine.messageBoxes.empty());
+TEST(UsbPortRecordsTest, ChosenPortGetsItsPositionAndEverySupportedPortIsMarkedFree) {
+  RecordsMachine r;
+  r.WriteGeneral(kThreePorts);
+  r.Update("USB_KP-200_2");
+  EXPECT_EQ(r.Data(kPortName, "USB_KP-200_2"), 1);
+  EXPECT_EQ(r.ValueCount(kPortName), 1u);
+  r.ExpectDeviceSlotsCleared();
+  EXPECT_EQ(r.Data(kPrinterPort, "USB_KP-200_1"), 255);
+  EXPECT_EQ(r.Data(kPrinterPort, "USB_KP-200_2"), 255);
+  EXPECT_EQ(r.Data(kPrinterPort, "USB_TX8_1"), 255);
+  EXPECT_EQ(r.ValueCount(kPrinterPort), 11u);
+  EXPECT_FALSE(r.machine.registry.KeyExists(kInstallPrinter));
+  EXPECT_TRUE(r.machine.ui.boxes.empty());
 }
 
-TEST_F(UsbPortRecordsTest, NoSupportedDevicesStillCreatesTheKeysAndClearsTheSlots) {
+TEST(UsbPortRecordsTest, NoSupportedDevicesStillCreatesTheKeysAndClearsTheSlots) {
   for (const char* section : {"PRNCOUNT=0\n0=USB_KP-200_1\n", "0=USB_KP-200_1\n"}) {
-    machine = sim::SimMachine();
-    WriteGeneral(section);
-    Update("USB_KP-200_1");
-    EXPECT_TRUE(machine.registry.KeyExists(kPortName)) << section;
-    EXPECT_EQ(ValueCount(kPortName), 0u) << section;
-    ExpectDeviceSlotsCleared();
-    EXPECT_EQ(ValueCount(kPrinterPort), 8u) << section;
+    RecordsMachine r;
+    r.WriteGeneral(section);
+    r.Update("USB_KP-200_1");
+    EXPECT_TRUE(r.machine.registry.KeyExists(kPortName)) << section;
+    EXPECT_EQ(r.ValueCount(kPortName), 0u) << section;
+    r.ExpectDeviceSlotsCleared();
+    EXPECT_EQ(r.ValueCount(kPrinterPort), 8u) << section;
   }
 }
 
-TEST_F(UsbPortRecordsTest, PortNamesMatchOnlyWithTheirLetterCase) {
+TEST(UsbPortRecordsTest, PortNamesMatchOnlyWithTheirLetterCase) {
   struct Case {
     const char* chosen;
     const char* entries;
@@ -85,58 +87,62 @@ TEST_F(UsbPortRecordsTest, PortNamesMatchOnlyWithTheirLetterCase) {
       {"USB_LB40_3", kThreePorts, -1},  // not supported at all
   };
   for (const Case& c : cases) {
-    machine = sim::SimMachine();
-    WriteGeneral(c.entries);
-    Update(c.chosen);
-    EXPECT_EQ(Data(kPortName, c.chosen), c.position) << c.chosen << " in " << c.entries;
+    RecordsMachine r;
+    r.WriteGeneral(c.entries);
+    r.Update(c.chosen);
+    EXPECT_EQ(r.Data(kPortName, c.chosen), c.position) << c.chosen << " in " << c.entries;
     // The records that do not depend on the chosen port are written all the same.
-    ExpectDeviceSlotsCleared();
+    r.ExpectDeviceSlotsCleared();
   }
 }
 
-TEST_F(UsbPortRecordsTest, EntriesAreCutAt29Characters) {
+TEST(UsbPortRecordsTest, EntriesAreCutAt29Characters) {
+  RecordsMachine r;
   const std::string longPort = "USB_" + std::string(26, 'M') + "_1";  // 32 characters
-  WriteGeneral("PRNCOUNT=1\n0=" + longPort + "\n");
-  Update(longPort);
-  EXPECT_EQ(Data(kPortName, longPort), -1);
-  EXPECT_EQ(Data(kPrinterPort, longPort.substr(0, 29)), 255);
-  EXPECT_EQ(Data(kPrinterPort, longPort), -1);
+  r.WriteGeneral("PRNCOUNT=1\n0=" + longPort + "\n");
+  r.Update(longPort);
+  EXPECT_EQ(r.Data(kPortName, longPort), -1);
+  EXPECT_EQ(r.Data(kPrinterPort, longPort.substr(0, 29)), 255);
+  EXPECT_EQ(r.Data(kPrinterPort, longPort), -1);
 }
 
-TEST_F(UsbPortRecordsTest, ExistingPortValuesKeepTheirData) {
-  WriteGeneral(kThreePorts);
-  machine.registry.SetDword(kPrinterPort, "USB_KP-200_1", 0);
-  machine.registry.SetDword(kPrinterPort, "D3", 7);
+TEST(UsbPortRecordsTest, ExistingPortValuesKeepTheirData) {
+  RecordsMachine r;
+  r.WriteGeneral(kThreePorts);
+  r.machine.registry.SetDword(kPrinterPort, "USB_KP-200_1", 0);
+  r.machine.registry.SetDword(kPrinterPort, "D3", 7);
   // Not four bytes: not a record of ours, replaced.
-  machine.registry.SetString(kPrinterPort, "USB_TX8_1", "0");
-  Update("USB_TX8_1");
-  EXPECT_EQ(Data(kPrinterPort, "USB_KP-200_1"), 0);
-  EXPECT_EQ(Data(kPrinterPort, "USB_KP-200_2"), 255);
-  EXPECT_EQ(Data(kPrinterPort, "USB_TX8_1"), 255);
-  ExpectDeviceSlotsCleared();
+  r.machine.registry.SetString(kPrinterPort, "USB_TX8_1", "0");
+  r.Update("USB_TX8_1");
+  EXPECT_EQ(r.Data(kPrinterPort, "USB_KP-200_1"), 0);
+  EXPECT_EQ(r.Data(kPrinterPort, "USB_KP-200_2"), 255);
+  EXPECT_EQ(r.Data(kPrinterPort, "USB_TX8_1"), 255);
+  r.ExpectDeviceSlotsCleared();
 }
 
-TEST_F(UsbPortRecordsTest, InstalledPrintersGetThePositionsOfTheirPorts) {
-  WriteGeneral(kThreePorts);
-  machine.registry.SetDword(kInstallPrinter, "KP-200(U) 2", 1);
-  machine.registry.SetDword(kInstallPrinter, "TX8(U) 1", 1);
-  machine.registry.SetDword(kInstallPrinter, "LB40(U) 1", 1);  // not supported
-  machine.registry.SetDword(kInstallPrinter, "KP-200(U", 1);   // cut short
-  Update("USB_KP-200_1");
-  EXPECT_EQ(Data(kPortName, "USB_KP-200_1"), 0);
-  EXPECT_EQ(Data(kPortName, "USB_KP-200_2"), 1);
-  EXPECT_EQ(Data(kPortName, "USB_TX8_1"), 2);
-  EXPECT_EQ(ValueCount(kPortName), 3u);
-  EXPECT_EQ(ValueCount(kInstallPrinter), 4u);  // only read
+TEST(UsbPortRecordsTest, InstalledPrintersGetThePositionsOfTheirPorts) {
+  RecordsMachine r;
+  r.WriteGeneral(kThreePorts);
+  r.machine.registry.SetDword(kInstallPrinter, "KP-200(U) 2", 1);
+  r.machine.registry.SetDword(kInstallPrinter, "TX8(U) 1", 1);
+  r.machine.registry.SetDword(kInstallPrinter, "LB40(U) 1", 1);  // not supported
+  r.machine.registry.SetDword(kInstallPrinter, "KP-200(U", 1);   // cut short
+  r.Update("USB_KP-200_1");
+  EXPECT_EQ(r.Data(kPortName, "USB_KP-200_1"), 0);
+  EXPECT_EQ(r.Data(kPortName, "USB_KP-200_2"), 1);
+  EXPECT_EQ(r.Data(kPortName, "USB_TX8_1"), 2);
+  EXPECT_EQ(r.ValueCount(kPortName), 3u);
+  EXPECT_EQ(r.ValueCount(kInstallPrinter), 4u);  // only read
 }
 
-TEST_F(UsbPortRecordsTest, RecordUsbPortInstallMarksThePortTakenOnlyWhenTheKeyExists) {
-  RecordUsbPortInstall(machine, "USB_KP-200_1");
-  EXPECT_FALSE(machine.registry.KeyExists(kPrinterPort));
+TEST(UsbPortRecordsTest, RecordUsbPortInstallMarksThePortTakenOnlyWhenTheKeyExists) {
+  RecordsMachine r;
+  RecordUsbPortInstall(r.machine, "USB_KP-200_1");
+  EXPECT_FALSE(r.machine.registry.KeyExists(kPrinterPort));
 
-  machine.registry.SetDword(kPrinterPort, "USB_KP-200_1", 255);
-  RecordUsbPortInstall(machine, "USB_KP-200_1");
-  EXPECT_EQ(Data(kPrinterPort, "USB_KP-200_1"), 0);
+  r.machine.registry.SetDword(kPrinterPort, "USB_KP-200_1", 255);
+  RecordUsbPortInstall(r.machine, "USB_KP-200_1");
+  EXPECT_EQ(r.Data(kPrinterPort, "USB_KP-200_1"), 0);
 }
 
 TEST(UsbPortNameOfPrinterTest, TranslatesPrinterNamesWithoutReadingPastTheirEnd) {

@@ -1,13 +1,12 @@
-// The USB installation records and the NT serial settings against the host's
-// registry: the key names as the records spell them (with a trailing "\")
-// must reach the same keys as without.
+// The USB installation records against the host's registry: the key names as
+// the records spell them (with a trailing "\") must reach the same keys as
+// without.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "config/InstallConfig.h"
 #include "config/UsbPortRecords.h"
-#include "system/SerialSettings.h"
 #include "system/win32/Win32Platform.h"
 
 namespace setwell {
@@ -79,25 +78,6 @@ TEST(UsbRecordsHostTest, RecordsLandInTheHostRegistry) {
   DeleteTalvornKeys();
   ::DeleteFileA(path.c_str());
   ::RemoveDirectoryA(configFolder.c_str());
-}
-
-TEST(UsbRecordsHostTest, NtSerialSettingsLineInTheHostPortsList) {
-  constexpr const char* kPorts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-  HKEY ports = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPorts, 0, KEY_ALL_ACCESS, &ports) != ERROR_SUCCESS) {
-    GTEST_SKIP() << "the host keeps no list of ports";
-  }
-  Win32Platform platform;
-  WriteSerialSettingsNT(platform, "COM9:", 19200, 7, 1.5, 'e', ' ');
-  char line[32] = {};
-  DWORD size = sizeof line;
-  DWORD type = 0;
-  EXPECT_EQ(::RegQueryValueExA(ports, "COM9:", nullptr, &type, reinterpret_cast<BYTE*>(line), &size),
-            ERROR_SUCCESS);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_STREQ(line, "19200,e,7,1.5, ");
-  ::RegDeleteValueA(ports, "COM9:");
-  ::RegCloseKey(ports);
 }
 
 }  // namespace

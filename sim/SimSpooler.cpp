@@ -1,0 +1,732 @@
+#include "sim/SimSpooler.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+#include "sim/SimFileSystem.h"
+#include "sim/SimProfile.h"
+#include "sim/SimRecordFile.h"
+#include "sim/SimRegistry.h"
+#include "sim/SimSystem.h"
+#include "sim/SimText.h"
+
+namespace setwell::sim {
+namespace {
+
+void* AsHandle(std::uintptr_t value) { return reinterpret_cast<void*>(value); }
+std::uintptr_t AsValue(const void* handle) { return reinterpret_cast<std::uintptr_t>(handle); }
+
+bool HasPath(const std::string& name) {
+  return name.find('\\') != std::string::npos || name.find(':') != std::string::npos;
+}
+
+std::string Joined(const std::string& folder, const std::string& name) {
+  return HasPath(name) ? name : folder + "\\" + name;
+}
+
+// Lays a record out as the spooler does: the fixed part first, then blocks
+// and strings; Measure and Fill walk the same fields.
+class Packer {
+ public:
+  Packer(BYTE* buffer, std::size_t fixed) : buffer_(buffer), used_(fixed) {}
+  std::size_t Used() const { return used_; }
+  char* String(const std::string& text) {
+    char* at = buffer_ == nullptr ? nullptr : reinterpret_cast<char*>(buffer_ + used_);
+    if (at != nullptr) std::memcpy(at, text.c_str(), text.size() + 1);
+    used_ += text.size() + 1;
+    return at;
+  }
+  void* Block(const std::string& bytes) {
+    used_ = (used_ + 7) & ~static_cast<std::size_t>(7);
+    void* at = buffer_ == nullptr ? nullptr : buffer_ + used_;
+    if (at != nullptr) std::memcpy(at, bytes.data(), bytes.size());
+    used_ += bytes.size();
+    return at;
+  }
+
+ private:
+  BYTE* buffer_;
+  std::size_t used_;
+};
+
+// The driver's default device mode: the printer's name and the sizes.
+std::string DefaultDevMode(const std::string& printerName) {
+  DEVMODEA mode{};
+  std::memcpy(mode.dmDeviceName, printerName.data(),
+              std::min(printerName.size(), static_cast<std::size_t>(CCHDEVICENAME - 1)));
+  mode.dmSpecVersion = DM_SPECVERSION;
+  mode.dmSize = sizeof(DEVMODEA);
+  return std::string(reinterpret_cast<const char*>(&mode), sizeof mode);
+}
+
+bool ValidPrinterName(const char* name) {
+  if (name == nullptr || name[0] == '\0') return false;
+  const std::string text(name);
+  return text.size() < 221 && text.find('\\') == std::string::npos &&
+         text.find(',') == std::string::npos;
+}
+
+std::vector<std::string> MultiSz(const char* list) {
+  std::vector<std::string> items;
+  if (list == nullptr) return items;
+  // A runaway list (no empty string at its end) is cut rather than read on.
+  for (int i = 0; i < 1024 && *list != '\0'; ++i) {
+    items.emplace_back(list);
+    list += items.back().size() + 1;
+  }
+  return items;
+}
+
+constexpr char kLocalPort[] = "Local Port";
+
+}  // namespace
+
+std::string ProcessorsKey(const std::string& environment) {
+  return "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\" + environment +
+         "\\Print Processors";
+}
+
+// --- Setting up --------------------------------------------------------------
+
+void SimSpooler::InstallMonitor(const std::string& name, const std::string& dll,
+                                const std::vector<std::string>& ports) {
+  const std::string key = std::string(kMonitorsKey) + "\\" + name;
+  registry_->SetString(key, "Driver", dll);
+  for (const std::string& port : ports) registry_->CreateKey(key + "\\Ports\\" + port);
+  const std::string path = MonitorDllPath(dll);
+  if (files_->Find(path) == nullptr) files_->WriteFile(path, "stand-in port monitor " + dll);
+  if (running_) LoadModule(path);
+}
+
+void SimSpooler::InstallPrintProcessor(const std::string& name, const std::string& dll,
+                                       const std::string& environment) {
+  const std::string env = environment.empty() ? system_->Environment() : environment;
+  registry_->SetString(ProcessorsKey(env) + "\\" + name, "Driver", dll);
+  const std::string path = ProcessorDllPath(env, dll);
+  files_->MakeFolder(system_->ProcessorDirectory(env));
+  if (files_->Find(path) == nullptr) files_->WriteFile(path, "stand-in print processor " + dll);
+  if (running_ && env == system_->Environment()) LoadModule(path);
+}
+
+void SimSpooler::DeclareMonitorPorts(const std::string& monitor, std::vector<std::string> ports) {
+  declaredPorts_[monitor] = std::move(ports);
+}
+
+SimDriver& SimSpooler::AddDriverRecord(SimDriver driver) {
+  if (driver.environment.empty()) driver.environment = system_->Environment();
+  for (SimDriver& existing : drivers_) {
+    if (existing.environment == driver.environment && SameNoCase(existing.name, driver.name)) {
+      existing = std::move(driver);
+      return existing;
+    }
+  }
+  drivers_.push_back(std::move(driver));
+  return drivers_.back();
+}
+
+SimPrinter& SimSpooler::AddPrinterRecord(SimPrinter printer) {
+  if (SimPrinter* existing = FindPrinter(printer.name)) {
+    *existing = std::move(printer);
+    return *existing;
+  }
+  printers_.push_back(std::move(printer));
+  return printers_.back();
+}
+
+// --- Looking ---------------------------------------------------------------
+
+const SimDriver* SimSpooler::FindDriver(const std::string& name,
+                                        const std::string& environment) const {
+  const std::string env = environment.empty() ? system_->Environment() : environment;
+  for (const SimDriver& driver : drivers_) {
+    if (SameNoCase(driver.environment, env) && SameNoCase(driver.name, name)) return &driver;
+  }
+  return nullptr;
+}
+
+const SimPrinter* SimSpooler::FindPrinter(const std::string& name) const {
+  for (const SimPrinter& printer : printers_) {
+    if (SameNoCase(printer.name, name)) return &printer;
+  }
+  return nullptr;
+}
+
+SimPrinter* SimSpooler::FindPrinter(const std::string& name) {
+  for (SimPrinter& printer : printers_) {
+    if (SameNoCase(printer.name, name)) return &printer;
+  }
+  return nullptr;
+}
+
+bool SimSpooler::KnowsMonitor(const std::string& name) const {
+  return !name.empty() && registry_->KeyExists(std::string(kMonitorsKey) + "\\" + name);
+}
+
+bool SimSpooler::KnowsPrintProcessor(const std::string& name,
+                                     const std::string& environment) const {
+  const std::string env = environment.empty() ? system_->Environment() : environment;
+  return !name.empty() && registry_->KeyExists(ProcessorsKey(env) + "\\" + name);
+}
+
+std::vector<std::string> SimSpooler::Ports() const {
+  std::vector<std::string> ports = profile_->Keys("Ports");
+  for (const std::string& monitor : registry_->SubKeys(kMonitorsKey)) {
+    if (SameNoCase(monitor, kLocalPort)) continue;
+    for (const std::string& port :
+         registry_->SubKeys(std::string(kMonitorsKey) + "\\" + monitor + "\\Ports")) {
+      ports.push_back(port);
+    }
+  }
+  return ports;
+}
+
+std::string SimSpooler::MonitorOfPort(const std::string& port) const {
+  for (const std::string& local : profile_->Keys("Ports")) {
+    if (SameNoCase(local, port)) return kLocalPort;
+  }
+  for (const std::string& monitor : registry_->SubKeys(kMonitorsKey)) {
+    if (registry_->KeyExists(std::string(kMonitorsKey) + "\\" + monitor + "\\Ports\\" + port)) {
+      return monitor;
+    }
+  }
+  return {};
+}
+
+std::string SimSpooler::DefaultPrinter() const {
+  std::optional<std::string> device = profile_->Get("windows", "device");
+  if (!device) return {};
+  return device->substr(0, device->find(','));
+}
+
+// --- Running -----------------------------------------------------------------
+
+std::string SimSpooler::MonitorDllPath(const std::string& dll) const {
+  return Joined(system_->systemDirectory, dll);
+}
+
+std::string SimSpooler::ProcessorDllPath(const std::string& environment,
+                                         const std::string& dll) const {
+  return Joined(system_->ProcessorDirectory(environment), dll);
+}
+
+void SimSpooler::LoadModule(const std::string& path) {
+  if (files_->Find(path) == nullptr) return;  // the host logs it and goes on
+  for (const std::string& loaded : loaded_) {
+    if (SameNoCase(loaded, path)) return;
+  }
+  files_->MapImage(path);
+  loaded_.push_back(path);
+}
+
+void SimSpooler::SetRunning(bool running) {
+  if (running == running_) return;
+  running_ = running;
+  if (!running) {
+    for (const std::string& path : loaded_) files_->UnmapImage(path);
+    loaded_.clear();
+    handles_.clear();
+    return;
+  }
+  std::string dll;
+  for (const std::string& monitor : registry_->SubKeys(kMonitorsKey)) {
+    if (registry_->GetString(std::string(kMonitorsKey) + "\\" + monitor, "Driver", dll)) {
+      LoadModule(MonitorDllPath(dll));
+    }
+  }
+  const std::string env = system_->Environment();
+  for (const std::string& processor : registry_->SubKeys(ProcessorsKey(env))) {
+    if (registry_->GetString(ProcessorsKey(env) + "\\" + processor, "Driver", dll)) {
+      LoadModule(ProcessorDllPath(env, dll));
+    }
+  }
+}
+
+// --- Spooler calls --------------------------------------------------------
+
+DWORD SimSpooler::DirectoryAnswer(const std::string& path, BYTE* buffer, DWORD size,
+                                  DWORD* needed) const {
+  // NT's ANSI call asks for the size of the Unicode path.
+  const DWORD bytes =
+      static_cast<DWORD>(path.size() + 1) * (system_->IsNtLike() ? 2u : 1u);
+  if (needed == nullptr) {
+    if (system_->IsNtLike()) return RPC_X_NULL_REF_POINTER;
+  } else {
+    *needed = bytes;
+  }
+  if (size < bytes) return ERROR_INSUFFICIENT_BUFFER;
+  if (buffer == nullptr) return ERROR_INVALID_USER_BUFFER;
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::GetDriverDirectory(const char* environment, DWORD level, BYTE* buffer,
+                                     DWORD size, DWORD* needed) const {
+  if (DWORD error = Unavailable()) return error;
+  std::optional<std::string> env = system_->ResolveEnvironment(environment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (level != 1 && system_->IsNtLike()) return ERROR_INVALID_LEVEL;
+  return DirectoryAnswer(system_->DriverDirectory(*env), buffer, size, needed);
+}
+
+DWORD SimSpooler::GetProcessorDirectory(const char* environment, DWORD level, BYTE* buffer,
+                                        DWORD size, DWORD* needed) const {
+  if (DWORD error = Unavailable()) return error;
+  std::optional<std::string> env = system_->ResolveEnvironment(environment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (level != 1 && system_->IsNtLike()) return ERROR_INVALID_LEVEL;
+  return DirectoryAnswer(system_->ProcessorDirectory(*env), buffer, size, needed);
+}
+
+DWORD SimSpooler::AddDriver(DWORD level, const BYTE* info) {
+  if (DWORD error = Unavailable()) return error;
+  if (level != 2 && level != 3) return ERROR_INVALID_LEVEL;
+  if (info == nullptr) return ERROR_INVALID_PARAMETER;
+  const auto* two = reinterpret_cast<const DRIVER_INFO_2A*>(info);
+  const auto* three = level == 3 ? reinterpret_cast<const DRIVER_INFO_3A*>(info) : nullptr;
+  auto empty = [](const char* text) { return text == nullptr || text[0] == '\0'; };
+  if (empty(two->pName) || empty(two->pDriverPath) || empty(two->pDataFile) ||
+      empty(two->pConfigFile)) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  std::optional<std::string> env = system_->ResolveEnvironment(two->pEnvironment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+
+  // Every file the record names must be in the driver folder.
+  std::vector<std::string> names = {two->pDriverPath, two->pDataFile, two->pConfigFile};
+  if (three != nullptr && !empty(three->pHelpFile)) names.emplace_back(three->pHelpFile);
+  const std::vector<std::string> dependent =
+      three != nullptr ? MultiSz(three->pDependentFiles) : std::vector<std::string>{};
+  names.insert(names.end(), dependent.begin(), dependent.end());
+  const std::string driverFolder = system_->DriverDirectory(*env);
+  for (const std::string& name : names) {
+    if (files_->Find(Joined(driverFolder, name)) == nullptr) return ERROR_FILE_NOT_FOUND;
+  }
+
+  // NT keeps the files of its drivers in the version folder.
+  const std::string home = system_->DriverVersionDirectory(*env).empty()
+                               ? driverFolder
+                               : system_->DriverVersionDirectory(*env);
+  auto place = [&](const std::string& name) -> std::string {
+    const std::string source = Joined(driverFolder, name);
+    const std::string target = home + "\\" + SimFileSystem::Name(source);
+    if (home != driverFolder) {
+      files_->MakeFolder(home);
+      SimFile& copy = files_->WriteFile(target, files_->Find(source)->data);
+      copy.attributes = FILE_ATTRIBUTE_ARCHIVE;
+    }
+    return target;
+  };
+  SimDriver driver;
+  driver.environment = *env;
+  driver.name = two->pName;
+  driver.version = system_->DriverVersion(*env);
+  driver.driverPath = place(two->pDriverPath);
+  driver.dataFile = place(two->pDataFile);
+  driver.configFile = place(two->pConfigFile);
+  if (three != nullptr) {
+    if (!empty(three->pHelpFile)) driver.helpFile = place(three->pHelpFile);
+    for (const std::string& name : dependent) driver.dependentFiles.push_back(place(name));
+    driver.monitorName = Text(three->pMonitorName);
+    driver.defaultDataType = Text(three->pDefaultDataType);
+  }
+  AddDriverRecord(std::move(driver));
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::AddMonitor(DWORD level, const BYTE* info) {
+  if (DWORD error = Unavailable()) return error;
+  if (level != 2) return ERROR_INVALID_LEVEL;
+  if (info == nullptr) return ERROR_INVALID_PARAMETER;
+  const auto* monitor = reinterpret_cast<const MONITOR_INFO_2A*>(info);
+  const bool is9x = system_->Is9x();
+  // 9x wants its environment named; NT takes none as its own.
+  if (is9x && monitor->pEnvironment == nullptr) return ERROR_INVALID_ENVIRONMENT;
+  std::optional<std::string> env = system_->ResolveEnvironment(monitor->pEnvironment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (monitor->pName == nullptr || monitor->pName[0] == '\0') {
+    return is9x ? ERROR_PRIVILEGE_NOT_HELD : ERROR_INVALID_PARAMETER;
+  }
+  if (monitor->pDLLName == nullptr) return is9x ? ERROR_PRIVILEGE_NOT_HELD : ERROR_INVALID_PARAMETER;
+  if (monitor->pDLLName[0] == '\0') return ERROR_INVALID_PARAMETER;
+  if (KnowsMonitor(monitor->pName)) {
+    return is9x ? ERROR_ALREADY_EXISTS : ERROR_PRINT_MONITOR_ALREADY_INSTALLED;
+  }
+  const std::string path = MonitorDllPath(monitor->pDLLName);
+  if (files_->Find(path) == nullptr) return is9x ? ERROR_INVALID_PARAMETER : ERROR_MOD_NOT_FOUND;
+
+  const std::string key = std::string(kMonitorsKey) + "\\" + monitor->pName;
+  registry_->SetString(key, "Driver", monitor->pDLLName);
+  for (const auto& [name, ports] : declaredPorts_) {
+    if (!SameNoCase(name, monitor->pName)) continue;
+    for (const std::string& port : ports) registry_->CreateKey(key + "\\Ports\\" + port);
+  }
+  if (running_) LoadModule(path);
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::AddPrintProcessor(const char* environment, const char* pathName,
+                                    const char* name) {
+  if (DWORD error = Unavailable()) return error;
+  std::optional<std::string> env = system_->ResolveEnvironment(environment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (pathName == nullptr || name == nullptr || pathName[0] == '\0' || name[0] == '\0') {
+    return ERROR_INVALID_PARAMETER;
+  }
+  if (KnowsPrintProcessor(name, *env)) return ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED;
+  const std::string path = ProcessorDllPath(*env, pathName);
+  if (files_->Find(path) == nullptr) return ERROR_MOD_NOT_FOUND;
+  registry_->SetString(ProcessorsKey(*env) + "\\" + name, "Driver", pathName);
+  if (*env == system_->Environment()) LoadModule(path);
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::CheckPrinterFields(const SimPrinter& printer) const {
+  if (FindDriver(printer.driverName) == nullptr) return ERROR_UNKNOWN_PRINTER_DRIVER;
+  const std::vector<std::string> known = Ports();
+  const std::vector<std::string> wanted = Split(printer.portName, ',');
+  for (const std::string& port : wanted) {
+    const bool found = std::any_of(known.begin(), known.end(),
+                                   [&](const std::string& k) { return SameNoCase(k, port); });
+    if (!found) return ERROR_UNKNOWN_PORT;
+  }
+  if (!KnowsPrintProcessor(printer.printProcessor)) return ERROR_UNKNOWN_PRINTPROCESSOR;
+  return ERROR_SUCCESS;
+}
+
+void SimSpooler::MakeDefault(const SimPrinter& printer, bool viaWinspool) {
+  // Windows 2000 and later record "name,winspool,Ne00:"; 9x and NT 4.0 the
+  // driver and the port.
+  const std::string device = viaWinspool
+                                 ? printer.name + ",winspool,Ne00:"
+                                 : printer.name + "," + printer.driverName + "," + printer.portName;
+  profile_->Write("windows", "device", device.c_str());
+}
+
+DWORD SimSpooler::AddPrinter(DWORD level, const BYTE* info, PrinterHandle* handle) {
+  if (DWORD error = Unavailable()) return error;
+  if (level != 2) return ERROR_INVALID_LEVEL;
+  if (info == nullptr) return ERROR_INVALID_PARAMETER;
+  const auto* record = reinterpret_cast<const PRINTER_INFO_2A*>(info);
+  if (!ValidPrinterName(record->pPrinterName)) return ERROR_INVALID_PRINTER_NAME;
+  if (FindPrinter(record->pPrinterName) != nullptr) return ERROR_PRINTER_ALREADY_EXISTS;
+
+  SimPrinter printer;
+  printer.name = record->pPrinterName;
+  printer.shareName = Text(record->pShareName);
+  printer.portName = Text(record->pPortName);
+  printer.driverName = Text(record->pDriverName);
+  printer.comment = Text(record->pComment);
+  printer.location = Text(record->pLocation);
+  printer.sepFile = Text(record->pSepFile);
+  printer.printProcessor = Text(record->pPrintProcessor);
+  printer.datatype = record->pDatatype != nullptr ? record->pDatatype : "RAW";
+  printer.parameters = Text(record->pParameters);
+  if (record->pDevMode != nullptr) {
+    const DEVMODEA& mode = *record->pDevMode;
+    if (mode.dmSize < offsetof(DEVMODEA, dmFields) + sizeof(DWORD) || mode.dmSize > 1024) {
+      return ERROR_INVALID_PARAMETER;
+    }
+    printer.devMode.assign(reinterpret_cast<const char*>(&mode),
+                           static_cast<std::size_t>(mode.dmSize) + mode.dmDriverExtra);
+  }
+  printer.attributes = record->Attributes;
+  printer.priority = record->Priority;
+  printer.defaultPriority = record->DefaultPriority;
+  printer.startTime = record->StartTime;
+  printer.untilTime = record->UntilTime;
+  if (DWORD error = CheckPrinterFields(printer)) return error;
+
+  // The default mark is Windows 95/98/Me's; NT ignores it.
+  const bool makeDefault = (printer.attributes & PRINTER_ATTRIBUTE_DEFAULT) != 0;
+  printer.attributes &= ~PRINTER_ATTRIBUTE_DEFAULT;
+  const SimPrinter& added = AddPrinterRecord(std::move(printer));
+  if (makeDefault && system_->Is9x()) MakeDefault(added, false);
+  if (handle != nullptr) {
+    const std::uintptr_t value = nextHandle_++;
+    handles_[value] = added.name;
+    *handle = AsHandle(value);
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::OpenPrinter(const char* name, PrinterHandle* handle) {
+  if (DWORD error = Unavailable()) return error;
+  if (name == nullptr || handle == nullptr) return ERROR_INVALID_PARAMETER;
+  const SimPrinter* printer = FindPrinter(name);
+  if (printer == nullptr) return ERROR_INVALID_PRINTER_NAME;
+  const std::uintptr_t value = nextHandle_++;
+  handles_[value] = printer->name;
+  *handle = AsHandle(value);
+  return ERROR_SUCCESS;
+}
+
+SimPrinter* SimSpooler::PrinterOf(PrinterHandle handle) {
+  auto it = handles_.find(AsValue(handle));
+  return it == handles_.end() ? nullptr : FindPrinter(it->second);
+}
+
+DWORD SimSpooler::GetPrinter(PrinterHandle handle, DWORD level, BYTE* buffer, DWORD size,
+                             DWORD* needed) {
+  if (DWORD error = Unavailable()) return error;
+  const SimPrinter* printer = PrinterOf(handle);
+  if (printer == nullptr) return ERROR_INVALID_HANDLE;
+  if (level != 2) return ERROR_INVALID_LEVEL;
+  if (needed == nullptr) return RPC_X_NULL_REF_POINTER;
+
+  const std::string devMode = printer->devMode.empty() ? DefaultDevMode(printer->name)
+                                                       : printer->devMode;
+  DWORD attributes = printer->attributes;
+  if (system_->Is9x() && SameNoCase(DefaultPrinter(), printer->name)) {
+    attributes |= PRINTER_ATTRIBUTE_DEFAULT;
+  }
+  auto fill = [&](BYTE* out) {
+    Packer packer(out, sizeof(PRINTER_INFO_2A));
+    PRINTER_INFO_2A record{};
+    record.pServerName = nullptr;
+    record.pPrinterName = packer.String(printer->name);
+    record.pShareName = packer.String(printer->shareName);
+    record.pPortName = packer.String(printer->portName);
+    record.pDriverName = packer.String(printer->driverName);
+    record.pComment = packer.String(printer->comment);
+    record.pLocation = packer.String(printer->location);
+    record.pDevMode = static_cast<DEVMODEA*>(packer.Block(devMode));
+    record.pSepFile = packer.String(printer->sepFile);
+    record.pPrintProcessor = packer.String(printer->printProcessor);
+    record.pDatatype = packer.String(printer->datatype);
+    record.pParameters = packer.String(printer->parameters);
+    record.pSecurityDescriptor = nullptr;
+    record.Attributes = attributes;
+    record.Priority = printer->priority;
+    record.DefaultPriority = printer->defaultPriority;
+    record.StartTime = printer->startTime;
+    record.UntilTime = printer->untilTime;
+    record.Status = printer->status;
+    if (out != nullptr) std::memcpy(out, &record, sizeof record);
+    return packer.Used();
+  };
+  const DWORD bytes = static_cast<DWORD>(fill(nullptr));
+  *needed = bytes;
+  if (size < bytes) return ERROR_INSUFFICIENT_BUFFER;
+  if (buffer == nullptr) return ERROR_INVALID_USER_BUFFER;
+  fill(buffer);
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::SetPrinter(PrinterHandle handle, DWORD level, const BYTE* info, DWORD command) {
+  if (DWORD error = Unavailable()) return error;
+  SimPrinter* printer = PrinterOf(handle);
+  if (printer == nullptr) return ERROR_INVALID_HANDLE;
+  if (level != 2) return ERROR_INVALID_LEVEL;
+  if (info == nullptr || command != 0) return ERROR_INVALID_PARAMETER;
+  const auto* record = reinterpret_cast<const PRINTER_INFO_2A*>(info);
+
+  SimPrinter changed = *printer;
+  if (record->pPrinterName != nullptr && !SameNoCase(record->pPrinterName, printer->name)) {
+    if (!ValidPrinterName(record->pPrinterName)) return ERROR_INVALID_PRINTER_NAME;
+    if (FindPrinter(record->pPrinterName) != nullptr) return ERROR_PRINTER_ALREADY_EXISTS;
+    changed.name = record->pPrinterName;
+  }
+  auto take = [](const char* from, std::string& to) {
+    if (from != nullptr) to = from;
+  };
+  take(record->pShareName, changed.shareName);
+  take(record->pPortName, changed.portName);
+  take(record->pDriverName, changed.driverName);
+  take(record->pComment, changed.comment);
+  take(record->pLocation, changed.location);
+  take(record->pSepFile, changed.sepFile);
+  take(record->pPrintProcessor, changed.printProcessor);
+  take(record->pDatatype, changed.datatype);
+  take(record->pParameters, changed.parameters);
+  if (record->pDevMode != nullptr) {
+    const DEVMODEA& mode = *record->pDevMode;
+    if (mode.dmSize < offsetof(DEVMODEA, dmFields) + sizeof(DWORD) || mode.dmSize > 1024) {
+      return ERROR_INVALID_PARAMETER;
+    }
+    changed.devMode.assign(reinterpret_cast<const char*>(&mode),
+                           static_cast<std::size_t>(mode.dmSize) + mode.dmDriverExtra);
+  }
+  changed.attributes = record->Attributes & ~PRINTER_ATTRIBUTE_DEFAULT;
+  changed.priority = record->Priority;
+  changed.defaultPriority = record->DefaultPriority;
+  changed.startTime = record->StartTime;
+  changed.untilTime = record->UntilTime;
+  if (DWORD error = CheckPrinterFields(changed)) return error;
+
+  const std::string oldName = printer->name;
+  *printer = std::move(changed);
+  for (auto& [value, name] : handles_) {
+    if (SameNoCase(name, oldName)) name = printer->name;
+  }
+  if (system_->Is9x() && (record->Attributes & PRINTER_ATTRIBUTE_DEFAULT) != 0) {
+    MakeDefault(*printer, false);
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::ClosePrinter(PrinterHandle handle) {
+  if (DWORD error = Unavailable()) return error;
+  return handles_.erase(AsValue(handle)) != 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+DWORD SimSpooler::EnumPorts(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                            DWORD* returned) const {
+  if (DWORD error = Unavailable()) return error;
+  const bool nt = system_->IsNtLike();
+  if (level != 1 && level != 2) {
+    if (nt) return ERROR_INVALID_LEVEL;
+    if (needed != nullptr) *needed = 0;
+    if (returned != nullptr) *returned = 0;
+    return ERROR_SUCCESS;
+  }
+  if ((needed == nullptr || returned == nullptr) && nt) return RPC_X_NULL_REF_POINTER;
+  const std::vector<std::string> ports = Ports();
+  const std::size_t entry = level == 1 ? sizeof(PORT_INFO_1A) : sizeof(PORT_INFO_2A);
+  auto fill = [&](BYTE* out) {
+    Packer packer(out, entry * ports.size());
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+      if (level == 1) {
+        PORT_INFO_1A record{packer.String(ports[i])};
+        if (out != nullptr) std::memcpy(out + i * entry, &record, sizeof record);
+      } else {
+        const std::string monitor = MonitorOfPort(ports[i]);
+        PORT_INFO_2A record{};
+        record.pPortName = packer.String(ports[i]);
+        record.pMonitorName = packer.String(monitor);
+        record.pDescription = packer.String(monitor);
+        record.fPortType = PORT_TYPE_WRITE | PORT_TYPE_READ;
+        if (out != nullptr) std::memcpy(out + i * entry, &record, sizeof record);
+      }
+    }
+    return packer.Used();
+  };
+  const DWORD bytes = static_cast<DWORD>(fill(nullptr));
+  if (needed != nullptr) *needed = bytes;
+  if (size < bytes) {
+    if (returned != nullptr) *returned = 0;
+    return ERROR_INSUFFICIENT_BUFFER;
+  }
+  if (buffer == nullptr && bytes != 0) return ERROR_INVALID_USER_BUFFER;
+  if (buffer != nullptr) fill(buffer);
+  if (returned != nullptr) *returned = static_cast<DWORD>(ports.size());
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::SetDefaultPrinter(const char* name) {
+  if (DWORD error = Unavailable()) return error;
+  if (name == nullptr || name[0] == '\0') {
+    // Keeps a default there is; otherwise the first printer becomes it.
+    if (FindPrinter(DefaultPrinter()) != nullptr) return ERROR_SUCCESS;
+    if (printers_.empty()) return ERROR_INVALID_PRINTER_NAME;
+    MakeDefault(printers_.front(), true);
+    return ERROR_SUCCESS;
+  }
+  const SimPrinter* printer = FindPrinter(name);
+  if (printer == nullptr) return ERROR_INVALID_PRINTER_NAME;
+  MakeDefault(*printer, true);
+  return ERROR_SUCCESS;
+}
+
+// --- Persistence ---------------------------------------------------------------
+
+void SimSpooler::Save(SimRecordFile& record) const {
+  for (const SimDriver& driver : drivers_) {
+    SimRecordFile::Section& section = record.Add("driver", driver.name);
+    section.Add("environment", driver.environment);
+    section.Add("version", std::to_string(driver.version));
+    section.Add("driver-path", driver.driverPath);
+    section.Add("data-file", driver.dataFile);
+    section.Add("config-file", driver.configFile);
+    section.Add("help-file", driver.helpFile);
+    for (const std::string& file : driver.dependentFiles) section.Add("dependent-file", file);
+    section.Add("monitor", driver.monitorName);
+    section.Add("default-datatype", driver.defaultDataType);
+  }
+  for (const SimPrinter& printer : printers_) {
+    SimRecordFile::Section& section = record.Add("printer", printer.name);
+    section.Add("share", printer.shareName);
+    section.Add("port", printer.portName);
+    section.Add("driver", printer.driverName);
+    section.Add("comment", printer.comment);
+    section.Add("location", printer.location);
+    section.Add("separator-file", printer.sepFile);
+    section.Add("print-processor", printer.printProcessor);
+    section.Add("datatype", printer.datatype);
+    section.Add("parameters", printer.parameters);
+    section.Add("devmode", HexBytes(printer.devMode, '\0'));
+    section.Add("attributes", HexNumber(printer.attributes));
+    section.Add("priority", std::to_string(printer.priority));
+    section.Add("default-priority", std::to_string(printer.defaultPriority));
+    section.Add("start-time", std::to_string(printer.startTime));
+    section.Add("until-time", std::to_string(printer.untilTime));
+    section.Add("status", HexNumber(printer.status));
+  }
+  for (const auto& [monitor, ports] : declaredPorts_) {
+    SimRecordFile::Section& section = record.Add("monitor-ports", monitor);
+    for (const std::string& port : ports) section.Add("port", port);
+  }
+}
+
+bool SimSpooler::Load(const SimRecordFile& record, std::string* error) {
+  drivers_.clear();
+  printers_.clear();
+  declaredPorts_.clear();
+  auto number = [&](const SimRecordFile::Section& section, const char* key, DWORD& out) {
+    std::optional<std::uint64_t> value = ParseNumber(section.GetOr(key, "0"));
+    if (!value || *value > 0xFFFFFFFFu) {
+      if (error != nullptr) *error = "bad " + std::string(key) + " of " + section.name;
+      return false;
+    }
+    out = static_cast<DWORD>(*value);
+    return true;
+  };
+  for (const SimRecordFile::Section& section : record.Sections()) {
+    if (section.kind == "driver") {
+      SimDriver driver;
+      driver.name = section.name;
+      driver.environment = section.GetOr("environment", system_->Environment());
+      if (!number(section, "version", driver.version)) return false;
+      driver.driverPath = section.GetOr("driver-path", "");
+      driver.dataFile = section.GetOr("data-file", "");
+      driver.configFile = section.GetOr("config-file", "");
+      driver.helpFile = section.GetOr("help-file", "");
+      driver.dependentFiles = section.GetAll("dependent-file");
+      driver.monitorName = section.GetOr("monitor", "");
+      driver.defaultDataType = section.GetOr("default-datatype", "");
+      drivers_.push_back(std::move(driver));
+    } else if (section.kind == "printer") {
+      SimPrinter printer;
+      printer.name = section.name;
+      printer.shareName = section.GetOr("share", "");
+      printer.portName = section.GetOr("port", "");
+      printer.driverName = section.GetOr("driver", "");
+      printer.comment = section.GetOr("comment", "");
+      printer.location = section.GetOr("location", "");
+      printer.sepFile = section.GetOr("separator-file", "");
+      printer.printProcessor = section.GetOr("print-processor", "");
+      printer.datatype = section.GetOr("datatype", "");
+      printer.parameters = section.GetOr("parameters", "");
+      std::optional<std::string> devMode = ParseHexBytes(section.GetOr("devmode", ""));
+      if (!devMode) {
+        if (error != nullptr) *error = "bad devmode of " + section.name;
+        return false;
+      }
+      printer.devMode = *devMode;
+      if (!number(section, "attributes", printer.attributes) ||
+          !number(section, "priority", printer.priority) ||
+          !number(section, "default-priority", printer.defaultPriority) ||
+          !number(section, "start-time", printer.startTime) ||
+          !number(section, "until-time", printer.untilTime) ||
+          !number(section, "status", printer.status)) {
+        return false;
+      }
+      printers_.push_back(std::move(printer));
+    } else if (section.kind == "monitor-ports") {
+      declaredPorts_[section.name] = section.GetAll("port");
+    }
+  }
+  return true;
+}
+
+}  // namespace setwell::sim

@@ -1,0 +1,150 @@
+#include "sim/SimText.h"
+
+#include <cstdio>
+
+namespace setwell::sim {
+namespace {
+
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = LowerChar(c);
+  return out;
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerChar(a[i]) != LowerChar(b[i])) return false;
+  }
+  return true;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+  return Lower(text).find(Lower(part)) != std::string::npos;
+}
+
+std::string Text(const char* text) { return text == nullptr ? std::string() : std::string(text); }
+
+std::string EscapeLine(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const bool edgeBlank = c == ' ' && (i == 0 || i + 1 == text.size());
+    if (c == '%' || c < 0x20 || c == 0x7f || edgeBlank) {
+      char code[4];
+      std::snprintf(code, sizeof code, "%%%02X", c);
+      out += code;
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> UnescapeLine(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      out.push_back(text[i]);
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    const int high = HexDigit(text[i + 1]);
+    const int low = HexDigit(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out.push_back(static_cast<char>(high * 16 + low));
+    i += 2;
+  }
+  return out;
+}
+
+std::string HexBytes(std::string_view bytes, char separator) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    char code[3];
+    std::snprintf(code, sizeof code, "%02x", static_cast<unsigned char>(bytes[i]));
+    if (i != 0 && separator != '\0') out.push_back(separator);
+    out += code;
+  }
+  return out;
+}
+
+std::optional<std::string> ParseHexBytes(std::string_view text) {
+  std::string out;
+  int high = -1;
+  for (char c : text) {
+    if (c == ',' || c == ' ' || c == '\t') {
+      if (high >= 0) return std::nullopt;
+      continue;
+    }
+    const int digit = HexDigit(c);
+    if (digit < 0) return std::nullopt;
+    if (high < 0) {
+      high = digit;
+    } else {
+      out.push_back(static_cast<char>(high * 16 + digit));
+      high = -1;
+    }
+  }
+  if (high >= 0) return std::nullopt;
+  return out;
+}
+
+std::optional<std::uint64_t> ParseNumber(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    for (char c : text.substr(2)) {
+      const int digit = HexDigit(c);
+      if (digit < 0 || value > (UINT64_MAX >> 4)) return std::nullopt;
+      value = value * 16 + static_cast<std::uint64_t>(digit);
+    }
+    return value;
+  }
+  for (char c : text) {
+    if (c < '0' || c > '9' || value > UINT64_MAX / 10) return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return value;
+}
+
+std::string HexNumber(std::uint32_t value) {
+  char text[11];
+  std::snprintf(text, sizeof text, "0x%08x", value);
+  return text;
+}
+
+std::vector<std::string> Split(std::string_view text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(separator, start);
+    parts.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return parts;
+}
+
+std::string Trim(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && (text[begin] == ' ' || text[begin] == '\t' || text[begin] == '\r')) ++begin;
+  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r')) {
+    --end;
+  }
+  return std::string(text.substr(begin, end - begin));
+}
+
+}  // namespace setwell::sim

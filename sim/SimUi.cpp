@@ -1,0 +1,96 @@
+#include "sim/SimUi.h"
+
+#include <cstdlib>
+
+#include "sim/SimRecordFile.h"
+#include "sim/SimText.h"
+
+namespace setwell::sim {
+
+void SimUi::Answer(int answer, std::string expectedText) {
+  script.push_back(ScriptedAnswer{answer, std::move(expectedText)});
+}
+
+int SimUi::Show(const std::string& text, const std::string& caption, UINT type) {
+  MessageBoxRecord record{text, caption, type, IDOK, false};
+  if (!record.IsQuestion()) {
+    boxes.push_back(record);
+    return record.answer;
+  }
+  std::string problem;
+  if (!script.empty()) {
+    const ScriptedAnswer next = script.front();
+    if (!next.expectedText.empty() && text.find(next.expectedText) == std::string::npos) {
+      problem = "the next scripted answer is for a question with \"" + next.expectedText + "\"";
+    } else {
+      script.pop_front();
+      record.answer = next.answer;
+    }
+  } else if (responder) {
+    record.answer = responder(record);
+  } else {
+    problem = "no answer is scripted";
+  }
+  if (!problem.empty()) {
+    record.answer = 0;
+    record.unanswered = true;
+  }
+  boxes.push_back(record);
+  if (record.unanswered && throwOnUnanswered) {
+    throw UnansweredQuestion("unanswered question \"" + text + "\": " + problem);
+  }
+  return record.answer;
+}
+
+std::vector<std::string> SimUi::Texts() const {
+  std::vector<std::string> texts;
+  for (const MessageBoxRecord& box : boxes) texts.push_back(box.text);
+  return texts;
+}
+
+bool SimUi::AllQuestionsAnswered() const {
+  for (const MessageBoxRecord& box : boxes) {
+    if (box.unanswered) return false;
+  }
+  return true;
+}
+
+void SimUi::Save(SimRecordFile& record) const {
+  for (const MessageBoxRecord& box : boxes) {
+    SimRecordFile::Section& section = record.Add("message-box");
+    section.Add("text", box.text);
+    section.Add("caption", box.caption);
+    section.Add("type", HexNumber(box.type));
+    section.Add("answer", std::to_string(box.answer));
+    if (box.unanswered) section.Add("unanswered", "yes");
+  }
+  for (const ScriptedAnswer& answer : script) {
+    SimRecordFile::Section& section = record.Add("scripted-answer");
+    section.Add("answer", std::to_string(answer.answer));
+    if (!answer.expectedText.empty()) section.Add("expected-text", answer.expectedText);
+  }
+}
+
+bool SimUi::Load(const SimRecordFile& record, std::string* error) {
+  boxes.clear();
+  script.clear();
+  for (const SimRecordFile::Section& section : record.Sections()) {
+    if (section.kind == "message-box") {
+      std::optional<std::uint64_t> type = ParseNumber(section.GetOr("type", ""));
+      if (!type) {
+        if (error != nullptr) *error = "bad message box type";
+        return false;
+      }
+      boxes.push_back(MessageBoxRecord{section.GetOr("text", ""), section.GetOr("caption", ""),
+                                       static_cast<UINT>(*type),
+                                       std::atoi(section.GetOr("answer", "0").c_str()),
+                                       section.GetOr("unanswered", "") == "yes"});
+    } else if (section.kind == "scripted-answer") {
+      script.push_back(ScriptedAnswer{std::atoi(section.GetOr("answer", "1").c_str()),
+                                      section.GetOr("expected-text", "")});
+    }
+  }
+  return true;
+}
+
+}  // namespace setwell::sim
