@@ -557,6 +557,8 @@ BOOL SimMachine::WriteProfileStringA(const char* section, const char* key, const
     return text == nullptr ? std::nullopt : std::optional<std::string>(text);
   };
   profile.writes.push_back(ProfileWrite{optional(section), optional(key), optional(value)});
+  // A flush (all null) reports zero, as the host documents.
+  if (section == nullptr && key == nullptr && value == nullptr) return FALSE;
   return profile.Write(section, key, value) ? TRUE : Fail(ERROR_ACCESS_DENIED);
 }
 

@@ -134,6 +134,27 @@ SimPrinter& SimSpooler::AddPrinterRecord(SimPrinter printer) {
   return printers_.back();
 }
 
+bool SimSpooler::RemovePrinter(const std::string& name) {
+  for (auto it = printers_.begin(); it != printers_.end(); ++it) {
+    if (SameNoCase(it->name, name)) {
+      printers_.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SimSpooler::RemoveDriver(const std::string& name, const std::string& environment) {
+  const std::string env = environment.empty() ? system_->Environment() : environment;
+  for (auto it = drivers_.begin(); it != drivers_.end(); ++it) {
+    if (SameNoCase(it->environment, env) && SameNoCase(it->name, name)) {
+      drivers_.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
 // --- Looking ---------------------------------------------------------------
 
 const SimDriver* SimSpooler::FindDriver(const std::string& name,

@@ -107,6 +107,8 @@ class SimSpooler {
   void DeclareMonitorPorts(const std::string& monitor, std::vector<std::string> ports);
   SimDriver& AddDriverRecord(SimDriver driver);
   SimPrinter& AddPrinterRecord(SimPrinter printer);
+  bool RemovePrinter(const std::string& name);
+  bool RemoveDriver(const std::string& name, const std::string& environment = "");
 
   // --- Looking at it ------------------------------------------------------
   const std::vector<SimDriver>& Drivers() const { return drivers_; }

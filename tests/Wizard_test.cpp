@@ -176,7 +176,7 @@ TEST_F(WizardTest, BaudRateIsReloadedOnlyAfterGoingBackToTheModelPage) {
 }
 
 TEST_F(WizardTest, Server2003RefusedModelKeepsTheUserOnTheTargetSystemPage) {
-  machine.version = sim::SimVersion{VER_PLATFORM_WIN32_NT, 5, 2, 3790};
+  machine.system = sim::SimSystem::For(sim::kWin2003);
   Run([&](HeadlessWindow& w) {
     Page().Click(IDC_ACCEPT);
     w.Click(1);
@@ -188,8 +188,8 @@ TEST_F(WizardTest, Server2003RefusedModelKeepsTheUserOnTheTargetSystemPage) {
     w.Click(1);
     EXPECT_EQ(Page().TemplateId(), IDD_TARGET_SYSTEM);
     EXPECT_EQ(DefaultText(), "Next (&N)>>");
-    ASSERT_FALSE(machine.messageBoxes.empty());
-    EXPECT_EQ(machine.messageBoxes.back().text, "This printer not support WINDOWS SEVER 2003");
+    ASSERT_FALSE(machine.ui.boxes.empty());
+    EXPECT_EQ(machine.ui.boxes.back().text, "This printer not support WINDOWS SEVER 2003");
 
     for (int i = 0; i < 2; ++i) w.Click(IDC_BACK);
     Page().Select(IDC_RECEIPT_MODELS, 1);  // TP-80 is supported

@@ -51,7 +51,11 @@ DWORD Win32Platform::GetCurrentDirectoryA(DWORD size, char* buffer) {
   return ::GetCurrentDirectoryA(size, buffer);
 }
 DWORD Win32Platform::GetModuleFileNameA(char* buffer, DWORD size) {
-  return ::GetModuleFileNameA(nullptr, buffer, size);
+  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, size);
+  // Windows XP and Wine leave a cut path without its terminator; the
+  // interface promises one.
+  if (size != 0 && length >= size) buffer[size - 1] = '\0';
+  return length;
 }
 
 BOOL Win32Platform::CopyFileA(const char* existing, const char* target, BOOL failIfExists) {
