@@ -11,6 +11,7 @@
 #include "pages/CSetupTypePage.h"
 #include "pages/CTargetSystemPage.h"
 #include "resources/StringTable.h"
+#include "sim/SimFamilyPorts.h"
 #include "sim/SimMachine.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -239,6 +240,97 @@ TEST_F(WizardTest, AboutBoxAndHelpLeaveTheWizardAsItWas) {
     w.Click(2);
   });
   EXPECT_EQ(aboutBoxes, 2);
+}
+
+}  // namespace
+}  // namespace setwell
+
+namespace setwell {
+namespace {
+
+// Finish through the wizard, on the sample distribution.
+class WizardInstallTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(machine.MountDistribution(std::string(SETWELL_SOURCE_DIR) + "/examples/distribution"));
+    sim::DeclareFamilyMonitorPorts(machine);
+  }
+  void Run(const std::function<void(HeadlessWindow&)>& script) {
+    ui.modalDriver = [&](HeadlessWindow& window) {
+      if (window.TemplateId() == IDD_WIZARD) {
+        frame = dynamic_cast<CWizardFrame*>(&window.Owner());
+        script(window);
+      }
+    };
+    CSetupApp app(ui, machine);
+    app.Run();
+  }
+  sim::SimMachine machine{sim::kWinXP};
+  HeadlessUi ui;
+  CWizardFrame* frame = nullptr;
+};
+
+TEST_F(WizardInstallTest, FinishInstallsThePrinterAndClosesTheWizard) {
+  bool ended = false;
+  Run([&](HeadlessWindow& w) {
+    w.VisibleChild()->Click(IDC_ACCEPT);
+    w.Click(1);
+    HeadlessWindow* model = w.VisibleChild();
+    EXPECT_EQ(model->GetText(IDC_RECEIPT_MODELS), "SW-R80");  // the configured default
+    model->Click(IDC_DEFAULT_PRINTER);
+    w.Click(1);
+    w.Click(1);
+    w.Click(1);
+    HeadlessWindow* port = w.VisibleChild();
+    ASSERT_EQ(port->TemplateId(), IDD_PORT);
+    // SW-R80 supports USB but no printer is attached: entry 0 is selected.
+    EXPECT_EQ(port->GetText(IDC_PORTS), "TVCOM1:");
+    EXPECT_EQ(port->GetText(IDC_BAUD_RATE), "115200");
+    EXPECT_TRUE(port->SelectText(IDC_PORTS, "TVCOM3:"));
+    EXPECT_TRUE(port->SelectText(IDC_PARITY, "Odd"));
+    EXPECT_TRUE(port->SelectText(IDC_PROTOCOL, "Xon/Xoff"));
+    w.Click(1);  // Finish
+    ended = w.Ended();
+  });
+  EXPECT_TRUE(ended);
+  const sim::SimPrinter* printer = machine.spooler.FindPrinter("SW-R80(S)");
+  ASSERT_NE(printer, nullptr);
+  EXPECT_EQ(printer->portName, "TVCOM3:");
+  EXPECT_EQ(printer->driverName, "SW-R80 Standard");
+  EXPECT_EQ(machine.spooler.DefaultPrinter(), "SW-R80(S)");
+  const sim::RegValue* line =
+      machine.registry.FindValue("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports", "COM3:");
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->data, std::string("115200,o,8,1,x\0", 15));
+  // The probe's message when the port list was built, then the success.
+  EXPECT_EQ(machine.ui.Texts().back(), "Successfully installed printer driver");
+  EXPECT_EQ(ui.AbandonedDialogs(), 0);
+}
+
+TEST_F(WizardInstallTest, FinishThatStopsKeepsTheWizardOnThePortPage) {
+  Run([&](HeadlessWindow& w) {
+    w.VisibleChild()->Click(IDC_ACCEPT);
+    w.Click(1);
+    // No model chosen: a category without a selection.
+    HeadlessWindow* model = w.VisibleChild();
+    model->Find(IDC_TICKET_MODELS)->selection = -1;
+    model->Click(IDC_TICKET);
+    for (int i = 0; i < 3; ++i) w.Click(1);
+    w.Click(1);  // Finish
+    EXPECT_FALSE(w.Ended());
+    EXPECT_EQ(w.VisibleChild()->TemplateId(), IDD_PORT);
+    EXPECT_EQ(machine.ui.Texts().back(), "You must select a printer module first!");
+    EXPECT_TRUE(machine.spooler.Printers().empty());
+
+    // Back to pick a model, and Finish again runs the install anew.
+    for (int i = 0; i < 3; ++i) w.Click(IDC_BACK);
+    w.VisibleChild()->Select(IDC_TICKET_MODELS, 0);
+    for (int i = 0; i < 3; ++i) w.Click(1);
+    w.VisibleChild()->SelectText(IDC_PORTS, "LPT1:");
+    w.Click(1);
+    EXPECT_TRUE(w.Ended());
+  });
+  EXPECT_NE(machine.spooler.FindPrinter("SW-T80(P)"), nullptr);
 }
 
 }  // namespace
