@@ -57,12 +57,17 @@ bool UpdateOnNt(Platform& platform, int pending, std::int32_t target, const Port
   StopSpooler(platform);
   platform.Sleep(500);
 
+  // A version is recorded only for a file that was put in place: a copy
+  // that failed (the spooler still holding the DLL, say) must leave the old
+  // version, so that the next install tries the update again.
   if (pending & kUpdateSerialMonitor) {
-    CopyDriverFile(platform, set.serial.pDLLName, kSystemDirectory, target, false);
-    WriteVersion(platform, MonitorKey(set.serial.pName), set.serialVersion);
+    if (CopyDriverFile(platform, set.serial.pDLLName, kSystemDirectory, target, false) == 1) {
+      WriteVersion(platform, MonitorKey(set.serial.pName), set.serialVersion);
+    }
   } else if (pending & kUpdateUsbMonitor) {
-    CopyDriverFile(platform, set.usb.pDLLName, kSystemDirectory, target, false);
-    WriteVersion(platform, MonitorKey(set.usb.pName), set.usbVersion);
+    if (CopyDriverFile(platform, set.usb.pDLLName, kSystemDirectory, target, false) == 1) {
+      WriteVersion(platform, MonitorKey(set.usb.pName), set.usbVersion);
+    }
   } else if (pending & kUpdatePrintProcessor) {
     if (!ReplaceProcessorFile(platform, target, processorDirectory, processorFile)) {
       // The install ends here; the print system must not be left without
@@ -103,6 +108,9 @@ bool UpdateOn98(Platform& platform, const std::string& key, const char* fileName
     }
     recorded = AlternateFileName(fileName);
   }
+  // Nothing put in place (the copy has shown why): the records keep naming
+  // the old file and version, and the install goes on.
+  if (copied != 1) return true;
   record.WriteString("Driver", recorded);
   record.WriteDword("DriverVersion", static_cast<DWORD>(version));
   return true;

@@ -94,6 +94,26 @@ TEST(UpdateComponentTest, NtFailuresEndTheInstallWithTheSpoolerRunning) {
   }
 }
 
+TEST(UpdateComponentTest, VersionIsRecordedOnlyForAFilePutInPlace) {
+  {
+    // The stopped spooler has not let go of the DLL yet.
+    Outdated o(sim::kWinXP, kWinXP);
+    o.machine.faults.FailOnce("CopyFileA", ERROR_SHARING_VIOLATION, "tsermon.dll");
+    ASSERT_TRUE(o.Update(kUpdateSerialMonitor));
+    EXPECT_EQ(o.Version(MonitorKey(kSerial)), 1u);
+    EXPECT_TRUE(o.machine.ui.boxes.empty());  // 32 is silent
+  }
+  {
+    Outdated o(sim::kWin98, kWin98);
+    o.machine.faults.FailOnce("CopyFileA", 112, "tpproc.dll");
+    ASSERT_TRUE(o.Update(kUpdatePrintProcessor));
+    EXPECT_EQ(o.Version(PrintProcessorKey(kWin98, kProcessor)), 1u);
+    EXPECT_EQ(o.machine.registry.FindValue(PrintProcessorKey(kWin98, kProcessor), "Driver")->data,
+              std::string("tpproc.dll\0", 11));
+    EXPECT_EQ(o.machine.ui.boxes.size(), 3u);  // the copy's own three boxes
+  }
+}
+
 TEST(UpdateComponentTest, Windows98RewritesTheRecordsAndUsesTheAlternateNameWhenInUse) {
   Outdated o(sim::kWin98, kWin98);
   // The 9x spooler always runs and holds its monitors' DLLs.
