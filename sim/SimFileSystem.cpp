@@ -106,6 +106,7 @@ SimFile& SimFileSystem::WriteFile(const std::string& path, std::string data) {
     file.path = parent.empty() ? Normal(path) : FolderPath(parent) + "\\" + Name(path);
   }
   file.data = std::move(data);
+  file.fromHost = false;
   return file;
 }
 
@@ -138,6 +139,7 @@ bool SimFileSystem::MountHostFolder(char letter, const std::string& hostFolder, 
       if (!ReadHostFile(it->path(), data)) return false;
       SimFile& file = WriteFile(path, std::move(data));
       if (readOnly) file.attributes = FILE_ATTRIBUTE_READONLY;
+      file.fromHost = readOnly;
     }
   }
   if (error) return false;
@@ -213,10 +215,6 @@ bool SimFileSystem::Save(const std::string& folder, std::string* error) const {
   fs::remove_all(root, ec);
   if (ec) return fail("cannot clear " + root.string() + ": " + ec.message());
 
-  auto hostMounted = [&](const std::string& path) {
-    auto it = drives_.find(DriveOf(path));
-    return it != drives_.end() && it->second.readOnly && !it->second.hostFolder.empty();
-  };
   // Host path of a machine path, each folder in the case it was made with.
   auto hostPath = [&](const std::string& path, const std::string& ownName) {
     const std::string folderPath = FolderPath(Parent(path));
@@ -236,7 +234,6 @@ bool SimFileSystem::Save(const std::string& folder, std::string* error) const {
     if (drive.readOnly) section.Add("read-only", "yes");
   }
   for (const auto& [key, path] : folders_) {
-    if (hostMounted(path)) continue;
     SimRecordFile::Section& section = record.Add("folder", FolderPath(path));
     if (deniedFolders_.count(key) != 0) section.Add("denied", "yes");
     if (Parent(key).empty()) {
@@ -247,7 +244,7 @@ bool SimFileSystem::Save(const std::string& folder, std::string* error) const {
     if (ec) return fail("cannot make a folder below " + root.string() + ": " + ec.message());
   }
   for (const auto& [key, file] : files_) {
-    if (hostMounted(file.path)) continue;
+    if (file.fromHost) continue;
     const std::string path = FolderPath(Parent(file.path)) + "\\" + Name(file.path);
     SimRecordFile::Section& section = record.Add("file", path);
     section.Add("attributes", HexNumber(file.attributes));

@@ -123,6 +123,9 @@ class SimMachine : public Platform {
   // the machine is left partly loaded: load into a fresh machine.
   bool Load(const std::string& folder, std::string* error = nullptr);
   bool operator==(const SimMachine& other) const;
+  // The names of the parts that differ ("files", "registry" ...), for a
+  // test's message.
+  std::vector<std::string> DifferingParts(const SimMachine& other) const;
 
   // --- Platform ----------------------------------------------------------
   DWORD GetLastError() override { return lastError_; }
