@@ -151,9 +151,10 @@ void SimMachine::Reboot() {
   openKeys_.clear();
   openFiles_.clear();
   spooler.SetRunning(false);
+  // Services start with the system, the spooler as it is told to.
   for (SimService& service : services.services) {
-    service.state = SERVICE_RUNNING;
-    service.pendingQueries = 0;
+    service.pendingQueries = service.startAfterQueries;
+    service.state = service.startAfterQueries == 0 ? SERVICE_RUNNING : SERVICE_START_PENDING;
   }
   restartPending = false;
   SyncSpooler();
