@@ -222,6 +222,9 @@ class SimMachine : public Platform {
   // Where LoadLibraryA finds a file: the program's folder, the system and
   // Windows folders, the current directory; "" when nowhere.
   std::string FindLibrary(const std::string& name) const;
+  // The folder of the program (no trailing "\"), or the current directory
+  // when its file name has no folder.
+  std::string ProgramFolder() const;
   // The spooler runs while its service does (always on 9x).
   void SyncSpooler();
   void CheckEntry(ProcAddress proc, const char* call, const char* module, const char* entry) const;
