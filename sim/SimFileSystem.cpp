@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <vector>
 
 #include "sim/SimRecordFile.h"
 #include "sim/SimText.h"
@@ -13,15 +14,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Separators turned into "\", doubled and trailing ones dropped; case kept.
+// Separators turned into "\", doubled and trailing ones dropped, "." and
+// ".." components resolved as the host resolves them; case kept.
 std::string Normal(const std::string& path) {
-  std::string out;
+  std::vector<std::string> parts;
+  std::string part;
+  auto flush = [&] {
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();  // never above the drive
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    part.clear();
+  };
   for (char c : path) {
-    if (c == '/') c = '\\';
-    if (c == '\\' && !out.empty() && out.back() == '\\') continue;
-    out.push_back(c);
+    if (c == '/' || c == '\\') {
+      flush();
+    } else {
+      part.push_back(c);
+    }
   }
-  while (out.size() > 1 && out.back() == '\\') out.pop_back();
+  flush();
+  auto separator = [&](std::size_t i) {
+    return i < path.size() && (path[i] == '\\' || path[i] == '/');
+  };
+  std::string out = separator(0) ? (separator(1) ? "\\\\" : "\\") : "";
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i == 0 ? "" : "\\") + parts[i];
   return out;
 }
 

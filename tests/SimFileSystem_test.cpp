@@ -136,6 +136,9 @@ TEST(SimFileSystemTest, RelativePathsHangOffTheCurrentDirectory) {
   machine.files.WriteFile("D:\\root.txt", "r");
   EXPECT_NE(machine.GetFileAttributesA("winnt\\a.dll"), INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(machine.GetFileAttributesA("\\root.txt"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(machine.GetFileAttributesA(".\\winnt\\..\\winnt\\.\\a.dll"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(machine.GetFileAttributesA("..\\..\\..\\root.txt"), INVALID_FILE_ATTRIBUTES)
+      << "never above the drive";
   EXPECT_EQ(machine.GetFileAttributesA("E:\\x.txt"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(machine.GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
