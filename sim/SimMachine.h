@@ -11,8 +11,13 @@
 //   machine.spooler.InstallMonitor("Setwell USB Port", "tvusbmon.dll", {"USB_KP-200_1"});
 //   machine.spooler.DeclareMonitorPorts("Setwell USB Port", {"USB_KP-200_1"});
 //   machine.SetSpoolerStartup(3);                  // running at the 4th status query
+//   machine.SetSpoolerRunning(false);              // as an administrator would
 //   machine.InstallUsbLibrary();  machine.usb.Attach(5, 9);
 //   machine.restartRefusal = 0;                    // accept ExitWindowsEx
+//
+// Between steps
+//   machine.usb.PowerCycle();   // written device numbers take effect
+//   machine.Reboot();           // after an accepted restart
 //
 // Faults and answers
 //   machine.faults.FailOnce("CopyFileA", ERROR_SHARING_VIOLATION, "unidrv");

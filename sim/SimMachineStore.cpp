@@ -101,8 +101,10 @@ bool SimMachine::Save(const std::string& folder, std::string* error) const {
   SimRecordFile::Section& clockSection = records.Add("clock");
   clockSection.Add("now-ms", std::to_string(clock.nowMs));
   for (DWORD ms : clock.sleeps) clockSection.Add("sleep", std::to_string(ms));
-  SimRecordFile::Section& shell = records.Add("shell");
-  for (const std::string& file : shellOpened) shell.Add("open", file);
+  if (!shellOpened.empty()) {
+    SimRecordFile::Section& shell = records.Add("shell");
+    for (const std::string& file : shellOpened) shell.Add("open", file);
+  }
   faults.Save(records);
 
   return WriteText(root / "machine.txt", machine.Format(), error) &&
