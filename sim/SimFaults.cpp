@@ -73,6 +73,7 @@ void SimFaults::Save(SimRecordFile& record) const {
                                                               : std::to_string(fault.remaining));
     if (!fault.match.empty()) section.Add("match", fault.match);
   }
+  if (fired.empty()) return;
   SimRecordFile::Section& log = record.Add("faults-fired");
   for (const std::string& line : fired) log.Add("fired", line);
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <vector>
 
 #include "sim/SimRecordFile.h"
 #include "sim/SimText.h"
@@ -13,15 +14,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Separators turned into "\", doubled and trailing ones dropped; case kept.
+// Separators turned into "\", doubled and trailing ones dropped, "." and
+// ".." components resolved as the host resolves them; case kept.
 std::string Normal(const std::string& path) {
-  std::string out;
+  std::vector<std::string> parts;
+  std::string part;
+  auto flush = [&] {
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();  // never above the drive
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    part.clear();
+  };
   for (char c : path) {
-    if (c == '/') c = '\\';
-    if (c == '\\' && !out.empty() && out.back() == '\\') continue;
-    out.push_back(c);
+    if (c == '/' || c == '\\') {
+      flush();
+    } else {
+      part.push_back(c);
+    }
   }
-  while (out.size() > 1 && out.back() == '\\') out.pop_back();
+  flush();
+  auto separator = [&](std::size_t i) {
+    return i < path.size() && (path[i] == '\\' || path[i] == '/');
+  };
+  std::string out = separator(0) ? (separator(1) ? "\\\\" : "\\") : "";
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i == 0 ? "" : "\\") + parts[i];
   return out;
 }
 
@@ -106,6 +124,7 @@ SimFile& SimFileSystem::WriteFile(const std::string& path, std::string data) {
     file.path = parent.empty() ? Normal(path) : FolderPath(parent) + "\\" + Name(path);
   }
   file.data = std::move(data);
+  file.fromHost = false;
   return file;
 }
 
@@ -138,6 +157,7 @@ bool SimFileSystem::MountHostFolder(char letter, const std::string& hostFolder, 
       if (!ReadHostFile(it->path(), data)) return false;
       SimFile& file = WriteFile(path, std::move(data));
       if (readOnly) file.attributes = FILE_ATTRIBUTE_READONLY;
+      file.fromHost = readOnly;
     }
   }
   if (error) return false;
@@ -213,10 +233,6 @@ bool SimFileSystem::Save(const std::string& folder, std::string* error) const {
   fs::remove_all(root, ec);
   if (ec) return fail("cannot clear " + root.string() + ": " + ec.message());
 
-  auto hostMounted = [&](const std::string& path) {
-    auto it = drives_.find(DriveOf(path));
-    return it != drives_.end() && it->second.readOnly && !it->second.hostFolder.empty();
-  };
   // Host path of a machine path, each folder in the case it was made with.
   auto hostPath = [&](const std::string& path, const std::string& ownName) {
     const std::string folderPath = FolderPath(Parent(path));
@@ -236,7 +252,6 @@ bool SimFileSystem::Save(const std::string& folder, std::string* error) const {
     if (drive.readOnly) section.Add("read-only", "yes");
   }
   for (const auto& [key, path] : folders_) {
-    if (hostMounted(path)) continue;
     SimRecordFile::Section& section = record.Add("folder", FolderPath(path));
     if (deniedFolders_.count(key) != 0) section.Add("denied", "yes");
     if (Parent(key).empty()) {
@@ -247,7 +262,7 @@ bool SimFileSystem::Save(const std::string& folder, std::string* error) const {
     if (ec) return fail("cannot make a folder below " + root.string() + ": " + ec.message());
   }
   for (const auto& [key, file] : files_) {
-    if (hostMounted(file.path)) continue;
+    if (file.fromHost) continue;
     const std::string path = FolderPath(Parent(file.path)) + "\\" + Name(file.path);
     SimRecordFile::Section& section = record.Add("file", path);
     section.Add("attributes", HexNumber(file.attributes));

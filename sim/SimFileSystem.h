@@ -29,8 +29,14 @@ struct SimFile {
   DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
   bool inUse = false;
   bool denied = false;
+  // Read from a mounted host folder and unchanged since: not saved, the
+  // mount brings it back.
+  bool fromHost = false;
 
-  bool operator==(const SimFile&) const = default;
+  bool operator==(const SimFile& other) const {
+    return path == other.path && data == other.data && attributes == other.attributes &&
+           inUse == other.inUse && denied == other.denied;
+  }
 };
 
 struct SimDrive {
@@ -82,9 +88,9 @@ class SimFileSystem {
   const std::map<std::string, SimFile>& Files() const { return files_; }
   const std::map<std::string, std::string>& Folders() const { return folders_; }
 
-  // The files of every drive not mounted read-only from the host go below
-  // folder/drives/<letter>/ as real files; files.txt in folder lists the
-  // folders, the drives and each file's attributes and holds.
+  // Every file but those a read-only mount brings back goes below
+  // folder/drives/<letter>/ as a real file; files.txt in folder lists the
+  // drives, the folders and each file's attributes and holds.
   bool Save(const std::string& folder, std::string* error) const;
   bool Load(const std::string& folder, std::string* error);
 

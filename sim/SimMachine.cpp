@@ -122,13 +122,16 @@ SimFile& SimMachine::PutDistributionFile(const std::string& relativePath, std::s
   return file;
 }
 
+std::string SimMachine::ProgramFolder() const {
+  const std::size_t slash = moduleFileName.find_last_of("\\/");
+  std::string folder =
+      slash == std::string::npos ? currentDirectory : moduleFileName.substr(0, slash);
+  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
 void SimMachine::InstallUsbLibrary(const std::string& folder) {
-  std::string where = folder;
-  if (where.empty()) {
-    where = SimFileSystem::Parent(moduleFileName).empty()
-                ? currentDirectory
-                : moduleFileName.substr(0, SimFileSystem::Parent(moduleFileName).size());
-  }
+  std::string where = folder.empty() ? ProgramFolder() : folder;
   while (!where.empty() && where.back() == '\\') where.pop_back();
   files.WriteFile(where + "\\" + kUsbLibraryName, "stand-in USB interface library");
 }
@@ -152,9 +155,10 @@ void SimMachine::Reboot() {
   openKeys_.clear();
   openFiles_.clear();
   spooler.SetRunning(false);
+  // Services start with the system, the spooler as it is told to.
   for (SimService& service : services.services) {
-    service.state = SERVICE_RUNNING;
-    service.pendingQueries = 0;
+    service.pendingQueries = service.startAfterQueries;
+    service.state = service.startAfterQueries == 0 ? SERVICE_RUNNING : SERVICE_START_PENDING;
   }
   restartPending = false;
   SyncSpooler();
@@ -584,11 +588,7 @@ std::string SimMachine::FindLibrary(const std::string& name) const {
     const std::string full = FullPath(name);
     return files.Find(full) != nullptr ? full : std::string();
   }
-  const std::string programFolder =
-      SimFileSystem::Parent(moduleFileName).empty()
-          ? currentDirectory
-          : moduleFileName.substr(0, SimFileSystem::Parent(moduleFileName).size());
-  for (std::string folder : {programFolder, system.systemDirectory, system.windowsDirectory,
+  for (std::string folder : {ProgramFolder(), system.systemDirectory, system.windowsDirectory,
                              currentDirectory}) {
     while (!folder.empty() && folder.back() == '\\') folder.pop_back();
     const std::string path = folder + "\\" + name;

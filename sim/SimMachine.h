@@ -11,8 +11,13 @@
 //   machine.spooler.InstallMonitor("Setwell USB Port", "tvusbmon.dll", {"USB_KP-200_1"});
 //   machine.spooler.DeclareMonitorPorts("Setwell USB Port", {"USB_KP-200_1"});
 //   machine.SetSpoolerStartup(3);                  // running at the 4th status query
+//   machine.SetSpoolerRunning(false);              // as an administrator would
 //   machine.InstallUsbLibrary();  machine.usb.Attach(5, 9);
 //   machine.restartRefusal = 0;                    // accept ExitWindowsEx
+//
+// Between steps
+//   machine.usb.PowerCycle();   // written device numbers take effect
+//   machine.Reboot();           // after an accepted restart
 //
 // Faults and answers
 //   machine.faults.FailOnce("CopyFileA", ERROR_SHARING_VIOLATION, "unidrv");
@@ -124,6 +129,9 @@ class SimMachine : public Platform {
   // the machine is left partly loaded: load into a fresh machine.
   bool Load(const std::string& folder, std::string* error = nullptr);
   bool operator==(const SimMachine& other) const;
+  // The names of the parts that differ ("files", "registry" ...), for a
+  // test's message.
+  std::vector<std::string> DifferingParts(const SimMachine& other) const;
 
   // --- Platform ----------------------------------------------------------
   DWORD GetLastError() override { return lastError_; }
@@ -225,6 +233,9 @@ class SimMachine : public Platform {
   // Where LoadLibraryA finds a file: the program's folder, the system and
   // Windows folders, the current directory; "" when nowhere.
   std::string FindLibrary(const std::string& name) const;
+  // The folder of the program (no trailing "\"), or the current directory
+  // when its file name has no folder.
+  std::string ProgramFolder() const;
   // The spooler runs while its service does (always on 9x).
   void SyncSpooler();
   void CheckEntry(ProcAddress proc, const char* call, const char* module, const char* entry) const;

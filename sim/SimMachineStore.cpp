@@ -101,8 +101,10 @@ bool SimMachine::Save(const std::string& folder, std::string* error) const {
   SimRecordFile::Section& clockSection = records.Add("clock");
   clockSection.Add("now-ms", std::to_string(clock.nowMs));
   for (DWORD ms : clock.sleeps) clockSection.Add("sleep", std::to_string(ms));
-  SimRecordFile::Section& shell = records.Add("shell");
-  for (const std::string& file : shellOpened) shell.Add("open", file);
+  if (!shellOpened.empty()) {
+    SimRecordFile::Section& shell = records.Add("shell");
+    for (const std::string& file : shellOpened) shell.Add("open", file);
+  }
   faults.Save(records);
 
   return WriteText(root / "machine.txt", machine.Format(), error) &&
@@ -222,14 +224,32 @@ bool SimMachine::Load(const std::string& folder, std::string* error) {
   return true;
 }
 
+std::vector<std::string> SimMachine::DifferingParts(const SimMachine& other) const {
+  std::vector<std::string> parts;
+  auto check = [&](bool same, const char* part) {
+    if (!same) parts.emplace_back(part);
+  };
+  check(system == other.system, "system");
+  check(currentDirectory == other.currentDirectory && moduleFileName == other.moduleFileName,
+        "program");
+  check(files == other.files, "files");
+  check(registry == other.registry, "registry");
+  check(profile == other.profile, "profile records");
+  check(spooler == other.spooler, "spooler");
+  check(services == other.services, "services");
+  check(usb == other.usb, "usb");
+  check(ui == other.ui, "message boxes");
+  check(faults == other.faults, "faults");
+  check(clock == other.clock, "clock");
+  check(restartRefusal == other.restartRefusal && restartRequests == other.restartRequests &&
+            restartPending == other.restartPending,
+        "restart");
+  check(shellOpened == other.shellOpened, "shell");
+  return parts;
+}
+
 bool SimMachine::operator==(const SimMachine& other) const {
-  return system == other.system && currentDirectory == other.currentDirectory &&
-         moduleFileName == other.moduleFileName && files == other.files &&
-         registry == other.registry && profile == other.profile && spooler == other.spooler &&
-         services == other.services && usb == other.usb && ui == other.ui &&
-         faults == other.faults && clock == other.clock &&
-         restartRefusal == other.restartRefusal && restartRequests == other.restartRequests &&
-         restartPending == other.restartPending && shellOpened == other.shellOpened;
+  return DifferingParts(other).empty();
 }
 
 }  // namespace setwell::sim

@@ -154,14 +154,18 @@ void SimUsb::Save(SimRecordFile& record) const {
     }
     section.Add("accepts-writes", printer->acceptsWrites ? "yes" : "no");
   }
-  SimRecordFile::Section& log = record.Add("calls");
-  for (const SimUsbCall& call : calls) {
-    log.Add("call", call.entry + " " + std::to_string(call.argument) + " " +
-                        std::to_string(call.result));
+  if (!calls.empty()) {
+    SimRecordFile::Section& log = record.Add("calls");
+    for (const SimUsbCall& call : calls) {
+      log.Add("call", call.entry + " " + std::to_string(call.argument) + " " +
+                          std::to_string(call.result));
+    }
   }
-  SimRecordFile::Section& written = record.Add("writes");
-  for (const SimUsbWrite& write : writes) {
-    written.Add("write", std::to_string(write.index) + " " + HexBytes(write.bytes));
+  if (!writes.empty()) {
+    SimRecordFile::Section& written = record.Add("writes");
+    for (const SimUsbWrite& write : writes) {
+      written.Add("write", std::to_string(write.index) + " " + HexBytes(write.bytes));
+    }
   }
 }
 

@@ -77,6 +77,14 @@ bool IsNt(Platform& platform) {
   return platform.GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+// winspool.drv exports SetDefaultPrinterA from Windows 2000 on.
+bool HasSetDefaultPrinter(Platform& platform) {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  return platform.GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+         info.dwMajorVersion >= 5;
+}
+
 }  // namespace
 
 void CheckRegistry(Host& host) {
@@ -328,18 +336,19 @@ void CheckSpoolerDirectories(Host& host) {
     const char* what;
     Query get;
     const char* win40Folder;
+    bool wineAsksAnsiSize;
   };
   const Directory directories[] = {
       {"driver directory",
        [&](const char* e, DWORD l, BYTE* b, DWORD s, DWORD* n) {
          return p.GetPrinterDriverDirectoryA(e, l, b, s, n);
        },
-       "\\spool\\drivers\\win40"},
+       "\\spool\\drivers\\win40", true},
       {"print processor directory",
        [&](const char* e, DWORD l, BYTE* b, DWORD s, DWORD* n) {
          return p.GetPrintProcessorDirectoryA(e, l, b, s, n);
        },
-       "\\spool\\prtprocs\\win40"},
+       "\\spool\\prtprocs\\win40", false},
   };
   const bool nt = IsNt(p);
   for (const Directory& directory : directories) {
@@ -353,7 +362,15 @@ void CheckSpoolerDirectories(Host& host) {
     DWORD again = 0;
     ASSERT_TRUE(directory.get(nullptr, 1, buffer.data(), needed, &again));
     const std::string path(reinterpret_cast<const char*>(buffer.data()));
-    EXPECT_GE(needed, path.size() + 1);
+    if (!nt) {
+      EXPECT_EQ(needed, path.size() + 1);
+    } else if (host.IsWine() && directory.wineAsksAnsiSize) {
+      // Wine departs from Windows: it asks for the size of the ANSI path.
+      EXPECT_EQ(needed, path.size() + 1);
+    } else {
+      // NT's ANSI call asks for the size of the Unicode path.
+      EXPECT_EQ(needed, 2 * (path.size() + 1));
+    }
     EXPECT_EQ(again, needed);
     EXPECT_EQ(p.GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
@@ -546,11 +563,16 @@ void CheckPrinterCycle(Host& host) {
   ModuleHandle winspool = p.LoadLibraryA("winspool.drv");
   ASSERT_NE(winspool, nullptr);
   ProcAddress setDefault = p.GetProcAddress(winspool, "SetDefaultPrinterA");
-  ASSERT_NE(setDefault, nullptr);
-  EXPECT_TRUE(p.CallSetDefaultPrinterA(setDefault, kPrinter));
-  const std::optional<std::string> device = host.ReadProfile("windows", "device");
-  ASSERT_TRUE(device.has_value());
-  EXPECT_EQ(device->substr(0, device->find(',')), kPrinter);
+  if (HasSetDefaultPrinter(p)) {
+    ASSERT_NE(setDefault, nullptr);
+    EXPECT_TRUE(p.CallSetDefaultPrinterA(setDefault, kPrinter));
+    const std::optional<std::string> device = host.ReadProfile("windows", "device");
+    ASSERT_TRUE(device.has_value());
+    EXPECT_EQ(device->substr(0, device->find(',')), kPrinter);
+  } else {
+    EXPECT_EQ(setDefault, nullptr);
+    EXPECT_EQ(p.GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+  }
   EXPECT_TRUE(p.FreeLibrary(winspool));
 
   EXPECT_TRUE(p.ClosePrinter(handle));
@@ -601,6 +623,12 @@ void CheckServiceControl(Host& host) {
          }
          return o;
        }, ERROR_SUCCESS},
+      {"asking a stopped spooler for its driver directory", [&](Platform& q) {
+         BYTE buffer[512];
+         DWORD needed = 0;
+         return Win32(q, q.GetPrinterDriverDirectoryA(nullptr, 1, buffer, sizeof buffer, &needed));
+       }, RPC_S_SERVER_UNAVAILABLE, ERROR_SUCCESS,
+       "the spooler calls are served in the program's own process"},
       {"stopping the stopped spooler", [&](Platform& q) {
          SERVICE_STATUS status{};
          return Win32(q, q.ControlService(spooler, SERVICE_CONTROL_STOP, &status));
@@ -621,7 +649,8 @@ void CheckServiceControl(Host& host) {
 void CheckLibraries(Host& host) {
   ModuleHandle winspool = nullptr;
   ProcAddress setDefault = nullptr;
-  Run(host, {
+  const bool nt5 = HasSetDefaultPrinter(host.platform());
+  std::vector<Row> rows = {
       {"loading a library that is nowhere", [&](Platform& q) {
          return Win32(q, q.LoadLibraryA("setwell_no_such_library.dll") != nullptr);
        }, ERROR_MOD_NOT_FOUND},
@@ -635,14 +664,18 @@ void CheckLibraries(Host& host) {
       {"looking up SetDefaultPrinterA", [&](Platform& q) {
          setDefault = q.GetProcAddress(winspool, "SetDefaultPrinterA");
          return Win32(q, setDefault != nullptr);
-       }, ERROR_SUCCESS},
-      {"making a printer that does not exist the default", [&](Platform& q) {
-         return Win32(q, q.CallSetDefaultPrinterA(setDefault, "Setwell no such printer"));
-       }, ERROR_INVALID_PRINTER_NAME},
-      {"unloading winspool.drv", [&](Platform& q) {
-         return Win32(q, q.FreeLibrary(winspool));
-       }, ERROR_SUCCESS},
-  });
+       }, static_cast<DWORD>(nt5 ? ERROR_SUCCESS : ERROR_PROC_NOT_FOUND)},
+  };
+  if (nt5) {
+    rows.push_back({"making a printer that does not exist the default", [&](Platform& q) {
+                      return Win32(q, q.CallSetDefaultPrinterA(setDefault,
+                                                               "Setwell no such printer"));
+                    }, ERROR_INVALID_PRINTER_NAME});
+  }
+  rows.push_back({"unloading winspool.drv", [&](Platform& q) {
+                    return Win32(q, q.FreeLibrary(winspool));
+                  }, ERROR_SUCCESS});
+  Run(host, rows);
 }
 
 void CheckProfile(Host& host) {

@@ -1,0 +1,118 @@
+#include "sim/SimRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace setwell::sim {
+namespace {
+
+TEST(SimRegistryTest, WritesTheTreeAsRegedit4) {
+  SimRegistry registry;
+  registry.SetDword("SOFTWARE\\TALVORN\\PRINTERPORT", "D1", 0);
+  registry.SetDword("SOFTWARE\\TALVORN\\PRINTERPORT", "USB_KP-200_1", 255);
+  registry.SetString("SYSTEM\\Monitors\\Setwell \"USB\"", "Driver", "C:\\x\\nusbmon.dll");
+  registry.SetValue("SYSTEM\\Monitors\\Setwell \"USB\"", "", REG_SZ, std::string("default\0", 8));
+  registry.SetValue("Ports\\0000", "DCB", REG_NONE, std::string("\x1c\0\0\0", 4));
+  registry.SetValue("Ports\\0000", "Sub", REG_BINARY, std::string("\x01", 1));
+  registry.SetValue("Ports\\0000", "Cut", REG_SZ, "no terminator");
+  EXPECT_EQ(registry.ToRegedit4(),
+            "REGEDIT4\n"
+            "\n[HKEY_LOCAL_MACHINE\\Ports]\n"
+            "\n[HKEY_LOCAL_MACHINE\\Ports\\0000]\n"
+            "\"DCB\"=hex(0):1c,00,00,00\n"
+            "\"Sub\"=hex:01\n"
+            "\"Cut\"=hex(1):6e,6f,20,74,65,72,6d,69,6e,61,74,6f,72\n"
+            "\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\n"
+            "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TALVORN]\n"
+            "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TALVORN\\PRINTERPORT]\n"
+            "\"D1\"=dword:00000000\n"
+            "\"USB_KP-200_1\"=dword:000000ff\n"
+            "\n[HKEY_LOCAL_MACHINE\\SYSTEM]\n"
+            "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Monitors]\n"
+            "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Monitors\\Setwell \"USB\"]\n"
+            "\"Driver\"=\"C:\\\\x\\\\nusbmon.dll\"\n"
+            "@=\"default\"\n");
+}
+
+TEST(SimRegistryTest, Regedit4RoundTripsEveryKindOfValue) {
+  SimRegistry registry;
+  registry.CreateKey("SOFTWARE\\Empty\\Key");
+  registry.SetString("A", "quote\"and\\slash", "va\"l\\ue");
+  registry.SetValue("A", "long", REG_BINARY, std::string(100, '\xAB'));
+  registry.SetValue("A", "multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9));
+  registry.SetValue("A", "empty", REG_SZ, "");
+  registry.SetValue("A", "odd type", 0x1234, "\x01\x02");
+  registry.SetValue("A", "eight-bit", REG_SZ, std::string("caf\xE9\0", 5));
+  registry.SetValue("A", "line break", REG_SZ, std::string("a\nb\0", 4));
+  registry.SetDword("A\\B", "n", 0xFFFFFFFF);
+  const std::string text = registry.ToRegedit4();
+  EXPECT_NE(text.find("\\\n  "), std::string::npos) << "long values wrap as regedit wraps them";
+
+  SimRegistry back;
+  std::string error;
+  ASSERT_TRUE(back.FromRegedit4(text, &error)) << error;
+  EXPECT_TRUE(back == registry);
+  EXPECT_EQ(back.ToRegedit4(), text);
+}
+
+TEST(SimRegistryTest, ReadsWhatTheRegistryEditorWrites) {
+  SimRegistry registry;
+  std::string error;
+  ASSERT_TRUE(registry.FromRegedit4(
+      "REGEDIT4\r\n\r\n; a comment\r\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Setwell]\r\n"
+      "\"Version\"=dword:0000000C\r\n"
+      "\"Bytes\"=hex:01,02,\\\r\n  03,04\r\n",
+      &error))
+      << error;
+  DWORD version = 0;
+  EXPECT_TRUE(registry.GetDword("SOFTWARE\\SETWELL", "version", version));
+  EXPECT_EQ(version, 12u);
+  EXPECT_EQ(registry.FindValue("Software\\Setwell", "Bytes")->data, std::string("\x01\x02\x03\x04"));
+  EXPECT_EQ(registry.SubKeys("software"), std::vector<std::string>{"Setwell"});
+}
+
+struct BadText {
+  const char* name;
+  const char* text;
+  const char* line;
+};
+
+class SimRegistryBadTextTest : public ::testing::TestWithParam<BadText> {};
+
+TEST_P(SimRegistryBadTextTest, IsRefusedWithItsLineAndTheTreeKept) {
+  SimRegistry registry;
+  registry.SetDword("Kept", "v", 1);
+  const SimRegistry before = registry;
+  std::string error;
+  EXPECT_FALSE(registry.FromRegedit4(GetParam().text, &error));
+  EXPECT_EQ(error.rfind(GetParam().line, 0), 0u) << error;
+  EXPECT_TRUE(registry == before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SimRegistryBadTextTest,
+    ::testing::Values(
+        BadText{"NoHeader", "[HKEY_LOCAL_MACHINE\\A]\n", "line 1:"},
+        BadText{"OtherHive", "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n", "line 3:"},
+        BadText{"ValueBeforeKey", "REGEDIT4\n\"a\"=dword:00000001\n", "line 2:"},
+        BadText{"ShortDword", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=dword:1\n", "line 3:"},
+        BadText{"BadHex", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=hex:0g\n", "line 3:"},
+        BadText{"ValueTwice",
+                "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=\"1\"\n\"A\"=\"2\"\n", "line 4:"},
+        BadText{"Deletion", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"a\"=-\n", "line 3:"}),
+    [](const ::testing::TestParamInfo<BadText>& info) { return std::string(info.param.name); });
+
+TEST(SimRegistryTest, KeysKeepTheCaseOfEachComponentAsFirstCreated) {
+  SimRegistry registry;
+  registry.CreateKey("SOFTWARE\\Talvorn");
+  const RegKey& key = registry.CreateKey("software\\TALVORN\\PortName\\");
+  EXPECT_EQ(key.path, "SOFTWARE\\Talvorn\\PortName");
+  registry.DeleteKey("SOFTWARE\\TALVORN");
+  EXPECT_FALSE(registry.KeyExists("software\\talvorn\\portname"));
+  EXPECT_TRUE(registry.KeyExists("SOFTWARE"));
+}
+
+}  // namespace
+}  // namespace setwell::sim
