@@ -110,6 +110,24 @@ TEST_F(InstallConfigTest, DriverVersionAndCountAreCutToTheirLimits) {
   EXPECT_EQ(config.GetModelCount(), 4);              // 29 characters: 28 zeros and "4"
 }
 
+TEST_F(InstallConfigTest, UnreadableAndHostileFilesGiveTheDefaults) {
+  // A file the program may not read reads as missing.
+  WriteGeneral("[DEVICENAME]\nDEVICENUMBER=4\n");
+  machine.faults.FailAlways("ReadWholeFile", ERROR_ACCESS_DENIED);
+  InstallConfig denied(machine);
+  EXPECT_EQ(denied.GetModelCount(), 0);
+  machine.faults = sim::SimFaults{};
+
+  std::string garbage;
+  for (int i = 0; i < 70000; ++i) garbage.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+  WriteGeneral(garbage + "\n[DEVICENAME]\nDEVICENAME1=" + std::string(1 << 20, 'y') + "\n");
+  InstallConfig hostile(machine);
+  std::string entry;
+  EXPECT_EQ(hostile.GetModelEntry(1, entry), kNoCategory);
+  EXPECT_EQ(entry, std::string(199, 'y'));
+  EXPECT_EQ(hostile.GetModelCount(), 0);
+}
+
 TEST_F(InstallConfigTest, EachFileIsParsedOnce) {
   WriteGeneral("[DEVICENAME]\nDEVICENUMBER=1\n");
   InstallConfig config(machine);
