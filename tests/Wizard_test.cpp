@@ -114,6 +114,22 @@ TEST_F(WizardTest, ButtonsFollowThePagesThroughTheWizard) {
   EXPECT_TRUE(ui.Windows().empty());
 }
 
+TEST_F(WizardTest, WithoutModelsNextStaysDisabledOnTheModelPage) {
+  machine.files.Remove("D:\\DRVCONFIG\\setup.ini");
+  Run([&](HeadlessWindow& w) {
+    Page().Click(IDC_ACCEPT);
+    w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_MODEL);
+    EXPECT_FALSE(DefaultEnabled());
+    EXPECT_TRUE(BackEnabled());
+    for (int id : {IDC_RECEIPT, IDC_TICKET, IDC_LABEL, IDC_EMBEDDED}) EXPECT_FALSE(Page().IsEnabled(id));
+    for (int id : {IDC_RECEIPT, IDC_TICKET, IDC_LABEL, IDC_EMBEDDED}) EXPECT_EQ(Page().GetCheck(id), 0);
+    w.Click(IDC_BACK);
+    EXPECT_TRUE(DefaultEnabled());  // Back enables it again
+    w.Click(2);
+  });
+}
+
 TEST_F(WizardTest, AdvancedSetupSettingDecidesTheSetupTypePage) {
   Run([&](HeadlessWindow& w) {
     Page().Click(IDC_ACCEPT);
