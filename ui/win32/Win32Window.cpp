@@ -382,6 +382,7 @@ INT_PTR Win32Window::OnInitDialog() {
     ownsMessageBoxes_ = true;
   }
   SetPictures();
+  FillLists();
   const bool focusDefault = owner_.OnInitDialog();
   if (modal_) CenterOverOwner();
   return focusDefault ? TRUE : FALSE;
@@ -405,6 +406,16 @@ void Win32Window::SetPictures() {
     ::SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     ::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void Win32Window::FillLists() {
+  for (std::size_t i = 0; i < layout_->controlCount; ++i) {
+    const ControlTemplate& control = layout_->controls[i];
+    if (control.kind != ControlKind::kDropDownList || control.items == nullptr) continue;
+    for (const char* const* item = control.items; *item != nullptr; ++item) {
+      AddString(control.id, *item);
+    }
   }
 }
 

@@ -80,6 +80,8 @@ class Win32Window : public WindowBackend {
   void StreamRichText(HWND control, const std::string& rtf);
   void CenterOverOwner();
   void SetPictures();
+  // The entries a drop-down list has at creation.
+  void FillLists();
   // The control created from the layout's entry `index` (the host keeps
   // the template's order).
   HWND NthChild(std::size_t index) const;

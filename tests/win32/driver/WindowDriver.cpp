@@ -44,12 +44,29 @@ std::string WithoutAmpersands(const std::string& text) {
   return out;
 }
 
+std::string Narrow(const wchar_t* text) {
+  char buffer[8192] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+  return buffer;
+}
+
+// Texts are read in UTF-16 and converted here: Wine's marshalling of the
+// ANSI list messages to another process hands back the UTF-16 bytes.
 std::string TextOf(HWND window) {
-  char buffer[4096] = {};
+  wchar_t buffer[8192] = {};
   // WM_GETTEXT is marshalled across processes; GetWindowText of another
   // process's control would not ask it.
-  ::SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
+  ::SendMessageW(window, WM_GETTEXT, sizeof buffer / sizeof buffer[0],
+                 reinterpret_cast<LPARAM>(buffer));
+  return Narrow(buffer);
+}
+
+std::string ItemOf(HWND list, int index) {
+  const LRESULT length = ::SendMessageW(list, CB_GETLBTEXTLEN, index, 0);
+  if (length < 0 || length >= 1024) return {};
+  wchar_t item[1024] = {};
+  ::SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item));
+  return Narrow(item);
 }
 
 }  // namespace
@@ -93,13 +110,7 @@ ControlState ReadControl(HWND control) {
   state.enabled = ::IsWindowEnabled(control) != FALSE;
   if (state.className == "ComboBox") {
     const int count = static_cast<int>(::SendMessageA(control, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-      char item[512] = {};
-      const LRESULT length = ::SendMessageA(control, CB_GETLBTEXTLEN, i, 0);
-      if (length < 0 || length >= static_cast<LRESULT>(sizeof item)) continue;
-      ::SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-      state.items.emplace_back(item);
-    }
+    for (int i = 0; i < count; ++i) state.items.push_back(ItemOf(control, i));
     state.selection = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
     if (state.selection >= 0 && state.selection < count) state.text = state.items[state.selection];
   } else {
@@ -161,10 +172,10 @@ bool ClickButtonByText(HWND top, const std::string& text) {
 bool SelectEntry(HWND top, int id, const std::string& text) {
   HWND list = FindControl(top, id);
   if (list == nullptr) return false;
-  const LRESULT index =
-      ::SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(text.c_str()));
-  if (index == CB_ERR) return false;
+  const int count = static_cast<int>(::SendMessageA(list, CB_GETCOUNT, 0, 0));
+  int index = 0;
+  while (index < count && ItemOf(list, index) != text) ++index;
+  if (index >= count) return false;
   ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   // What the list tells its dialog when the user picks an entry.
   ::PostMessageA(::GetParent(list), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
