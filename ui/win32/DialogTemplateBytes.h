@@ -3,7 +3,7 @@
 // DialogBoxIndirectParamA.
 #pragma once
 
-#include <windows.h>
+#include "system/WinTypes.h"  // <windows.h>, without its generic-text macros
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // Owner of one GDI object (font, brush): deleted with its owner.
 #pragma once
 
-#include <windows.h>
+#include "system/WinTypes.h"  // <windows.h>, without its generic-text macros
 
 #include <utility>
 

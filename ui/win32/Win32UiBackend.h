@@ -2,7 +2,7 @@
 // layout tables in the resources of `instance` (icons, bitmaps).
 #pragma once
 
-#include <windows.h>
+#include "system/WinTypes.h"  // <windows.h>, without its generic-text macros
 
 #include <memory>
 

@@ -275,6 +275,9 @@ void Win32Window::ResetContent(int id) {
 int Win32Window::SetCurSel(int id, int index) {
   HWND control = Control(id);
   if (control == nullptr) return CB_ERR;
+  // An index outside the list clears the selection, as documented; Wine
+  // would keep the old one.
+  if (index < 0 || index >= GetCount(id)) index = -1;
   return static_cast<int>(::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0));
 }
 int Win32Window::GetCurSel(int id) const {

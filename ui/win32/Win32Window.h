@@ -2,7 +2,7 @@
 // in-memory template, its messages handed to the owner dialog (CDialog).
 #pragma once
 
-#include <windows.h>
+#include "system/WinTypes.h"  // <windows.h>, without its generic-text macros
 
 #include <map>
 #include <string>
