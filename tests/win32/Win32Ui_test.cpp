@@ -45,6 +45,7 @@ class ProbeDialog : public CDialog {
   }
   bool OnCommand(int id, int notifyCode) override {
     commands.emplace_back(id, notifyCode);
+    cursorDuringCommand = ::GetCursor();
     if (throwOnCommand) throw std::runtime_error("handler failed");
     return CDialog::OnCommand(id, notifyCode);
   }
@@ -62,6 +63,7 @@ class ProbeDialog : public CDialog {
   int helpRequests = 0;
   bool answerHelp = true;
   bool throwOnCommand = false;
+  HCURSOR cursorDuringCommand = nullptr;
 };
 
 HWND WindowOf(const CDialog& dialog) {
@@ -467,6 +469,9 @@ TEST_F(Win32UiTest, UserActionsReachTheOwnerDialog) {
     self.throwOnCommand = true;
     ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_BACK, BN_CLICKED), reinterpret_cast<LPARAM>(back));
     EXPECT_EQ(self.commands.size(), 1u) << "the throwing handler ran and the host went on";
+    EXPECT_EQ(self.cursorDuringCommand, ::LoadCursor(nullptr, IDC_WAIT))
+        << "a command (Finish above all) runs under the wait cursor";
+    EXPECT_NE(::GetCursor(), ::LoadCursor(nullptr, IDC_WAIT)) << "and gives it back";
     self.throwOnCommand = false;
     // Escape and the close box arrive as IDCANCEL; the dialog ends with it.
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
