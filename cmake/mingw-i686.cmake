@@ -3,10 +3,15 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-# The POSIX thread model: GoogleTest needs std::mutex; -static links
-# winpthread into the program.
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+# The POSIX thread model by default: GoogleTest needs std::mutex; -static
+# links winpthread into the program. SETWELL_THREAD_MODEL=win32 selects the
+# win32 model for the product, which must load on Windows 98 to 2003.
+if(NOT SETWELL_THREAD_MODEL)
+  set(SETWELL_THREAD_MODEL posix)
+endif()
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-${SETWELL_THREAD_MODEL})
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-${SETWELL_THREAD_MODEL})
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES SETWELL_THREAD_MODEL)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

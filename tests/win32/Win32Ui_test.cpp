@@ -1,0 +1,486 @@
+// The real dialogs built by the Win32 backend (run under Wine by the test
+// run): what the in-memory tests cannot see — the host's windows, classes
+// and styles made from the layout tables, the rich edit showing the
+// agreement, the note label's colour answer, and the way user actions reach
+// the owner dialog.
+#include "ui/win32/Win32Window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pages/CLicencePage.h"
+#include "pages/CPortPage.h"
+#include "resources/StringTable.h"
+#include "resources/Texts.h"
+#include "system/win32/Win32Platform.h"
+#include "ui/CWinApp.h"
+#include "ui/win32/Win32UiBackend.h"
+
+namespace setwell {
+namespace {
+
+class TestApp : public CWinApp {
+ public:
+  using CWinApp::CWinApp;
+  bool InitInstance() override { return false; }
+};
+
+// A dialog that runs a check inside its WM_INITDIALOG and records what the
+// backend hands it.
+class ProbeDialog : public CDialog {
+ public:
+  using CDialog::CDialog;
+
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    if (onInit) onInit(*this);
+    return true;
+  }
+  bool OnCommand(int id, int notifyCode) override {
+    commands.emplace_back(id, notifyCode);
+    cursorDuringCommand = ::GetCursor();
+    if (throwOnCommand) throw std::runtime_error("handler failed");
+    return CDialog::OnCommand(id, notifyCode);
+  }
+  void OnSysCommand(int command) override { sysCommands.push_back(command); }
+  bool OnHelp() override {
+    ++helpRequests;
+    return answerHelp;
+  }
+
+  HWND Window() const { return static_cast<Win32Window*>(Backend())->Handle(); }
+
+  std::function<void(ProbeDialog&)> onInit;
+  std::vector<std::pair<int, int>> commands;
+  std::vector<int> sysCommands;
+  int helpRequests = 0;
+  bool answerHelp = true;
+  bool throwOnCommand = false;
+  HCURSOR cursorDuringCommand = nullptr;
+};
+
+HWND WindowOf(const CDialog& dialog) {
+  return static_cast<Win32Window*>(dialog.Backend())->Handle();
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string TextOf(HWND window) {
+  char text[4096] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+DWORD StyleOf(HWND window) { return static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE)); }
+
+std::vector<HWND> ChildrenInOrder(HWND parent) {
+  std::vector<HWND> children;
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  return children;
+}
+
+std::vector<std::string> ItemsOf(HWND list) {
+  std::vector<std::string> items;
+  const int count = static_cast<int>(::SendMessageA(list, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char item[256] = {};
+    ::SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+    items.emplace_back(item);
+  }
+  return items;
+}
+
+class Win32UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(ui_.RegisterRichTextControl(platform_)); }
+
+  // Runs the wizard frame modally with `check` inside its initialisation;
+  // the frame is the application's main window, as in the program.
+  void WithFrame(const std::function<void(ProbeDialog&)>& check) {
+    ProbeDialog frame(IDD_WIZARD);
+    app_.m_pMainWnd = &frame;
+    frame.onInit = [&](ProbeDialog& self) {
+      check(self);
+      self.EndDialog(IDOK_RESULT);
+    };
+    EXPECT_EQ(frame.DoModal(), IDOK_RESULT);
+    app_.m_pMainWnd = nullptr;
+  }
+
+  Win32Platform platform_;
+  Win32UiBackend ui_{::GetModuleHandleA(nullptr)};
+  TestApp app_{ui_, platform_};
+};
+
+// Every control of every layout, in layout order: the host's class, the
+// styles that carry the layout's flags, the caption and a list's entries.
+TEST_F(Win32UiTest, DialogsAreBuiltFromTheLayoutTables) {
+  struct Expected {
+    ControlKind kind;
+    const char* className;
+    DWORD typeMask;
+    DWORD type;
+  };
+  const Expected kinds[] = {
+      {ControlKind::kGroupBox, "Button", BS_TYPEMASK, BS_GROUPBOX},
+      {ControlKind::kStatic, "Static", SS_TYPEMASK, SS_LEFT},
+      {ControlKind::kRadioButton, "Button", BS_TYPEMASK, BS_AUTORADIOBUTTON},
+      {ControlKind::kCheckBox, "Button", BS_TYPEMASK, BS_AUTOCHECKBOX},
+      {ControlKind::kPushButton, "Button", BS_TYPEMASK, BS_PUSHBUTTON},
+      {ControlKind::kDefPushButton, "Button", BS_TYPEMASK, BS_DEFPUSHBUTTON},
+      {ControlKind::kDropDownList, "ComboBox", 0x3, CBS_DROPDOWNLIST},
+      {ControlKind::kEtchedFrame, "Static", SS_TYPEMASK, SS_ETCHEDFRAME},
+      {ControlKind::kEtchedLine, "Static", SS_TYPEMASK, SS_ETCHEDHORZ},
+      {ControlKind::kBitmap, "Static", SS_TYPEMASK, SS_BITMAP},
+      {ControlKind::kIcon, "Static", SS_TYPEMASK, SS_ICON},
+      {ControlKind::kRichText, "RichEdit20A", ES_MULTILINE | ES_READONLY,
+       ES_MULTILINE | ES_READONLY},
+  };
+  auto checkDialog = [&](HWND window, const DialogTemplate& layout) {
+    const std::vector<HWND> children = ChildrenInOrder(window);
+    ASSERT_EQ(children.size(), layout.controlCount) << "dialog " << layout.id;
+    for (std::size_t i = 0; i < layout.controlCount; ++i) {
+      const ControlTemplate& t = layout.controls[i];
+      HWND control = children[i];
+      SCOPED_TRACE("dialog " + std::to_string(layout.id) + " control " + std::to_string(i) +
+                   " id " + std::to_string(t.id));
+      EXPECT_EQ(static_cast<WORD>(::GetDlgCtrlID(control)), static_cast<WORD>(t.id));
+      const DWORD style = StyleOf(control);
+      for (const Expected& e : kinds) {
+        if (e.kind != t.kind) continue;
+        EXPECT_EQ(ClassOf(control), e.className);
+        DWORD type = e.type;
+        if (t.kind == ControlKind::kStatic && (t.flags & kCentered)) type = SS_CENTER;
+        EXPECT_EQ(style & e.typeMask, type);
+      }
+      EXPECT_EQ((style & WS_VISIBLE) != 0, (t.flags & kHidden) == 0);
+      EXPECT_EQ((style & WS_DISABLED) != 0, (t.flags & kDisabled) != 0);
+      EXPECT_EQ((style & WS_GROUP) != 0, (t.flags & kGroup) != 0);
+      if (t.kind == ControlKind::kStatic) {
+        EXPECT_EQ((style & SS_NOTIFY) != 0, (t.flags & kNoNotify) == 0);
+      }
+      if (t.kind == ControlKind::kDropDownList) {
+        EXPECT_EQ((style & CBS_SORT) != 0, (t.flags & kSorted) != 0);
+        std::vector<std::string> expected;
+        for (const char* const* item = t.items; item != nullptr && *item != nullptr; ++item) {
+          expected.emplace_back(*item);
+        }
+        EXPECT_EQ(ItemsOf(control), expected);
+      } else if (t.kind != ControlKind::kRichText && t.kind != ControlKind::kBitmap &&
+                 t.kind != ControlKind::kIcon) {
+        EXPECT_EQ(TextOf(control), t.caption);
+      }
+    }
+  };
+
+  for (int pageId : {IDD_TARGET_SYSTEM, IDD_MODEL, IDD_PORT, IDD_LICENCE, IDD_SETUP_TYPE}) {
+    WithFrame([&](ProbeDialog& frame) {
+      ProbeDialog page(pageId);
+      ASSERT_TRUE(page.Create(pageId, &frame));
+      const DWORD pageStyle = StyleOf(page.Window());
+      EXPECT_TRUE(pageStyle & WS_CHILD);
+      EXPECT_FALSE(pageStyle & WS_VISIBLE) << "pages are created hidden";
+      EXPECT_FALSE(pageStyle & WS_CAPTION);
+      EXPECT_EQ(::GetParent(page.Window()), frame.Window());
+      checkDialog(page.Window(), *FindDialogTemplate(pageId));
+      page.DestroyWindow();
+    });
+  }
+  WithFrame([&](ProbeDialog& frame) {
+    const DWORD style = StyleOf(frame.Window());
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME),
+              static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME));
+    EXPECT_TRUE(::GetWindowLongA(frame.Window(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(TextOf(frame.Window()), "Wizard");
+    checkDialog(frame.Window(), *FindDialogTemplate(IDD_WIZARD));
+  });
+  ProbeDialog about(IDD_ABOUTBOX);
+  about.onInit = [&](ProbeDialog& self) {
+    EXPECT_EQ(TextOf(self.Window()), "About Setwell");
+    EXPECT_FALSE(StyleOf(self.Window()) & WS_MINIMIZEBOX);
+    checkDialog(self.Window(), *FindDialogTemplate(IDD_ABOUTBOX));
+    self.EndDialog(IDOK_RESULT);
+  };
+  EXPECT_EQ(about.DoModal(), IDOK_RESULT);
+}
+
+// What a page does through CDialog comes back from the host's controls.
+TEST_F(Win32UiTest, ControlStatesRoundTripThroughTheHost) {
+  WithFrame([&](ProbeDialog& frame) {
+    ProbeDialog page(IDD_MODEL);
+    ASSERT_TRUE(page.Create(IDD_MODEL, &frame));
+    CWnd box = page.GetDlgItem(IDC_DEFAULT_PRINTER);
+    for (bool state : {false, true, false}) {
+      box.EnableWindow(state);
+      EXPECT_EQ(box.IsWindowEnabled(), state);
+      box.ShowWindow(state);
+      EXPECT_EQ(box.IsWindowVisible(), state) << "the control's own flag, page hidden or not";
+      page.CheckDlgButton(IDC_DEFAULT_PRINTER, state ? 1 : 0);
+      EXPECT_EQ(page.IsDlgButtonChecked(IDC_DEFAULT_PRINTER), state ? 1 : 0);
+    }
+    page.SetDlgItemText(IDC_DEFAULT_PRINTER, "Make it the default");
+    EXPECT_EQ(page.GetDlgItemText(IDC_DEFAULT_PRINTER), "Make it the default");
+
+    // An unsorted list keeps the order of adding; a sorted one sorts
+    // without regard to case and says where the entry went.
+    CComboBox receipt = page.GetComboBox(IDC_RECEIPT_MODELS);
+    CComboBox embedded = page.GetComboBox(IDC_EMBEDDED_MODELS);
+    for (const char* name : {"sw-b", "SW-A", "SW-C"}) receipt.AddString(name);
+    EXPECT_EQ(embedded.AddString("sw-b"), 0);
+    EXPECT_EQ(embedded.AddString("SW-C"), 1);
+    EXPECT_EQ(embedded.AddString("SW-A"), 0);
+    EXPECT_EQ(ItemsOf(::GetDlgItem(page.Window(), IDC_RECEIPT_MODELS)),
+              (std::vector<std::string>{"sw-b", "SW-A", "SW-C"}));
+    EXPECT_EQ(ItemsOf(::GetDlgItem(page.Window(), IDC_EMBEDDED_MODELS)),
+              (std::vector<std::string>{"SW-A", "sw-b", "SW-C"}));
+
+    EXPECT_EQ(receipt.GetCurSel(), -1);
+    EXPECT_EQ(receipt.GetWindowText(), "") << "no selection, no text";
+    EXPECT_EQ(receipt.SetCurSel(2), 2);
+    EXPECT_EQ(receipt.GetWindowText(), "SW-C");
+    EXPECT_EQ(receipt.SetCurSel(3), -1) << "past the end clears the selection";
+    EXPECT_EQ(receipt.GetCurSel(), -1);
+    EXPECT_EQ(receipt.GetLBText(7), "");
+    EXPECT_EQ(receipt.SelectString(-1, "sw-a"), 1);
+    receipt.ResetContent();
+    EXPECT_EQ(receipt.GetCount(), 0);
+
+    // Radio buttons are grouped as the layout says: checking one by hand
+    // leaves another group alone.
+    page.CheckRadioButton(IDC_RECEIPT, IDC_RECEIPT, IDC_RECEIPT);
+    EXPECT_EQ(page.GetCheckedRadioButton(IDC_RECEIPT, IDC_EMBEDDED), IDC_RECEIPT);
+
+    EXPECT_FALSE(page.GetDlgItem(IDC_STATIC).IsValid()) << "unaddressed controls have no id";
+    EXPECT_FALSE(page.GetDlgItem(4242).IsValid());
+    page.DestroyWindow();
+    EXPECT_FALSE(page.IsCreated());
+  });
+}
+
+// A click goes through the host's automatic radio button: the group's
+// other button is cleared, and the licence page's handler enables the
+// frame's Next button (the main window's command 1).
+TEST_F(Win32UiTest, AcceptAndRejectGateTheFramesDefaultButton) {
+  WithFrame([&](ProbeDialog& frame) {
+    CLicencePage licence;
+    ASSERT_TRUE(licence.Create(IDD_LICENCE, &frame));
+    HWND accept = ::GetDlgItem(WindowOf(licence), IDC_ACCEPT);
+    HWND reject = ::GetDlgItem(WindowOf(licence), IDC_REJECT);
+    HWND next = ::GetDlgItem(frame.Window(), IDOK);
+    EXPECT_EQ(::SendMessageA(reject, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(::IsWindowEnabled(next));
+    const struct {
+      HWND button;
+      bool acceptChecked;
+      bool nextEnabled;
+    } steps[] = {{accept, true, true}, {reject, false, false}, {accept, true, true}};
+    for (const auto& step : steps) {
+      ::SendMessageA(step.button, BM_CLICK, 0, 0);
+      EXPECT_EQ(::SendMessageA(accept, BM_GETCHECK, 0, 0) == BST_CHECKED, step.acceptChecked);
+      EXPECT_EQ(::SendMessageA(reject, BM_GETCHECK, 0, 0) == BST_CHECKED, !step.acceptChecked);
+      EXPECT_EQ(::IsWindowEnabled(next) != FALSE, step.nextEnabled);
+    }
+    licence.DestroyWindow();
+  });
+}
+
+TEST_F(Win32UiTest, TheAgreementIsStreamedIntoTheRichEditAsFormattedText) {
+  WithFrame([&](ProbeDialog& frame) {
+    CLicencePage licence;
+    ASSERT_TRUE(licence.Create(IDD_LICENCE, &frame));
+    HWND view = ::GetDlgItem(WindowOf(licence), IDC_AGREEMENT);
+    const std::string shown = TextOf(view);
+    EXPECT_NE(shown.find("SETWELL PRINTER DRIVER SOFTWARE LICENCE AGREEMENT"), std::string::npos);
+    EXPECT_NE(shown.find("6. Termination."), std::string::npos) << "the whole agreement";
+    EXPECT_EQ(shown.find("\\rtf"), std::string::npos) << "markup is not shown as text";
+    EXPECT_EQ(shown.find("\\par"), std::string::npos);
+    EXPECT_TRUE(StyleOf(view) & ES_READONLY);
+    // The title is bold: the formatting survived.
+    ::SendMessageA(view, EM_SETSEL, 0, 5);
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    ::SendMessageA(view, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    EXPECT_TRUE(format.dwEffects & CFE_BOLD);
+    // Plain text still goes in as text.
+    licence.SetDlgItemText(IDC_AGREEMENT, "plain words");
+    EXPECT_EQ(TextOf(view), "plain words");
+    licence.DestroyWindow();
+  });
+}
+
+// The port page's USB note answers the host's colour request with its own
+// colours and font; other statics keep the dialog's.
+TEST_F(Win32UiTest, TheNoteLabelAnswersTheColourRequest) {
+  WithFrame([&](ProbeDialog& frame) {
+    CPortPage port(platform_);
+    ASSERT_TRUE(port.Create(IDD_PORT, &frame));
+    HWND page = WindowOf(port);
+    HWND note = ::GetDlgItem(page, IDC_USB_NOTE);
+    ASSERT_NE(note, nullptr);
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ originalFont = ::GetCurrentObject(dc, OBJ_FONT);
+    for (int round = 0; round < 2; ++round) {  // the second answer reuses the first's objects
+      const LRESULT brush = ::SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                           reinterpret_cast<LPARAM>(note));
+      ASSERT_NE(brush, 0);
+      LOGBRUSH fill{};
+      ASSERT_TRUE(::GetObjectA(reinterpret_cast<HGDIOBJ>(brush), sizeof fill, &fill));
+      EXPECT_EQ(fill.lbStyle, static_cast<UINT>(BS_SOLID));
+      EXPECT_EQ(fill.lbColor, RGB(255, 255, 0)) << "yellow background";
+      EXPECT_EQ(::GetTextColor(dc), RGB(0, 0, 255)) << "blue text";
+      EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+      LOGFONTA font{};
+      ASSERT_TRUE(::GetObjectA(::GetCurrentObject(dc, OBJ_FONT), sizeof font, &font));
+      EXPECT_EQ(font.lfHeight, -14) << "a character height of 14 pixels";
+      EXPECT_STREQ(font.lfFaceName, "Arial");
+    }
+    ::SelectObject(dc, originalFont);
+
+    // The "Ports:" label has no style of its own: the host's default answer.
+    HWND label = ::GetWindow(page, GW_CHILD);
+    label = ::GetWindow(label, GW_HWNDNEXT);
+    ASSERT_EQ(TextOf(label), "Ports:");
+    EXPECT_EQ(::SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(label)),
+              ::DefDlgProcA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                            reinterpret_cast<LPARAM>(label)));
+    ::DeleteDC(dc);
+
+    // The raster check box carries the tip.
+    HWND tip = static_cast<Win32Window*>(port.Backend())->ToolTipHandle();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(::SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0), 200);
+    char text[128] = {};
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = page;
+    tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(page, IDC_RASTER));
+    tool.lpszText = text;
+    ::SendMessageA(tip, TTM_GETTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, LoadStringText(IDS_PRESS_F1));
+    port.DestroyWindow();
+  });
+}
+
+// Pages sit in the frame's placeholder; the picture fills its control.
+TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
+  WithFrame([&](ProbeDialog& frame) {
+    const Rect area = frame.GetControlRect(IDC_PAGE_AREA);
+    RECT expected{91, 1, 91 + 194, 1 + 158};
+    ::MapDialogRect(frame.Window(), &expected);
+    EXPECT_EQ(area.left, expected.left);
+    EXPECT_EQ(area.top, expected.top);
+    EXPECT_EQ(area.width, expected.right - expected.left);
+    EXPECT_EQ(area.height, expected.bottom - expected.top);
+
+    ProbeDialog page(IDD_SETUP_TYPE);
+    ASSERT_TRUE(page.Create(IDD_SETUP_TYPE, &frame));
+    page.MoveWindow(area);
+    RECT placed{};
+    ::GetWindowRect(page.Window(), &placed);
+    ::MapWindowPoints(nullptr, frame.Window(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, area.left);
+    EXPECT_EQ(placed.top, area.top);
+    EXPECT_EQ(placed.right - placed.left, area.width);
+    // The page's dialog units are the frame's: its group box ends inside
+    // the placeholder.
+    RECT box{};
+    ::GetWindowRect(::GetWindow(page.Window(), GW_CHILD), &box);
+    ::MapWindowPoints(nullptr, frame.Window(), reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_LE(box.right, area.left + area.width);
+    EXPECT_LE(box.bottom, area.top + area.height);
+    page.DestroyWindow();
+
+    HWND picture = ChildrenInOrder(frame.Window()).back();
+    RECT want{6, 5, 6 + 83, 5 + 159};
+    ::MapDialogRect(frame.Window(), &want);
+    RECT got{};
+    ::GetWindowRect(picture, &got);
+    EXPECT_EQ(got.right - got.left, want.right - want.left);
+    EXPECT_EQ(got.bottom - got.top, want.bottom - want.top);
+    HBITMAP bitmap = reinterpret_cast<HBITMAP>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP info{};
+    ASSERT_TRUE(::GetObjectA(bitmap, sizeof info, &info));
+    EXPECT_EQ(info.bmWidth, want.right - want.left);
+    EXPECT_EQ(info.bmHeight, want.bottom - want.top);
+  });
+}
+
+// The system menu item, F1 and the frame's commands reach the owner; a
+// static's double-click does not pass for a list's new selection; a handler
+// that throws does not unwind through the host.
+TEST_F(Win32UiTest, UserActionsReachTheOwnerDialog) {
+  ProbeDialog frame(IDD_WIZARD);
+  app_.m_pMainWnd = &frame;
+  frame.onInit = [&](ProbeDialog& self) {
+    HWND window = self.Window();
+    ASSERT_TRUE(self.Backend()->AppendSystemMenuItem(IDM_ABOUTBOX, "&About Setwell Setup..."));
+    char item[64] = {};
+    ::GetMenuStringA(::GetSystemMenu(window, FALSE), IDM_ABOUTBOX, item, sizeof item, MF_BYCOMMAND);
+    EXPECT_STREQ(item, "&About Setwell Setup...");
+    ::SendMessageA(window, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ::SendMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);  // the host's own: not ours
+    EXPECT_EQ(self.sysCommands, std::vector<int>{IDM_ABOUTBOX});
+
+    self.Backend()->SetIcon(IDR_MAINFRAME);
+    EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0), 0);
+
+    // F1 in a page that does not answer it goes on to the frame.
+    ProbeDialog page(IDD_MODEL);
+    page.answerHelp = false;
+    ASSERT_TRUE(page.Create(IDD_MODEL, &self));
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    help.hItemHandle = ::GetDlgItem(page.Window(), IDC_RECEIPT);
+    ::SendMessageA(page.Window(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    EXPECT_EQ(page.helpRequests, 1);
+    EXPECT_EQ(self.helpRequests, 1);
+
+    HWND list = ::GetDlgItem(page.Window(), IDC_RECEIPT_MODELS);
+    HWND back = ::GetDlgItem(window, IDC_BACK);
+    ::SendMessageA(page.Window(), WM_COMMAND, MAKEWPARAM(IDC_RECEIPT_MODELS, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    ::SendMessageA(page.Window(), WM_COMMAND, MAKEWPARAM(IDC_RECEIPT_MODELS, CBN_DROPDOWN),
+                   reinterpret_cast<LPARAM>(list));
+    HWND label = ::GetWindow(::GetWindow(page.Window(), GW_CHILD), GW_HWNDNEXT);
+    ::SendMessageA(page.Window(), WM_COMMAND, MAKEWPARAM(IDC_RECEIPT, STN_DBLCLK),
+                   reinterpret_cast<LPARAM>(label));
+    EXPECT_EQ(page.commands, (std::vector<std::pair<int, int>>{{IDC_RECEIPT_MODELS, CBN_SELCHANGE}}));
+    page.DestroyWindow();
+
+    self.throwOnCommand = true;
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_BACK, BN_CLICKED), reinterpret_cast<LPARAM>(back));
+    EXPECT_EQ(self.commands.size(), 1u) << "the throwing handler ran and the host went on";
+    EXPECT_EQ(self.cursorDuringCommand, ::LoadCursor(nullptr, IDC_WAIT))
+        << "a command (Finish above all) runs under the wait cursor";
+    EXPECT_NE(::GetCursor(), ::LoadCursor(nullptr, IDC_WAIT)) << "and gives it back";
+    self.throwOnCommand = false;
+    // Escape and the close box arrive as IDCANCEL; the dialog ends with it.
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  };
+  EXPECT_EQ(frame.DoModal(), IDCANCEL_RESULT);
+  EXPECT_EQ(frame.commands.back(), (std::pair<int, int>{IDCANCEL, BN_CLICKED}));
+  EXPECT_FALSE(frame.IsCreated());
+  app_.m_pMainWnd = nullptr;
+}
+
+}  // namespace
+}  // namespace setwell
