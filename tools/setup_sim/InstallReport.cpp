@@ -210,6 +210,16 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     change.added = old == before.files.end();
     change.size = file.data.size();
     change.attributes = file.attributes;
+    if (!change.added) {
+      change.attributesBefore = old->second.attributes;
+      change.contentChanged = old->second.data != file.data;
+    }
+    if (!change.contentChanged) {
+      // A copy that failed after the attributes were reset (the target
+      // was in use) leaves the bytes and changes only the attributes.
+      files.push_back(change);
+      continue;
+    }
     if (auto source = sources.find(key); source != sources.end()) {
       change.source = DescribeSource(source->second, distributionDrive);
     } else {
@@ -381,6 +391,11 @@ std::string InstallReport::Format(const std::string& heading) const {
   for (const FileChange& f : files) {
     if (f.removed) {
       lines.push_back(f.path + "  removed");
+      continue;
+    }
+    if (!f.contentChanged) {
+      lines.push_back(f.path + "  attributes 0x" + Hex(f.attributesBefore, 2) + " -> 0x" +
+                      Hex(f.attributes, 2) + ", contents as they were");
       continue;
     }
     std::string line = f.path + "  " + std::to_string(f.size) + " bytes" + (f.added ? "" : ", replaced");

@@ -36,8 +36,10 @@ class InstallReport {
     std::string path;  // as on the machine
     bool added = true;  // false: an existing file replaced or changed
     bool removed = false;
+    bool contentChanged = true;  // false: only its attributes changed
     std::size_t size = 0;
     DWORD attributes = 0;
+    DWORD attributesBefore = 0;
     std::string source;  // the copy's source ("D:\winnt\X.DLL"), or ""
   };
   struct ValueChange {
