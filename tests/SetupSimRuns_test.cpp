@@ -198,6 +198,28 @@ TEST(SetupSimMachineFolder, SecondInstallUpdatesTheReadOnlyProcessorWithTheSpool
   EXPECT_NE(saved.spooler.FindPrinter("SW-R80(U) 1"), nullptr);
 }
 
+// The README's example script does what the README says it does.
+TEST(SetupSimReadme, ExampleScriptInstallsTheSerialPrinter) {
+  const std::string readme = ReadText(std::string(SETWELL_SOURCE_DIR) + "/README.md");
+  const std::size_t section = readme.find("### Scripts");
+  ASSERT_NE(section, std::string::npos);
+  const std::size_t open = readme.find("\n```\n", section);
+  ASSERT_NE(open, std::string::npos);
+  const std::size_t close = readme.find("\n```\n", open + 5);
+  ASSERT_NE(close, std::string::npos);
+  TempDir scratch;
+  WriteText(scratch / "serial.txt", readme.substr(open + 5, close - open - 4));
+  const RunResult run = RunSetupSim({"--dist", kDistribution, "--machine", scratch / "w98", "--os", "98",
+                                     "--script", scratch / "serial.txt"},
+                                    scratch);
+  ASSERT_EQ(run.status, 0) << run.err;
+  auto sections = ReportSections(run.out);
+  ASSERT_EQ(sections["Printers added"].size(), 1u) << run.out;
+  EXPECT_EQ(Between(sections["Printers added"].front(), "\"", "\""), "SW-R80(S)");
+  EXPECT_EQ(sections["Default printer:"], std::vector<std::string>{"\"SW-R80(S)\" (was none)"});
+  EXPECT_NE(run.out.find("COM1: \"19200,e,8,1,x\" (win.ini [Ports])"), std::string::npos) << run.out;
+}
+
 // --- Bad input -----------------------------------------------------------------------
 
 enum class Machine { kNone, kInstalled, kForeign, kFile, kCorrupt };

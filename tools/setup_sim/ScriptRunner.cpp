@@ -83,10 +83,17 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    const std::string line = Trim(text.substr(start, end - start));
+    std::string line = Trim(text.substr(start, end - start));
+    // A comment runs from "#" at the start or after a blank to the end.
+    for (std::size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
+      if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+        line = Trim(line.substr(0, hash));
+        break;
+      }
+    }
     start = end + 1;
     ++number;
-    if (line.empty() || line[0] == '#') continue;
+    if (line.empty()) continue;
     const std::size_t blank = line.find_first_of(" \t");
     ScriptStep step;
     step.line = number;

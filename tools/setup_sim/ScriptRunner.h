@@ -2,7 +2,7 @@
 // person can write, one step a line, printing each page and message box
 // as text as it goes.
 //
-//   # comment                 blank lines and lines starting with # are skipped
+//   # comment                 from # (at the start or after a blank) to the end
 //   accept | reject           licence agreement page
 //   next | back | finish | cancel
 //   category receipt|ticket|label|embedded

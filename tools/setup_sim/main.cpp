@@ -9,6 +9,7 @@
 // was broken off; 2 bad arguments or inputs (distribution, machine folder,
 // script file, terminal); 3 the machine could not be saved. The machine
 // folder is changed only with status 0.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -175,6 +176,7 @@ int main(int argc, char** argv) {
   if (ec) return Fail(kExitBadInput, "--dist " + options.dist + ": cannot read it: " + ec.message());
 
   std::vector<term::ScriptStep> steps;
+  int terminalFd = -1;
   if (options.script) {
     std::ifstream in(*options.script, std::ios::binary);
     if (!in) return Fail(kExitBadInput, "--script " + *options.script + ": cannot read it");
@@ -182,11 +184,18 @@ int main(int argc, char** argv) {
     std::string error;
     if (!term::ParseScript(text, *options.script, steps, error)) return Fail(kExitFailed, error);
   } else {
-    int columns = 0;
-    int rows = 0;
-    if (!::isatty(0) || !term::RawTerminal::QuerySize(1, columns, rows)) {
+    // Keys come from standard input; the wizard is drawn on the terminal
+    // itself, so that the report can go to a file.
+    if (!::isatty(0)) {
       return Fail(kExitBadInput,
                   "the interactive wizard needs a terminal; give --script FILE to run without one");
+    }
+    terminalFd = ::isatty(1) ? 1 : ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    int columns = 0;
+    int rows = 0;
+    if (terminalFd < 0 || !term::RawTerminal::QuerySize(terminalFd, columns, rows)) {
+      return Fail(kExitBadInput, "cannot find the size of the terminal; give --script FILE to run "
+                                 "without one");
     }
     if (columns < term::TerminalDriver::kMinColumns || rows < term::TerminalDriver::kMinRows) {
       return Fail(kExitBadInput, "the terminal is too small (" + std::to_string(columns) + "x" +
@@ -264,7 +273,7 @@ int main(int argc, char** argv) {
       app.Run();
       outcome = runner.Outcome();
     } else {
-      term::RawTerminal terminal;
+      term::RawTerminal terminal(0, terminalFd);
       if (!terminal.Ok()) return Fail(kExitBadInput, terminal.Error());
       term::TerminalDriver::Options look;
       look.color = std::getenv("NO_COLOR") == nullptr;
