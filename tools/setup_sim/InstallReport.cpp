@@ -74,7 +74,7 @@ std::string DescribeDcb(const std::string& data) {
   const char* flow = dcb.fOutxCtsFlow ? "hardware" : dcb.fOutX ? "Xon/Xoff" : "none";
   return std::to_string(dcb.BaudRate) + " baud, " + std::to_string(dcb.ByteSize) +
          " data bits, parity " + (dcb.Parity < 5 ? kParities[dcb.Parity] : "?") + ", " +
-         (dcb.StopBits < 3 ? kStopBits[dcb.StopBits] : "?") + " stop bits, flow control " + flow;
+         "stop bits " + (dcb.StopBits < 3 ? kStopBits[dcb.StopBits] : "?") + ", flow control " + flow;
 }
 
 // A copy's source as the installer named it ("D:\\winnt\X.DLL"): doubled

@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
   // --- What changed, and the machine kept -----------------------------------------------------
   const term::InstallReport report(before, machine);
   std::cout << (options.script ? "" : heading.str())
-            << report.Format("== What the install changed (the wizard " + outcome + ")");
+            << report.Format("== What the install changed (wizard " + outcome + ")");
   machine.files.UnmountDrive(kDistributionDrive);
   std::string error;
   if (!term::SaveMachineAtomically(machine, options.machine, error)) {
