@@ -7,9 +7,9 @@
 
 #include "resources/Texts.h"
 #include "tests/SetupSimTestSupport.h"
+#include "tools/setup_sim/InstallReport.h"
 #include "tools/setup_sim/Keys.h"
 #include "tools/setup_sim/MachineFolder.h"
-#include "tools/setup_sim/InstallReport.h"
 #include "tools/setup_sim/RichText.h"
 
 namespace setwell {
@@ -29,15 +29,21 @@ struct DecodeCase {
 // xterm, the Linux console, tmux and screen send these.
 const DecodeCase kDecodeCases[] = {
     {"a\t\r", false, {CharKey('a'), CodeKey(KeyCode::kTab), CodeKey(KeyCode::kEnter)}},
-    {"\x1b[A\x1b[B\x1b[C\x1b[D", false,
-     {CodeKey(KeyCode::kUp), CodeKey(KeyCode::kDown), CodeKey(KeyCode::kRight), CodeKey(KeyCode::kLeft)}},
-    {"\x1bOA\x1bOP\x1b[11~\x1b[[A", false,
+    {"\x1b[A\x1b[B\x1b[C\x1b[D",
+     false,
+     {CodeKey(KeyCode::kUp), CodeKey(KeyCode::kDown), CodeKey(KeyCode::kRight),
+      CodeKey(KeyCode::kLeft)}},
+    {"\x1bOA\x1bOP\x1b[11~\x1b[[A",
+     false,
      {CodeKey(KeyCode::kUp), CodeKey(KeyCode::kF1), CodeKey(KeyCode::kF1), CodeKey(KeyCode::kF1)}},
-    {"\x1b[Z\x1b[5~\x1b[6~\x1b[1~\x1b[4~\x1b[H\x1b[F", false,
+    {"\x1b[Z\x1b[5~\x1b[6~\x1b[1~\x1b[4~\x1b[H\x1b[F",
+     false,
      {CodeKey(KeyCode::kBackTab), CodeKey(KeyCode::kPageUp), CodeKey(KeyCode::kPageDown),
-      CodeKey(KeyCode::kHome), CodeKey(KeyCode::kEnd), CodeKey(KeyCode::kHome), CodeKey(KeyCode::kEnd)}},
+      CodeKey(KeyCode::kHome), CodeKey(KeyCode::kEnd), CodeKey(KeyCode::kHome),
+      CodeKey(KeyCode::kEnd)}},
     // Alt: ESC before the key, or the modifier parameter 3.
-    {"\x1bn\x1b \x1b[1;3B\x1b\x1b[B\x1b[14;3~", false,
+    {"\x1bn\x1b \x1b[1;3B\x1b\x1b[B\x1b[14;3~",
+     false,
      {CharKey('n', true), CharKey(' ', true), CodeKey(KeyCode::kDown, true),
       CodeKey(KeyCode::kDown, true), CodeKey(KeyCode::kF4, true)}},
     // A lone escape waits for what may follow, and is Escape when nothing does.
@@ -45,7 +51,8 @@ const DecodeCase kDecodeCases[] = {
     {"\x1b", true, {CodeKey(KeyCode::kEscape)}},
     {"\x1b[", false, {}},
     {"\x1b[1;", true, {CodeKey(KeyCode::kUnknown)}},
-    {"\x7f\x0c\x03", false,
+    {"\x7f\x0c\x03",
+     false,
      {CodeKey(KeyCode::kBackspace), CodeKey(KeyCode::kRedraw), CodeKey(KeyCode::kUnknown)}},
     // A UTF-8 character is one unknown key, not two.
     {"\xC3\xA9x", false, {CodeKey(KeyCode::kUnknown), CharKey('x')}},
@@ -136,7 +143,8 @@ TEST(MachineFolder, SavingReplacesTheOldMachineWhole) {
   EXPECT_FALSE(std::filesystem::exists(folder + "/drives/C/stale.txt"));
   // Nothing is left beside it.
   std::size_t entries = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratch.path())) ++entries;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(scratch.path()))
+    ++entries;
   EXPECT_EQ(entries, 1u);
 }
 

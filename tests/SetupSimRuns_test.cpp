@@ -71,7 +71,8 @@ void ExpectReportMatchesFolder(const std::string& out, const std::string& folder
   }
   for (const std::string& item : sections["Ports added"]) {
     const std::vector<std::string> ports = saved.spooler.Ports();
-    EXPECT_NE(std::find(ports.begin(), ports.end(), item.substr(0, item.find(' '))), ports.end()) << item;
+    EXPECT_NE(std::find(ports.begin(), ports.end(), item.substr(0, item.find(' '))), ports.end())
+        << item;
   }
   ASSERT_FALSE(sections["Default printer:"].empty());
   const std::string defaultLine = sections["Default printer:"].front();
@@ -91,35 +92,56 @@ struct InstallCase {
 };
 
 const InstallCase kInstalls[] = {
-    {"Win98SerialWithRestartDeclined", "98", "",
+    {"Win98SerialWithRestartDeclined",
+     "98",
+     "",
      "accept\nnext\nmodel SW-R80\nnext\nnext\nnext\nport COM1:\nbaud 19200\nparity Even\n"
      "protocol Xon/Xoff\nfinish\nanswer no\n",
-     "SW-R80(S)", "COM1:",
+     "SW-R80(S)",
+     "COM1:",
      {"COM1: \"19200,e,8,1,x\" (win.ini [Ports])", "19200 baud, 8 data bits, parity even",
       "Restart the computer so that the changes can take effect", "-> No", "Restart: none"}},
-    {"WinMeParallelTwoColourModelRestarts", "me", "",
-     "accept\nnext\nmodel SW-RXQ-K880\nnext\nnext\nnext\nfinish\nanswer yes\n", "SW-RXQ-K880(P)",
-     "LPT1:", {"DMCOLOR.DLL", "from distribution win98\\DMCOLOR.DLL", "accepted", "-> Yes"}},
-    {"Nt4VirtualSerialPort", "nt4", "",
+    {"WinMeParallelTwoColourModelRestarts",
+     "me",
+     "",
+     "accept\nnext\nmodel SW-RXQ-K880\nnext\nnext\nnext\nfinish\nanswer yes\n",
+     "SW-RXQ-K880(P)",
+     "LPT1:",
+     {"DMCOLOR.DLL", "from distribution win98\\DMCOLOR.DLL", "accepted", "-> Yes"}},
+    {"Nt4VirtualSerialPort",
+     "nt4",
+     "",
      "# the legacy ticket printer on the maker's third virtual port\n"
      "accept\nnext\ncategory ticket\nmodel SW-T58\nnext\nnext\nnext\nport TVCOM3:\nbaud 9600\n"
      "finish\n",
-     "SW-T58(S)", "TVCOM3:",
+     "SW-T58(S)",
+     "TVCOM3:",
      {"COM3: \"9600,n,8,1,p\" (registry", "\"SW Serial Port Monitor\" (SWSERMON.DLL)",
       "TVCOM8: (SW Serial Port Monitor)", "version 2", "Successfully installed printer driver ->"}},
-    {"Win2000AdvancedUsbSecondPort", "2000", "9",
-     "accept\nnext\nmodel SW-L80\nnext\nadvanced\nnext\nnext\nport USB_SW-L80_2\nraster off\nfinish\n",
-     "SW-L80(U) 2", "USB_SW-L80_2",
+    {"Win2000AdvancedUsbSecondPort",
+     "2000",
+     "9",
+     "accept\nnext\nmodel SW-L80\nnext\nadvanced\nnext\nnext\nport USB_SW-L80_2\nraster "
+     "off\nfinish\n",
+     "SW-L80(U) 2",
+     "USB_SW-L80_2",
      {"\"SW-L80 Standard\"", "\"SW USB Port Monitor\" (SWUSBMON.DLL)",
       "\"USB_SW-L80_2\" = dword:00000000", "Please repower the printer"}},
-    {"WinXpTypicalUsbDefaultPrinter", "xp", "8",
-     "accept\nnext\ndefault-printer on\nnext\nnext\nnext\nfinish\n", "SW-R80(U) 1", "USB_SW-R80_1",
+    {"WinXpTypicalUsbDefaultPrinter",
+     "xp",
+     "8",
+     "accept\nnext\ndefault-printer on\nnext\nnext\nnext\nfinish\n",
+     "SW-R80(U) 1",
+     "USB_SW-R80_1",
      {"\"SW-R80(U) 1\" (was none)", "\"SW-R80 Raster Graphics\"", "SWR80OEM.DLL",
       "(by the spooler)", "\"SWPrint\" (Windows NT x86, SWPRTPRC.DLL)"}},
-    {"Win2003UsbPrinterRenumbered", "2003", "10",
+    {"Win2003UsbPrinterRenumbered",
+     "2003",
+     "10",
      "accept\nnext\ncategory embedded\nmodel SW-E80\nnext\nadvanced\nnext\nnext\n"
      "port USB_SW-E80_1\nfinish\nanswer yes\n",
-     "SW-E80(U) 1", "USB_SW-E80_1",
+     "SW-E80(U) 1",
+     "USB_SW-E80_1",
      {"This application will change printer name", "to the printer at bus position 0:",
       "device number 1 once the printer is switched off and on", "from distribution win2003\\"}},
 };
@@ -131,15 +153,17 @@ TEST_P(SetupSimInstall, ReportMatchesTheSavedMachine) {
   TempDir scratch;
   WriteText(scratch / "install.txt", c.script);
   std::vector<std::string> args = {"--dist", kDistribution, "--machine", scratch / "machine",
-                                   "--os", c.os, "--script", scratch / "install.txt"};
+                                   "--os",   c.os,          "--script",  scratch / "install.txt"};
   if (*c.usb != '\0') {
     args.push_back("--usb");
     args.push_back(c.usb);
   }
   const RunResult run = RunSetupSim(args, scratch);
   ASSERT_EQ(run.status, 0) << run.err << run.out;
-  EXPECT_NE(run.out.find("(wizard finished: the install ran to its end)"), std::string::npos) << run.out;
-  for (const char* text : c.reportHas) EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+  EXPECT_NE(run.out.find("(wizard finished: the install ran to its end)"), std::string::npos)
+      << run.out;
+  for (const char* text : c.reportHas)
+    EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
 
   auto sections = ReportSections(run.out);
   ASSERT_EQ(sections["Printers added"].size(), 1u) << run.out;
@@ -175,14 +199,14 @@ TEST(SetupSimMachineFolder, SecondInstallUpdatesTheReadOnlyProcessorWithTheSpool
   WriteText(reg, text);
 
   WriteText(scratch / "second.txt", "accept\nnext\nnext\nnext\nnext\nport LPT1:\nfinish\n");
-  run = RunSetupSim({"--dist", kDistribution, "--machine", machine, "--script", scratch / "second.txt"},
-                    scratch);
+  run = RunSetupSim(
+      {"--dist", kDistribution, "--machine", machine, "--script", scratch / "second.txt"}, scratch);
   ASSERT_EQ(run.status, 0) << run.err;
   auto sections = ReportSections(run.out);
   EXPECT_EQ(sections["Port monitors added:"], std::vector<std::string>{"none"});
   EXPECT_EQ(sections["Print processors added:"], std::vector<std::string>{"none"});
-  EXPECT_EQ(sections["Spooler service"],
-            (std::vector<std::string>{"at 0.000 s: Spooler stopped", "at 0.600 s: Spooler running"}));
+  EXPECT_EQ(sections["Spooler service"], (std::vector<std::string>{"at 0.000 s: Spooler stopped",
+                                                                   "at 0.600 s: Spooler running"}));
   EXPECT_NE(run.out.find("\"DriverVersion\" = dword:00000078 (120)  (was dword:00000064 (100))"),
             std::string::npos)
       << run.out;
@@ -223,8 +247,9 @@ TEST(SetupSimMachineFolder, NextRunFindsTheRestartDoneAndTheUsbPrinterRenumbered
                                 scratch);
     ASSERT_EQ(run.status, 0) << run.err << run.out;
     EXPECT_EQ(run.out.find(c.note), std::string::npos) << c.os;
-    run = RunSetupSim({"--dist", kDistribution, "--machine", scratch / "m", "--script", scratch / "second.txt"},
-                      scratch);
+    run = RunSetupSim(
+        {"--dist", kDistribution, "--machine", scratch / "m", "--script", scratch / "second.txt"},
+        scratch);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find(c.note), std::string::npos) << c.os << "\n" << run.out;
     EXPECT_NE(run.out.find(c.usbLine), std::string::npos) << c.os << "\n" << run.out;
@@ -242,15 +267,16 @@ TEST(SetupSimReadme, ExampleScriptInstallsTheSerialPrinter) {
   ASSERT_NE(close, std::string::npos);
   TempDir scratch;
   WriteText(scratch / "serial.txt", readme.substr(open + 5, close - open - 4));
-  const RunResult run = RunSetupSim({"--dist", kDistribution, "--machine", scratch / "w98", "--os", "98",
-                                     "--script", scratch / "serial.txt"},
+  const RunResult run = RunSetupSim({"--dist", kDistribution, "--machine", scratch / "w98", "--os",
+                                     "98", "--script", scratch / "serial.txt"},
                                     scratch);
   ASSERT_EQ(run.status, 0) << run.err;
   auto sections = ReportSections(run.out);
   ASSERT_EQ(sections["Printers added"].size(), 1u) << run.out;
   EXPECT_EQ(Between(sections["Printers added"].front(), "\"", "\""), "SW-R80(S)");
   EXPECT_EQ(sections["Default printer:"], std::vector<std::string>{"\"SW-R80(S)\" (was none)"});
-  EXPECT_NE(run.out.find("COM1: \"19200,e,8,1,x\" (win.ini [Ports])"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("COM1: \"19200,e,8,1,x\" (win.ini [Ports])"), std::string::npos)
+      << run.out;
 }
 
 // --- Bad input -----------------------------------------------------------------------
@@ -269,48 +295,132 @@ struct BadCase {
 const char* const kGoodScript = "accept\nnext\nnext\nnext\nnext\nfinish\n";
 
 const BadCase kBadCases[] = {
-    {"MissingDistribution", Machine::kNone, {"--dist", "{scratch}/nowhere", "--machine", "{machine}", "--script", "{script}"},
-     kGoodScript, 2, {"--dist", "nowhere", "no such folder"}},
-    {"FolderThatIsNoDistribution", Machine::kNone, {"--dist", "{scratch}", "--machine", "{machine}", "--script", "{script}"},
-     kGoodScript, 2, {"not a driver distribution", "DRVCONFIG/setup.ini"}},
-    {"MachineIsAFile", Machine::kFile, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     kGoodScript, 2, {"--machine", "not a folder"}},
-    {"MachineFolderOfSomethingElse", Machine::kForeign, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     kGoodScript, 2, {"holds other things", "machine.txt"}},
-    {"CorruptMachineFolder", Machine::kCorrupt, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     kGoodScript, 2, {"cannot load the machine", "machine.txt"}},
-    {"OtherSystemThanTheMachine", Machine::kInstalled, {"--dist", "{dist}", "--machine", "{machine}", "--os", "2000", "--script", "{script}"},
-     kGoodScript, 2, {"runs Windows XP", "Windows 2000"}},
-    {"UnknownSystem", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--os", "vista", "--script", "{script}"},
-     kGoodScript, 2, {"--os", "\"vista\""}},
-    {"BadUsbValue", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--usb", "9,x", "--script", "{script}"},
-     kGoodScript, 2, {"--usb", "\"x\""}},
-    {"UnreadableScript", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{scratch}/none.txt"},
-     nullptr, 2, {"--script", "cannot read"}},
-    {"NoTerminalForTheInteractiveWizard", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}"},
-     nullptr, 2, {"needs a terminal", "--script"}},
-    {"UnknownStep", Machine::kInstalled, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\njump\n", 1, {"line 2", "unknown step \"jump\""}},
-    {"StepWithoutItsValue", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nnext\nmodel\n", 1, {"line 3", "\"model\" needs a value"}},
-    {"ModelThatDoesNotExist", Machine::kInstalled, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nnext\n\nmodel SW-X99\nnext\n", 1, {"line 4 (model SW-X99)", "no model \"SW-X99\"", "SW-R58"}},
-    {"PortThatDoesNotExist", Machine::kInstalled, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nnext\nnext\nnext\nnext\nport COM7:\nfinish\n", 1, {"line 6", "no port \"COM7:\"", "TVCOM1:"}},
-    {"StepForAnotherPage", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nport LPT1:\n", 1, {"line 2", "port page", "licence agreement page"}},
-    {"DisabledControl", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nnext\nmodel SW-R58\nnext\nadvanced\n", 1, {"line 5", "\"Advanced\" button is disabled"}},
-    {"SerialSettingOnAParallelPort", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nnext\nnext\nnext\nnext\nport LPT1:\nbaud 9600\n", 1, {"line 7", "baud rate list is disabled", "\"LPT1:\""}},
-    {"QuestionNotAnswered", Machine::kInstalled, {"--dist", "{dist}", "--machine", "{machine}", "--usb", "10", "--script", "{script}"},
-     "accept\nnext\nnext\nnext\nnext\nfinish\n", 1, {"line 6 (finish)", "This application will change printer name", "answer yes"}},
-    {"AnswerWithoutAQuestion", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nanswer yes\n", 1, {"line 2", "no question is being asked"}},
-    {"ScriptEndsWithTheWizardOpen", Machine::kInstalled, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "accept\nnext\n", 1, {"still open on the printer model page"}},
-    {"StepAfterTheWizardClosed", Machine::kNone, {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
-     "cancel\nnext\n", 1, {"line 2", "closed at line 1"}},
+    {"MissingDistribution",
+     Machine::kNone,
+     {"--dist", "{scratch}/nowhere", "--machine", "{machine}", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"--dist", "nowhere", "no such folder"}},
+    {"FolderThatIsNoDistribution",
+     Machine::kNone,
+     {"--dist", "{scratch}", "--machine", "{machine}", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"not a driver distribution", "DRVCONFIG/setup.ini"}},
+    {"MachineIsAFile",
+     Machine::kFile,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"--machine", "not a folder"}},
+    {"MachineFolderOfSomethingElse",
+     Machine::kForeign,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"holds other things", "machine.txt"}},
+    {"CorruptMachineFolder",
+     Machine::kCorrupt,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"cannot load the machine", "machine.txt"}},
+    {"OtherSystemThanTheMachine",
+     Machine::kInstalled,
+     {"--dist", "{dist}", "--machine", "{machine}", "--os", "2000", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"runs Windows XP", "Windows 2000"}},
+    {"UnknownSystem",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--os", "vista", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"--os", "\"vista\""}},
+    {"BadUsbValue",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--usb", "9,x", "--script", "{script}"},
+     kGoodScript,
+     2,
+     {"--usb", "\"x\""}},
+    {"UnreadableScript",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{scratch}/none.txt"},
+     nullptr,
+     2,
+     {"--script", "cannot read"}},
+    {"NoTerminalForTheInteractiveWizard",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}"},
+     nullptr,
+     2,
+     {"needs a terminal", "--script"}},
+    {"UnknownStep",
+     Machine::kInstalled,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\njump\n",
+     1,
+     {"line 2", "unknown step \"jump\""}},
+    {"StepWithoutItsValue",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nnext\nmodel\n",
+     1,
+     {"line 3", "\"model\" needs a value"}},
+    {"ModelThatDoesNotExist",
+     Machine::kInstalled,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nnext\n\nmodel SW-X99\nnext\n",
+     1,
+     {"line 4 (model SW-X99)", "no model \"SW-X99\"", "SW-R58"}},
+    {"PortThatDoesNotExist",
+     Machine::kInstalled,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nnext\nnext\nnext\nnext\nport COM7:\nfinish\n",
+     1,
+     {"line 6", "no port \"COM7:\"", "TVCOM1:"}},
+    {"StepForAnotherPage",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nport LPT1:\n",
+     1,
+     {"line 2", "port page", "licence agreement page"}},
+    {"DisabledControl",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nnext\nmodel SW-R58\nnext\nadvanced\n",
+     1,
+     {"line 5", "\"Advanced\" button is disabled"}},
+    {"SerialSettingOnAParallelPort",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nnext\nnext\nnext\nnext\nport LPT1:\nbaud 9600\n",
+     1,
+     {"line 7", "baud rate list is disabled", "\"LPT1:\""}},
+    {"QuestionNotAnswered",
+     Machine::kInstalled,
+     {"--dist", "{dist}", "--machine", "{machine}", "--usb", "10", "--script", "{script}"},
+     "accept\nnext\nnext\nnext\nnext\nfinish\n",
+     1,
+     {"line 6 (finish)", "This application will change printer name", "answer yes"}},
+    {"AnswerWithoutAQuestion",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nanswer yes\n",
+     1,
+     {"line 2", "no question is being asked"}},
+    {"ScriptEndsWithTheWizardOpen",
+     Machine::kInstalled,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "accept\nnext\n",
+     1,
+     {"still open on the printer model page"}},
+    {"StepAfterTheWizardClosed",
+     Machine::kNone,
+     {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},
+     "cancel\nnext\n",
+     1,
+     {"line 2", "closed at line 1"}},
 };
 
 class SetupSimBadInput : public ::testing::TestWithParam<BadCase> {};
@@ -325,11 +435,12 @@ TEST_P(SetupSimBadInput, StopsWithAMessageAndLeavesTheMachineFolderAlone) {
     case Machine::kInstalled:
     case Machine::kCorrupt: {
       WriteText(scratch / "first.txt", kGoodScript);
-      const RunResult first = RunSetupSim({"--dist", kDistribution, "--machine", machine, "--usb", "8",
-                                           "--script", scratch / "first.txt"},
+      const RunResult first = RunSetupSim({"--dist", kDistribution, "--machine", machine, "--usb",
+                                           "8", "--script", scratch / "first.txt"},
                                           scratch);
       ASSERT_EQ(first.status, 0) << first.err;
-      if (c.machine == Machine::kCorrupt) WriteText(machine + "/machine.txt", "[system]\nplatform-id=x\n");
+      if (c.machine == Machine::kCorrupt)
+        WriteText(machine + "/machine.txt", "[system]\nplatform-id=x\n");
       break;
     }
     case Machine::kForeign:
@@ -347,19 +458,22 @@ TEST_P(SetupSimBadInput, StopsWithAMessageAndLeavesTheMachineFolderAlone) {
                                    {"{machine}", machine},
                                    {"{script}", scratch / "script.txt"},
                                    {"{scratch}", scratch.path()}}) {
-      if (const std::size_t at = arg.find(from); at != std::string::npos) arg.replace(at, from.size(), to);
+      if (const std::size_t at = arg.find(from); at != std::string::npos)
+        arg.replace(at, from.size(), to);
     }
     args.push_back(arg);
   }
   const auto treeBefore = ReadTree(machine);
   const RunResult run = RunSetupSim(args, scratch);
   EXPECT_EQ(run.status, c.status) << run.err << run.out;
-  for (const char* text : c.errorHas) EXPECT_NE(run.err.find(text), std::string::npos) << text << "\n" << run.err;
+  for (const char* text : c.errorHas)
+    EXPECT_NE(run.err.find(text), std::string::npos) << text << "\n" << run.err;
   EXPECT_EQ(run.err.rfind("setup-sim: ", 0), 0u) << run.err;
   EXPECT_EQ(ReadTree(machine), treeBefore);
   // Nothing is left beside the folder either.
   for (const auto& entry : std::filesystem::directory_iterator(scratch.path())) {
-    EXPECT_EQ(entry.path().filename().string().find(".machine."), std::string::npos) << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find(".machine."), std::string::npos)
+        << entry.path();
   }
 }
 

@@ -20,8 +20,8 @@
 namespace setwell {
 namespace {
 
-using term::CodeKey;
 using term::CharKey;
+using term::CodeKey;
 using term::Key;
 using term::KeyCode;
 
@@ -43,7 +43,8 @@ class ScriptedTerminal : public term::TerminalIo {
     const KeyStep& step = steps_[next_++];
     const std::string& screen = driver_->LastFrame();
     if (*step.expect != '\0' && screen.find(step.expect) == std::string::npos) {
-      ADD_FAILURE() << "before key " << next_ << ": \"" << step.expect << "\" is not on the screen:\n"
+      ADD_FAILURE() << "before key " << next_ << ": \"" << step.expect
+                    << "\" is not on the screen:\n"
                     << screen;
     }
     if (step.columns != 0) {
@@ -83,7 +84,8 @@ class TerminalDriverTest : public ::testing::Test {
   // Runs the wizard with these keys; false when the keys ran out first.
   bool Run(ScriptedTerminal& terminal) {
     HeadlessUi ui;
-    term::TerminalDriver driver(ui, *machine, terminal, term::TerminalDriver::Options{false, false});
+    term::TerminalDriver driver(ui, *machine, terminal,
+                                term::TerminalDriver::Options{false, false});
     terminal.SetDriver(&driver);
     try {
       CSetupApp app(ui, *machine);
@@ -102,23 +104,23 @@ class TerminalDriverTest : public ::testing::Test {
 TEST_F(TerminalDriverTest, FullInstallWithTheKeyboardOnly) {
   Prepare(sim::kWinXP, {8});
   ScriptedTerminal terminal({
-      {CodeKey(KeyCode::kTab), "Legal Agreement"},           // onto the radio buttons
-      {CodeKey(KeyCode::kLeft), "( ) I Accept  (*) I Reject"},  // accept
-      {CodeKey(KeyCode::kEnter), "(*) I Accept  ( ) I Reject"},  // Next, the default button
-      {CodeKey(KeyCode::kBackTab), "(*) Receipt"},           // focus on Next: to Back
-      {CodeKey(KeyCode::kBackTab)},                           // to the check box
-      {CharKey(' ')},                                        // check it
+      {CodeKey(KeyCode::kTab), "Legal Agreement"},                 // onto the radio buttons
+      {CodeKey(KeyCode::kLeft), "( ) I Accept  (*) I Reject"},     // accept
+      {CodeKey(KeyCode::kEnter), "(*) I Accept  ( ) I Reject"},    // Next, the default button
+      {CodeKey(KeyCode::kBackTab), "(*) Receipt"},                 // focus on Next: to Back
+      {CodeKey(KeyCode::kBackTab)},                                // to the check box
+      {CharKey(' ')},                                              // check it
       {CodeKey(KeyCode::kBackTab), "[x] Set As Default Printer"},  // the receipt list
-      {CodeKey(KeyCode::kEnter), "[SW-R80"},                 // open it
-      {CodeKey(KeyCode::kDown), " SW-RXQ-K880"},             // the open list shows every model
-      {CodeKey(KeyCode::kEscape)},                           // closed, nothing chosen
-      {CodeKey(KeyCode::kDown), "[SW-R80"},                  // SW-R58
-      {CodeKey(KeyCode::kUp), "[SW-R58"},                    // back to SW-R80
-      {CharKey('n', true), "[SW-R80"},                       // Alt+N: Next
-      {CharKey('n', true), "Remarks:"},                      // setup type page
-      {CharKey('n', true), "(*) Windows XP"},                // target system page
-      {CodeKey(KeyCode::kF1), "USB_SW-R80_1"},               // port page: help
-      {CharKey('x'), "Guide.CHM"},                           // the note goes with any key
+      {CodeKey(KeyCode::kEnter), "[SW-R80"},                       // open it
+      {CodeKey(KeyCode::kDown), " SW-RXQ-K880"},  // the open list shows every model
+      {CodeKey(KeyCode::kEscape)},                // closed, nothing chosen
+      {CodeKey(KeyCode::kDown), "[SW-R80"},       // SW-R58
+      {CodeKey(KeyCode::kUp), "[SW-R58"},         // back to SW-R80
+      {CharKey('n', true), "[SW-R80"},            // Alt+N: Next
+      {CharKey('n', true), "Remarks:"},           // setup type page
+      {CharKey('n', true), "(*) Windows XP"},     // target system page
+      {CodeKey(KeyCode::kF1), "USB_SW-R80_1"},    // port page: help
+      {CharKey('x'), "Guide.CHM"},                // the note goes with any key
       {CharKey(' ', true), "Requires USB device driver to be installed"},  // system menu
       {CodeKey(KeyCode::kDown), "Close"},
       {CodeKey(KeyCode::kEnter), "About Setwell Setup..."},  // the about box
@@ -145,9 +147,10 @@ TEST_F(TerminalDriverTest, QuestionAnsweredNoKeepsTheWizardOpenAndEscapeCancels)
       {CodeKey(KeyCode::kEnter)},
       {CodeKey(KeyCode::kEnter), "Windows XP"},
       {CodeKey(KeyCode::kEnter), "Finish (F)"},
-      {CodeKey(KeyCode::kEscape), "This application will change printer name"},  // no Cancel: ignored
+      {CodeKey(KeyCode::kEscape),
+       "This application will change printer name"},  // no Cancel: ignored
       {CodeKey(KeyCode::kRight), ">[ Yes  ]"},
-      {CharKey(' '), ">[  No  ]"},  // Space presses the focused No
+      {CharKey(' '), ">[  No  ]"},                      // Space presses the focused No
       {CodeKey(KeyCode::kEscape), "Set Printer Port"},  // the wizard is still open: Cancel
   });
   ASSERT_TRUE(Run(terminal));
@@ -200,8 +203,8 @@ TEST(DialogGeometry, EveryPageFitsThePageAreaAndNoTwoControlsShareCells) {
     const term::CellRect window = term::DialogPainter::WindowSize(wizard);
     EXPECT_LE(window.width, term::TerminalDriver::kMinColumns);
     EXPECT_LE(window.height, term::TerminalDriver::kMinRows);
-    const term::CellRect area =
-        term::DialogPainter::ControlCells(wizard, *wizard.Find(IDC_PAGE_AREA), term::CellRect{1, 1, 72, 23});
+    const term::CellRect area = term::DialogPainter::ControlCells(
+        wizard, *wizard.Find(IDC_PAGE_AREA), term::CellRect{1, 1, 72, 23});
     for (HeadlessWindow* page : wizard.Children()) {
       ++pages;
       std::vector<std::pair<term::CellRect, std::string>> placed;
@@ -214,7 +217,8 @@ TEST(DialogGeometry, EveryPageFitsThePageAreaAndNoTwoControlsShareCells) {
         EXPECT_LE(cells.Bottom(), area.Bottom() + 1) << what;
         if (!OneLine(c.kind)) continue;
         for (const auto& [other, name] : placed) {
-          const bool overlap = other.row == cells.row && other.col < cells.Right() && cells.col < other.Right();
+          const bool overlap =
+              other.row == cells.row && other.col < cells.Right() && cells.col < other.Right();
           EXPECT_FALSE(overlap) << what << " runs into " << name;
         }
         placed.emplace_back(cells, what);
@@ -244,7 +248,8 @@ TEST(DialogNavigation, TabOrderGroupsAndMnemonics) {
     licence->Click(IDC_ACCEPT);
     EXPECT_EQ(term::FindMnemonic(wizard, 'n')->id, IDOK_RESULT);
     EXPECT_EQ(term::DefaultButton(wizard, term::ControlRef{licence, IDC_ACCEPT}), IDOK_RESULT);
-    EXPECT_EQ(term::DefaultButton(wizard, term::ControlRef{&wizard, IDCANCEL_RESULT}), IDCANCEL_RESULT);
+    EXPECT_EQ(term::DefaultButton(wizard, term::ControlRef{&wizard, IDCANCEL_RESULT}),
+              IDCANCEL_RESULT);
 
     wizard.Click(IDOK_RESULT);
     HeadlessWindow* model = wizard.VisibleChild();
@@ -258,9 +263,12 @@ TEST(DialogNavigation, TabOrderGroupsAndMnemonics) {
     }
     EXPECT_EQ(group, (std::vector<int>{IDC_RECEIPT, IDC_TICKET, IDC_LABEL, IDC_EMBEDDED}));
     // From a radio button that is not its group's stop, Tab goes on after the group.
-    EXPECT_EQ(term::NextTabStop(wizard, term::ControlRef{model, IDC_LABEL}, false)->id, IDC_RECEIPT_MODELS);
-    EXPECT_EQ(term::NextTabStop(wizard, term::ControlRef{&wizard, IDCANCEL_RESULT}, false)->id, IDC_RECEIPT);
-    EXPECT_EQ(term::NextTabStop(wizard, term::ControlRef{model, IDC_RECEIPT}, true)->id, IDCANCEL_RESULT);
+    EXPECT_EQ(term::NextTabStop(wizard, term::ControlRef{model, IDC_LABEL}, false)->id,
+              IDC_RECEIPT_MODELS);
+    EXPECT_EQ(term::NextTabStop(wizard, term::ControlRef{&wizard, IDCANCEL_RESULT}, false)->id,
+              IDC_RECEIPT);
+    EXPECT_EQ(term::NextTabStop(wizard, term::ControlRef{model, IDC_RECEIPT}, true)->id,
+              IDCANCEL_RESULT);
     wizard.Click(IDCANCEL_RESULT);
   };
   CSetupApp app(ui, machine);

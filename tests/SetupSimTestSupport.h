@@ -2,8 +2,8 @@
 // output caught, folder trees compared, the report cut into its sections.
 #pragma once
 
-#include <sys/wait.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -84,7 +84,8 @@ inline std::map<std::string, std::string> ReadTree(const std::string& root) {
     return tree;
   }
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) tree[fs::relative(entry.path(), root).string()] = ReadText(entry.path());
+    if (entry.is_regular_file())
+      tree[fs::relative(entry.path(), root).string()] = ReadText(entry.path());
   }
   return tree;
 }
@@ -110,7 +111,8 @@ inline std::map<std::string, std::vector<std::string>> ReportSections(const std:
       const std::size_t colon = line.find(':');
       if (colon == std::string::npos) continue;
       std::string title = line.substr(0, colon);
-      if (const std::size_t paren = title.find(" ("); paren != std::string::npos) title.resize(paren);
+      if (const std::size_t paren = title.find(" ("); paren != std::string::npos)
+        title.resize(paren);
       current = title;
       sections[current];
       if (line.size() > colon + 2) sections[current + ":"].push_back(line.substr(colon + 2));

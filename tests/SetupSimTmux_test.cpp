@@ -25,7 +25,8 @@ class Tmux {
   ~Tmux() { Run("kill-server"); }
 
   int Run(const std::string& arguments) const {
-    return std::system(("tmux -L " + socket_ + " -f /dev/null " + arguments + " >/dev/null 2>&1").c_str());
+    return std::system(
+        ("tmux -L " + socket_ + " -f /dev/null " + arguments + " >/dev/null 2>&1").c_str());
   }
   std::string Screen() const {
     const std::string command = "tmux -L " + socket_ + " capture-pane -p -t t 2>/dev/null";
@@ -78,8 +79,8 @@ bool WaitForFile(const std::string& path) {
 
 std::string Command(const TempDir& scratch, const std::string& extra) {
   // The shell outlives a Ctrl-C to write the status down.
-  return "'trap : INT; cd " + scratch.path() + " && LANG=C.UTF-8 TERM=xterm " + SETUP_SIM_BINARY + " --dist " +
-         kDistribution + " --machine machine" + extra +
+  return "'trap : INT; cd " + scratch.path() + " && LANG=C.UTF-8 TERM=xterm " + SETUP_SIM_BINARY +
+         " --dist " + kDistribution + " --machine machine" + extra +
          " >report.txt 2>errors.txt; echo $? >status.txt; sleep 60'";
 }
 
@@ -145,7 +146,8 @@ TEST(SetupSimInTmux, TerminalTooSmallFromTheStart) {
   ASSERT_EQ(tmux.Run("new-session -d -s t -x 70 -y 24 " + Command(scratch, "")), 0);
   ASSERT_TRUE(WaitForFile(scratch / "status.txt"));
   EXPECT_EQ(ReadText(scratch / "status.txt"), "2\n");
-  EXPECT_NE(ReadText(scratch / "errors.txt").find("the terminal is too small (70x24); the wizard needs 74x25"),
+  EXPECT_NE(ReadText(scratch / "errors.txt")
+                .find("the terminal is too small (70x24); the wizard needs 74x25"),
             std::string::npos)
       << ReadText(scratch / "errors.txt");
   EXPECT_FALSE(std::filesystem::exists(scratch / "machine"));

@@ -23,7 +23,8 @@ int Canvas::Text(int row, int col, const std::string& text, CellStyle style, int
   int written = 0;
   for (unsigned char byte : text) {
     if (maxWidth >= 0 && written >= maxWidth) break;
-    const char shown = byte >= 32 && byte < 127 ? static_cast<char>(byte) : (byte == '\t' ? ' ' : '?');
+    const char shown =
+        byte >= 32 && byte < 127 ? static_cast<char>(byte) : (byte == '\t' ? ' ' : '?');
     if (Inside(row, col + written)) {
       cells_[row * width_ + col + written] = Cell{std::string(1, shown), style};
     }

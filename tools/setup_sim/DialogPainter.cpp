@@ -49,20 +49,13 @@ int ButtonWidth(const char* caption) {
 }
 
 constexpr const char* kPictureArt[] = {
-    "Setwell",
-    "",
-    " .-----------. ",
-    " |  =======  | ",
-    ".-------------.",
-    "| o         o |",
-    "|  _________  |",
-    "'-------------'",
-    "   |~~~~~~~|   ",
-    "   |~~~~~~~|   ",
-    "   '-------'   ",
-    "",
-    "Printer driver",
-    "setup",
+    "Setwell",         "",
+    " .-----------. ", " |  =======  | ",
+    ".-------------.", "| o         o |",
+    "|  _________  |", "'-------------'",
+    "   |~~~~~~~|   ", "   |~~~~~~~|   ",
+    "   '-------'   ", "",
+    "Printer driver",  "setup",
 };
 
 }  // namespace
@@ -81,7 +74,6 @@ Theme Theme::Make(bool color) {
     t.listSelected = CellStyle{15, 4};
     t.picture = CellStyle{15, 4, true};
     t.focus = CellStyle{15, 0};
-    t.note = CellStyle{4, 3};
   } else {
     t.title.reverse = true;
     t.title.bold = true;
@@ -157,14 +149,15 @@ CellRect DialogPainter::OpenListCells(const HeadlessControl& list, const CellRec
 CellRect DialogPainter::MessageBoxCells(const MessageBoxView& box, int columns, int rows) {
   const std::vector<std::string> lines = BoxLines(box, columns);
   int textWidth = 0;
-  for (const std::string& line : lines) textWidth = std::max(textWidth, static_cast<int>(line.size()));
+  for (const std::string& line : lines)
+    textWidth = std::max(textWidth, static_cast<int>(line.size()));
   const int iconWidth = IconGlyph(box.type).empty() ? 0 : 5;
   int buttonsWidth = 0;
   for (const BoxButton& button : MessageBoxButtons(box.type)) {
     buttonsWidth += ButtonWidth(button.caption) + 2;
   }
-  const int inner = std::max({iconWidth + textWidth, buttonsWidth - 2,
-                              static_cast<int>(box.caption.size()) + 2});
+  const int inner =
+      std::max({iconWidth + textWidth, buttonsWidth - 2, static_cast<int>(box.caption.size()) + 2});
   const int width = std::min(columns, inner + 4);
   const int height = std::min(rows, static_cast<int>(lines.size()) + 5);
   return CellRect{(columns - width) / 2, (rows - height) / 2, width, height};
@@ -224,7 +217,8 @@ void DialogPainter::Control(const HeadlessWindow& owner, const HeadlessControl& 
       const std::string text = ParseCaption(c.text).text;
       if (owner.Owner().GetStaticStyle(c.id) != nullptr) canvas_.Fill(cells, " ", base);
       int col = cells.col;
-      if (c.flags & kCentered) col += std::max(0, (cells.width - static_cast<int>(text.size())) / 2);
+      if (c.flags & kCentered)
+        col += std::max(0, (cells.width - static_cast<int>(text.size())) / 2);
       CaptionText(cells.row, col, c.text, base, room - (col - cells.col));
       break;
     }
@@ -248,7 +242,9 @@ void DialogPainter::Control(const HeadlessWindow& owner, const HeadlessControl& 
       canvas_.Text(cells.row, cells.col, "[" + std::string(inner, ' ') + "]", style);
       CaptionText(cells.row, cells.col + 1 + pad, c.text, style, inner - pad);
       // The default button's mark, for terminals without bold.
-      if (isDefault) canvas_.Text(cells.row, cells.col - 1, ">", CellStyle{theme_.window.fg, theme_.window.bg, true});
+      if (isDefault)
+        canvas_.Text(cells.row, cells.col - 1, ">",
+                     CellStyle{theme_.window.fg, theme_.window.bg, true});
       break;
     }
     case ControlKind::kDropDownList: {
@@ -283,7 +279,8 @@ void DialogPainter::Control(const HeadlessWindow& owner, const HeadlessControl& 
       const int total = static_cast<int>(lines.size());
       if (track > 0 && total > cells.height) {
         const int maxTop = total - cells.height;
-        const int thumb = cells.row + 1 + (track - 1) * std::clamp(view.textTop, 0, maxTop) / maxTop;
+        const int thumb =
+            cells.row + 1 + (track - 1) * std::clamp(view.textTop, 0, maxTop) / maxTop;
         canvas_.Text(thumb, bar, "#", barStyle);
       }
       break;
@@ -336,9 +333,9 @@ void DialogPainter::OpenList(const HeadlessControl& list, const CellRect& field,
     const std::string text = item < count ? list.items[item] : std::string();
     canvas_.Text(cells.row + i, cells.col, Padded(" " + text, width), style);
     if (scrolls) {
-      const char* mark = i == 0 && top > 0                                   ? "^"
+      const char* mark = i == 0 && top > 0                                     ? "^"
                          : i == cells.height - 1 && top + cells.height < count ? "v"
-                                                                                : " ";
+                                                                               : " ";
       canvas_.Text(cells.row + i, cells.Right() - 1, mark, theme_.title);
     }
   }
@@ -380,7 +377,8 @@ void DialogPainter::MessageBox(const MessageBoxView& box) {
     const int pad = (width - 2 - static_cast<int>(caption.text.size())) / 2;
     canvas_.Text(row, col, "[" + std::string(width - 2, ' ') + "]", style);
     CaptionText(row, col + 1 + pad, buttons[i].caption, style, width - 2 - pad);
-    if (focused) canvas_.Text(row, col - 1, ">", CellStyle{theme_.window.fg, theme_.window.bg, true});
+    if (focused)
+      canvas_.Text(row, col - 1, ">", CellStyle{theme_.window.fg, theme_.window.bg, true});
     col += width + 2;
   }
 }
@@ -399,7 +397,8 @@ void DialogPainter::Menu(const MenuView& menu, int row, int col) {
       canvas_.HorizontalLine(r, col + 1, width + 2, glyphs_, theme_.window);
       continue;
     }
-    const CellStyle style = static_cast<int>(i) == menu.selected ? theme_.listSelected : theme_.window;
+    const CellStyle style =
+        static_cast<int>(i) == menu.selected ? theme_.listSelected : theme_.window;
     canvas_.Text(r, col + 1, std::string(width + 2, ' '), style);
     CaptionText(r, col + 2, menu.items[i], style, width);
   }
@@ -410,7 +409,8 @@ void DialogPainter::Note(const std::string& title, const std::vector<std::string
   for (const std::string& line : lines) width = std::max(width, static_cast<int>(line.size()) + 4);
   width = std::min(width, canvas_.Width());
   const int height = std::min(canvas_.Height(), static_cast<int>(lines.size()) + 4);
-  const CellRect cells{(canvas_.Width() - width) / 2, (canvas_.Height() - height) / 2, width, height};
+  const CellRect cells{(canvas_.Width() - width) / 2, (canvas_.Height() - height) / 2, width,
+                       height};
   canvas_.Fill(cells, " ", theme_.window);
   canvas_.Frame(cells, glyphs_, theme_.window);
   canvas_.Fill(CellRect{cells.col, cells.row, cells.width, 1}, " ", theme_.title);

@@ -18,7 +18,7 @@ namespace setwell::term {
 // and reverse tell things apart.
 struct Theme {
   CellStyle desktop, window, title, disabled, field, fieldDisabled, list, listSelected, picture,
-      focus, note;
+      focus;
   bool color = true;
 
   static Theme Make(bool color);
@@ -36,9 +36,9 @@ struct ControlRef {
 // What the painter needs beyond the dialog's own state.
 struct DialogView {
   ControlRef focus;
-  int defaultId = 0;    // the push button Enter presses (marked), or 0
-  int textTop = 0;      // first line shown by the formatted-text view
-  bool active = true;   // false while a box or menu is open over it
+  int defaultId = 0;   // the push button Enter presses (marked), or 0
+  int textTop = 0;     // first line shown by the formatted-text view
+  bool active = true;  // false while a box or menu is open over it
 };
 
 struct MessageBoxView {

@@ -127,37 +127,58 @@ std::vector<BoxButton> MessageBoxButtons(UINT type) {
 
 std::string MessageBoxIconName(UINT type) {
   switch (type & MB_ICONMASK) {
-    case MB_ICONERROR: return "error";
-    case MB_ICONQUESTION: return "question";
-    case MB_ICONWARNING: return "warning";
-    case MB_ICONINFORMATION: return "information";
-    default: return "";
+    case MB_ICONERROR:
+      return "error";
+    case MB_ICONQUESTION:
+      return "question";
+    case MB_ICONWARNING:
+      return "warning";
+    case MB_ICONINFORMATION:
+      return "information";
+    default:
+      return "";
   }
 }
 
 std::string AnswerName(int answer) {
   switch (answer) {
-    case IDOK: return "OK";
-    case IDCANCEL: return "Cancel";
-    case 3: return "Abort";
-    case 4: return "Retry";
-    case 5: return "Ignore";
-    case IDYES: return "Yes";
-    case IDNO: return "No";
-    default: return "no answer";
+    case IDOK:
+      return "OK";
+    case IDCANCEL:
+      return "Cancel";
+    case 3:
+      return "Abort";
+    case 4:
+      return "Retry";
+    case 5:
+      return "Ignore";
+    case IDYES:
+      return "Yes";
+    case IDNO:
+      return "No";
+    default:
+      return "no answer";
   }
 }
 
 std::string PageName(int templateId) {
   switch (templateId) {
-    case IDD_LICENCE: return "licence agreement";
-    case IDD_MODEL: return "printer model";
-    case IDD_SETUP_TYPE: return "setup type";
-    case IDD_TARGET_SYSTEM: return "target system";
-    case IDD_PORT: return "port";
-    case IDD_ABOUTBOX: return "about box";
-    case IDD_WIZARD: return "wizard";
-    default: return "dialog " + std::to_string(templateId);
+    case IDD_LICENCE:
+      return "licence agreement";
+    case IDD_MODEL:
+      return "printer model";
+    case IDD_SETUP_TYPE:
+      return "setup type";
+    case IDD_TARGET_SYSTEM:
+      return "target system";
+    case IDD_PORT:
+      return "port";
+    case IDD_ABOUTBOX:
+      return "about box";
+    case IDD_WIZARD:
+      return "wizard";
+    default:
+      return "dialog " + std::to_string(templateId);
   }
 }
 

@@ -55,14 +55,16 @@ std::string FixedText(const std::string& bytes, std::size_t offset, std::size_t 
 
 // The fields of a 148-byte device mode that say what the printer prints on.
 std::string DescribeDevMode(const std::string& devMode) {
-  if (devMode.size() < 148) return devMode.empty() ? "the driver's default" : "short (" + std::to_string(devMode.size()) + " bytes)";
+  if (devMode.size() < 148)
+    return devMode.empty() ? "the driver's default"
+                           : "short (" + std::to_string(devMode.size()) + " bytes)";
   auto signedShort = [&](std::size_t offset) {
     return std::to_string(static_cast<std::int16_t>(Read(devMode, offset, 2)));
   };
   return Quoted(FixedText(devMode, 0, 32)) + ", fields 0x" + Hex(Read(devMode, 40, 4), 8) +
          ", orientation " + signedShort(44) + ", paper " + signedShort(46) + " (" +
-         signedShort(50) + " x " + signedShort(48) + " tenths of a mm), copies " +
-         signedShort(54) + ", " + signedShort(58) + " x " + signedShort(64) + " dpi";
+         signedShort(50) + " x " + signedShort(48) + " tenths of a mm), copies " + signedShort(54) +
+         ", " + signedShort(58) + " x " + signedShort(64) + " dpi";
 }
 
 std::string DescribeDcb(const std::string& data) {
@@ -74,7 +76,8 @@ std::string DescribeDcb(const std::string& data) {
   const char* flow = dcb.fOutxCtsFlow ? "hardware" : dcb.fOutX ? "Xon/Xoff" : "none";
   return std::to_string(dcb.BaudRate) + " baud, " + std::to_string(dcb.ByteSize) +
          " data bits, parity " + (dcb.Parity < 5 ? kParities[dcb.Parity] : "?") + ", " +
-         "stop bits " + (dcb.StopBits < 3 ? kStopBits[dcb.StopBits] : "?") + ", flow control " + flow;
+         "stop bits " + (dcb.StopBits < 3 ? kStopBits[dcb.StopBits] : "?") + ", flow control " +
+         flow;
 }
 
 // A copy's source as the installer named it ("D:\\winnt\X.DLL"): doubled
@@ -93,7 +96,8 @@ std::string DescribeSource(const std::string& source, char distributionDrive) {
 }
 
 std::string DescribeDriver(const sim::SimDriver& d) {
-  std::string text = Quoted(d.name) + " (" + d.environment + ", version " + std::to_string(d.version) + ")";
+  std::string text =
+      Quoted(d.name) + " (" + d.environment + ", version " + std::to_string(d.version) + ")";
   text += "\n      driver " + SimFileSystem::Name(d.driverPath) + ", data " +
           SimFileSystem::Name(d.dataFile) + ", configuration " + SimFileSystem::Name(d.configFile);
   if (!d.helpFile.empty()) text += ", help " + SimFileSystem::Name(d.helpFile);
@@ -101,8 +105,9 @@ std::string DescribeDriver(const sim::SimDriver& d) {
     text += "\n      dependent files:";
     for (const std::string& file : d.dependentFiles) text += " " + SimFileSystem::Name(file);
   }
-  text += "\n      language monitor " + (d.monitorName.empty() ? std::string("(none)") : Quoted(d.monitorName)) +
-          ", data type " + (d.defaultDataType.empty() ? std::string("(none)") : d.defaultDataType);
+  text += "\n      language monitor " +
+          (d.monitorName.empty() ? std::string("(none)") : Quoted(d.monitorName)) + ", data type " +
+          (d.defaultDataType.empty() ? std::string("(none)") : d.defaultDataType);
   return text;
 }
 
@@ -114,10 +119,14 @@ std::string DescribePrinter(const sim::SimPrinter& p) {
 
 const char* StateName(DWORD state) {
   switch (state) {
-    case SERVICE_STOPPED: return "stopped";
-    case SERVICE_START_PENDING: return "starting";
-    case SERVICE_RUNNING: return "running";
-    default: return "changed state";
+    case SERVICE_STOPPED:
+      return "stopped";
+    case SERVICE_START_PENDING:
+      return "starting";
+    case SERVICE_RUNNING:
+      return "running";
+    default:
+      return "changed state";
   }
 }
 
@@ -227,7 +236,8 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
       // ("\3") below the driver directory the installer copied them to.
       const std::string folder = SimFileSystem::Parent(file.path);
       const std::string name = SimFileSystem::Name(folder);
-      const std::string from = SimFileSystem::Parent(folder) + "\\" + SimFileSystem::Name(file.path);
+      const std::string from =
+          SimFileSystem::Parent(folder) + "\\" + SimFileSystem::Name(file.path);
       const sim::SimFile* original = after.files.Find(from);
       if ((name == "2" || name == "3") && original != nullptr && original->data == file.data) {
         change.source = original->path + " (by the spooler)";
@@ -251,14 +261,15 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     for (const sim::RegValue& value : key.values) {
       const sim::RegValue* was = before.registry.FindValue(key.path, value.name);
       if (was != nullptr && was->type == value.type && was->data == value.data) continue;
-      values.push_back(ValueChange{"HKLM\\" + key.path, value.name.empty() ? "(default)" : value.name,
-                                   was != nullptr ? FormatRegistryValue(*was) : std::string(),
-                                   FormatRegistryValue(value)});
+      values.push_back(ValueChange{
+          "HKLM\\" + key.path, value.name.empty() ? "(default)" : value.name,
+          was != nullptr ? FormatRegistryValue(*was) : std::string(), FormatRegistryValue(value)});
     }
     if (old == nullptr) continue;
     for (const sim::RegValue& value : old->values) {
       if (after.registry.FindValue(key.path, value.name) == nullptr) {
-        values.push_back(ValueChange{"HKLM\\" + key.path, value.name.empty() ? "(default)" : value.name,
+        values.push_back(ValueChange{"HKLM\\" + key.path,
+                                     value.name.empty() ? "(default)" : value.name,
                                      FormatRegistryValue(value), std::string()});
       }
     }
@@ -283,22 +294,28 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     }
   }
 
-  // --- Spooler records -----------------------------------------------------------------------------
+  // --- Spooler records
+  // -----------------------------------------------------------------------------
   for (const sim::SimDriver& driver : after.spooler.Drivers()) {
-    auto same = std::find_if(before.drivers.begin(), before.drivers.end(), [&](const sim::SimDriver& d) {
-      return Lower(d.name) == Lower(driver.name) && Lower(d.environment) == Lower(driver.environment);
-    });
+    auto same =
+        std::find_if(before.drivers.begin(), before.drivers.end(), [&](const sim::SimDriver& d) {
+          return Lower(d.name) == Lower(driver.name) &&
+                 Lower(d.environment) == Lower(driver.environment);
+        });
     if (same != before.drivers.end() && *same == driver) continue;
     drivers.push_back((same != before.drivers.end() ? "(replaced) " : "") + DescribeDriver(driver));
   }
   for (const std::string& port : after.spooler.Ports()) {
-    if (!Contains(before.ports, port)) ports.push_back(port + " (" + after.spooler.MonitorOfPort(port) + ")");
+    if (!Contains(before.ports, port))
+      ports.push_back(port + " (" + after.spooler.MonitorOfPort(port) + ")");
   }
   for (const sim::SimPrinter& printer : after.spooler.Printers()) {
-    auto same = std::find_if(before.printers.begin(), before.printers.end(),
-                             [&](const sim::SimPrinter& p) { return Lower(p.name) == Lower(printer.name); });
+    auto same = std::find_if(
+        before.printers.begin(), before.printers.end(),
+        [&](const sim::SimPrinter& p) { return Lower(p.name) == Lower(printer.name); });
     if (same != before.printers.end() && *same == printer) continue;
-    printers.push_back((same != before.printers.end() ? "(changed) " : "") + DescribePrinter(printer));
+    printers.push_back((same != before.printers.end() ? "(changed) " : "") +
+                       DescribePrinter(printer));
   }
   defaultBefore = before.defaultPrinter;
   defaultAfter = after.spooler.DefaultPrinter();
@@ -308,11 +325,13 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
   for (const ValueChange& change : values) {
     const std::string path = Lower(SimRegistry::Normalise(change.key.substr(5)));
     if (path == ntPorts && !change.after.empty()) {
-      serial.push_back(change.name + " " + change.after + " (registry, the Local Port monitor's ports)");
+      serial.push_back(change.name + " " + change.after +
+                       " (registry, the Local Port monitor's ports)");
     }
     if (Lower(change.name) == "dcb" && !change.after.empty()) {
       const sim::RegValue* value = after.registry.FindValue(change.key.substr(5), change.name);
-      serial.push_back("DCB of " + change.key + ": " + DescribeDcb(value != nullptr ? value->data : ""));
+      serial.push_back("DCB of " + change.key + ": " +
+                       DescribeDcb(value != nullptr ? value->data : ""));
     }
   }
   for (std::size_t i = before.profileWrites; i < after.profile.writes.size(); ++i) {
@@ -333,8 +352,9 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     const sim::Broadcast& broadcast = after.profile.broadcasts[i];
     profile.push_back("settings change broadcast for " +
                       (broadcast.text ? Quoted(*broadcast.text) : std::string("every section")) +
-                      (broadcast.waits ? ", waiting up to " + std::to_string(broadcast.timeoutMs) + " ms"
-                                       : ", not waiting"));
+                      (broadcast.waits
+                           ? ", waiting up to " + std::to_string(broadcast.timeoutMs) + " ms"
+                           : ", not waiting"));
   }
 
   // --- What happened over time ---------------------------------------------------------------
@@ -357,7 +377,8 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     const sim::SimUsbWrite& write = after.usb.writes[i];
     std::string bytes;
     for (unsigned char c : write.bytes) bytes += (bytes.empty() ? "" : " ") + Hex(c, 2);
-    std::string line = "to the printer at bus position " + std::to_string(write.index) + ": " + bytes;
+    std::string line =
+        "to the printer at bus position " + std::to_string(write.index) + ": " + bytes;
     if (write.index >= 0 && write.index < sim::SimUsb::kPositions && after.usb.bus[write.index] &&
         after.usb.bus[write.index]->pendingNumber) {
       line += " (device number " + std::to_string(*after.usb.bus[write.index]->pendingNumber + 1) +
@@ -368,8 +389,9 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
   for (std::size_t i = before.restartRequests; i < after.restartRequests.size(); ++i) {
     const sim::RestartRequest& request = after.restartRequests[i];
     restarts.push_back("restart requested (flags 0x" + Hex(request.flags, 2) + "): " +
-                       (request.refusedWith == 0 ? std::string("accepted; the machine restarts before its next run")
-                                                 : "refused with error " + std::to_string(request.refusedWith)));
+                       (request.refusedWith == 0
+                            ? std::string("accepted; the machine restarts before its next run")
+                            : "refused with error " + std::to_string(request.refusedWith)));
   }
   for (std::size_t i = before.shellOpened; i < after.shellOpened.size(); ++i) {
     help.push_back("the shell was asked to open " + after.shellOpened[i]);
@@ -398,7 +420,8 @@ std::string InstallReport::Format(const std::string& heading) const {
                       Hex(f.attributes, 2) + ", contents as they were");
       continue;
     }
-    std::string line = f.path + "  " + std::to_string(f.size) + " bytes" + (f.added ? "" : ", replaced");
+    std::string line =
+        f.path + "  " + std::to_string(f.size) + " bytes" + (f.added ? "" : ", replaced");
     if (f.attributes & FILE_ATTRIBUTE_READONLY) line += ", read-only";
     if (!f.source.empty()) line += "  from " + f.source;
     lines.push_back(line);
@@ -427,7 +450,8 @@ std::string InstallReport::Format(const std::string& heading) const {
   section("Ports added", ports);
   section("Printers added", printers);
   if (defaultBefore == defaultAfter) {
-    out += "Default printer: unchanged (" + (defaultAfter.empty() ? std::string("none") : Quoted(defaultAfter)) + ")\n";
+    out += "Default printer: unchanged (" +
+           (defaultAfter.empty() ? std::string("none") : Quoted(defaultAfter)) + ")\n";
   } else {
     out += "Default printer: " + Quoted(defaultAfter) + " (was " +
            (defaultBefore.empty() ? std::string("none") : Quoted(defaultBefore)) + ")\n";

@@ -33,7 +33,7 @@ MachineSnapshot TakeSnapshot(const sim::SimMachine& machine);
 class InstallReport {
  public:
   struct FileChange {
-    std::string path;  // as on the machine
+    std::string path;   // as on the machine
     bool added = true;  // false: an existing file replaced or changed
     bool removed = false;
     bool contentChanged = true;  // false: only its attributes changed
@@ -43,8 +43,8 @@ class InstallReport {
     std::string source;  // the copy's source ("D:\winnt\X.DLL"), or ""
   };
   struct ValueChange {
-    std::string key;   // "HKLM\..."
-    std::string name;  // "(default)" for the unnamed value
+    std::string key;     // "HKLM\..."
+    std::string name;    // "(default)" for the unnamed value
     std::string before;  // "" when new
     std::string after;   // "" when removed
   };
@@ -60,9 +60,9 @@ class InstallReport {
 
   std::vector<FileChange> files;
   std::vector<ValueChange> values;
-  std::vector<Named> monitors;    // name, DLL
-  std::vector<Named> processors;  // name, "environment, DLL"
-  std::vector<std::string> drivers;   // description lines
+  std::vector<Named> monitors;       // name, DLL
+  std::vector<Named> processors;     // name, "environment, DLL"
+  std::vector<std::string> drivers;  // description lines
   std::vector<std::string> ports;
   std::vector<std::string> printers;  // description lines
   std::string defaultBefore, defaultAfter;

@@ -50,26 +50,42 @@ Key FinalKey(char final, const std::vector<int>& parameters) {
   const int modifier = parameters.size() >= 2 ? parameters[1] : 1;
   const bool alt = ((modifier - 1) & 2) != 0;
   switch (final) {
-    case 'A': return CodeKey(KeyCode::kUp, alt);
-    case 'B': return CodeKey(KeyCode::kDown, alt);
-    case 'C': return CodeKey(KeyCode::kRight, alt);
-    case 'D': return CodeKey(KeyCode::kLeft, alt);
-    case 'H': return CodeKey(KeyCode::kHome, alt);
-    case 'F': return CodeKey(KeyCode::kEnd, alt);
-    case 'Z': return CodeKey(KeyCode::kBackTab);
-    case 'P': return CodeKey(KeyCode::kF1, alt);
-    case 'S': return CodeKey(KeyCode::kF4, alt);
+    case 'A':
+      return CodeKey(KeyCode::kUp, alt);
+    case 'B':
+      return CodeKey(KeyCode::kDown, alt);
+    case 'C':
+      return CodeKey(KeyCode::kRight, alt);
+    case 'D':
+      return CodeKey(KeyCode::kLeft, alt);
+    case 'H':
+      return CodeKey(KeyCode::kHome, alt);
+    case 'F':
+      return CodeKey(KeyCode::kEnd, alt);
+    case 'Z':
+      return CodeKey(KeyCode::kBackTab);
+    case 'P':
+      return CodeKey(KeyCode::kF1, alt);
+    case 'S':
+      return CodeKey(KeyCode::kF4, alt);
     case '~':
       switch (parameters.empty() ? 0 : parameters[0]) {
         case 1:
-        case 7: return CodeKey(KeyCode::kHome, alt);
+        case 7:
+          return CodeKey(KeyCode::kHome, alt);
         case 4:
-        case 8: return CodeKey(KeyCode::kEnd, alt);
-        case 5: return CodeKey(KeyCode::kPageUp, alt);
-        case 6: return CodeKey(KeyCode::kPageDown, alt);
-        case 11: return CodeKey(KeyCode::kF1, alt);
-        case 14: return CodeKey(KeyCode::kF4, alt);
-        default: return CodeKey(KeyCode::kUnknown);
+        case 8:
+          return CodeKey(KeyCode::kEnd, alt);
+        case 5:
+          return CodeKey(KeyCode::kPageUp, alt);
+        case 6:
+          return CodeKey(KeyCode::kPageDown, alt);
+        case 11:
+          return CodeKey(KeyCode::kF1, alt);
+        case 14:
+          return CodeKey(KeyCode::kF4, alt);
+        default:
+          return CodeKey(KeyCode::kUnknown);
       }
     default:
       return CodeKey(KeyCode::kUnknown);

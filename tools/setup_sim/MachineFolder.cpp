@@ -39,7 +39,8 @@ MachineFolderState InspectMachineFolder(const std::string& path, std::string* wh
   if (empty) return MachineFolderState::kAbsent;
   for (const char* file : kMachineFiles) {
     if (!fs::is_regular_file(fs::path(path) / file, error)) {
-      if (why != nullptr) *why = std::string("it holds other things and no saved machine (no ") + file + ")";
+      if (why != nullptr)
+        *why = std::string("it holds other things and no saved machine (no ") + file + ")";
       return MachineFolderState::kForeign;
     }
   }
@@ -87,7 +88,8 @@ bool SaveMachineAtomically(const sim::SimMachine& machine, const std::string& pa
       fs::remove(target, ec);
     } else {
       std::string old = (parent / ("." + target.filename().string() + ".old-XXXXXX")).string();
-      if (::mkdtemp(old.data()) == nullptr || ::rename(target.c_str(), (old + "/machine").c_str()) != 0) {
+      if (::mkdtemp(old.data()) == nullptr ||
+          ::rename(target.c_str(), (old + "/machine").c_str()) != 0) {
         error = "cannot move the old machine aside: " + std::string(std::strerror(errno));
         fs::remove_all(staging, ec);
         return false;

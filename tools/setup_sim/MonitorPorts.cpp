@@ -21,7 +21,8 @@ void DeclareDistributionMonitorPorts(sim::SimMachine& machine) {
   const std::int32_t count = config.GetSupportedUsbDeviceCount();
   for (std::int32_t i = 0; i < count; ++i) usbPorts.push_back(config.GetSupportedUsbDevice(i));
   std::vector<std::string> serialPorts;
-  for (int i = 1; i <= kVirtualSerialPorts; ++i) serialPorts.push_back("TVCOM" + std::to_string(i) + ":");
+  for (int i = 1; i <= kVirtualSerialPorts; ++i)
+    serialPorts.push_back("TVCOM" + std::to_string(i) + ":");
   for (std::int32_t target = 0; target < kTargets; ++target) {
     PortMonitorSet set{};
     config.GetPortMonitors(target, set);

@@ -28,6 +28,10 @@ struct SignalState {
 };
 SignalState g_state;
 
+// How long an escape byte waits for the rest of a sequence (Alt+key, an
+// arrow) before it counts as the Escape key, which cancels the wizard.
+constexpr int kEscapeWaitMs = 100;
+
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void WriteAll(int fd, const char* bytes, std::size_t size) {
@@ -199,7 +203,7 @@ Key RawTerminal::ReadKey() {
     // An escape alone is the Escape key unless the rest of a sequence
     // follows at once.
     const bool pending = !decoder_.Empty();
-    switch (Fill(pending ? 50 : -1)) {
+    switch (Fill(pending ? kEscapeWaitMs : -1)) {
       case Wait::kWoken:
         UpdateSize();
         return CodeKey(KeyCode::kResize);

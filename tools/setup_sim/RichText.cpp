@@ -6,8 +6,8 @@ namespace setwell::term {
 namespace {
 
 bool IsSkippedDestination(const std::string& word) {
-  for (const char* skipped : {"fonttbl", "colortbl", "stylesheet", "info", "pict", "header",
-                              "footer", "object"}) {
+  for (const char* skipped :
+       {"fonttbl", "colortbl", "stylesheet", "info", "pict", "header", "footer", "object"}) {
     if (word == skipped) return true;
   }
   return false;

@@ -85,7 +85,8 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
     if (end == std::string::npos) end = text.size();
     std::string line = Trim(text.substr(start, end - start));
     // A comment runs from "#" at the start or after a blank to the end.
-    for (std::size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
+    for (std::size_t hash = line.find('#'); hash != std::string::npos;
+         hash = line.find('#', hash + 1)) {
       if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
         line = Trim(line.substr(0, hash));
         break;
@@ -125,8 +126,8 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
         if (Lower(step.argument) == *choice) known = true;
       }
       if (!known) {
-        error = where + Quoted(step.argument) + " is not a value of " + Quoted(step.verb) +
-                " (" + verb->usage + ")";
+        error = where + Quoted(step.argument) + " is not a value of " + Quoted(step.verb) + " (" +
+                verb->usage + ")";
         return false;
       }
       step.argument = Lower(step.argument);
@@ -138,7 +139,10 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
 
 ScriptRunner::ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
                            std::string scriptName, std::ostream& out)
-    : ui_(ui), machine_(machine), steps_(std::move(steps)), scriptName_(std::move(scriptName)),
+    : ui_(ui),
+      machine_(machine),
+      steps_(std::move(steps)),
+      scriptName_(std::move(scriptName)),
       out_(out) {
   ui_.modalDriver = [this](HeadlessWindow& dialog) { RunDialog(dialog); };
   machine_.ui.responder = [this](const sim::MessageBoxRecord& box) { return Answer(box); };
@@ -207,13 +211,12 @@ int ScriptRunner::Answer(const sim::MessageBoxRecord& box) {
                    " button (it has " + Join(buttons, ", ") + ")");
   }
   const std::string where =
-      current_ != nullptr ? scriptName_ + " line " + std::to_string(current_->line) + " (" +
-                                current_->text + ")"
-                          : scriptName_;
-  throw ScriptError(where + ": the program asks " + Quoted(firstLine) + " (" +
-                    Join(buttons, "/") + ") and the script does not answer; put \"answer " +
-                    Lower(buttons.front()) + "\" or \"answer " + Lower(buttons.back()) +
-                    "\" right after this step");
+      current_ != nullptr
+          ? scriptName_ + " line " + std::to_string(current_->line) + " (" + current_->text + ")"
+          : scriptName_;
+  throw ScriptError(where + ": the program asks " + Quoted(firstLine) + " (" + Join(buttons, "/") +
+                    ") and the script does not answer; put \"answer " + Lower(buttons.front()) +
+                    "\" or \"answer " + Lower(buttons.back()) + "\" right after this step");
 }
 
 void ScriptRunner::PrintPageIfNew(HeadlessWindow& wizard, bool always) {
@@ -265,7 +268,8 @@ void ScriptRunner::SelectItem(HeadlessWindow& window, const ScriptStep& step, in
   if (!list->visible) Fail(step, "the " + what + " list is not shown");
   if (!list->enabled) {
     std::string why = "the " + what + " list is disabled";
-    if (const HeadlessControl* ports = window.Find(IDC_PORTS); ports != nullptr && id != IDC_PORTS) {
+    if (const HeadlessControl* ports = window.Find(IDC_PORTS);
+        ports != nullptr && id != IDC_PORTS) {
       why += " for the port " + Quoted(window.GetText(IDC_PORTS)) + " (choose a serial port first)";
     }
     Fail(step, why);
@@ -288,15 +292,17 @@ void ScriptRunner::ChooseModel(HeadlessWindow& page, const ScriptStep& step) {
   // names that differ in letter case only.
   std::vector<int> order;
   for (int k = 0; k < 4; ++k) {
-    if (page.GetCheck(kCategoryRadios[k])) order.insert(order.begin(), k);
-    else order.push_back(k);
+    if (page.GetCheck(kCategoryRadios[k]))
+      order.insert(order.begin(), k);
+    else
+      order.push_back(k);
   }
   for (bool exact : {true, false}) {
     for (int k : order) {
       const HeadlessControl* list = page.Find(kCategoryLists[k]);
       for (std::size_t i = 0; list != nullptr && i < list->items.size(); ++i) {
-        const bool match = exact ? list->items[i] == step.argument
-                                 : Lower(list->items[i]) == Lower(step.argument);
+        const bool match =
+            exact ? list->items[i] == step.argument : Lower(list->items[i]) == Lower(step.argument);
         if (!match) continue;
         if (!page.GetCheck(kCategoryRadios[k])) {
           ClickControl(page, step, kCategoryRadios[k], Quoted(kCategories[k]) + " category button");
@@ -329,7 +335,8 @@ void ScriptRunner::RunStep(HeadlessWindow& wizard, const ScriptStep& step) {
     ClickControl(page, step, verb == "accept" ? IDC_ACCEPT : IDC_REJECT,
                  verb == "accept" ? "\"I Accept\" button" : "\"I Reject\" button");
   } else if (verb == "next") {
-    if (current == last) Fail(step, "this is the last page: its button is Finish (write \"finish\")");
+    if (current == last)
+      Fail(step, "this is the last page: its button is Finish (write \"finish\")");
     ClickControl(wizard, step, IDOK_RESULT, "Next button");
   } else if (verb == "finish") {
     if (current != last) {
@@ -387,8 +394,9 @@ void ScriptRunner::RunStep(HeadlessWindow& wizard, const ScriptStep& step) {
     }
     SetCheck(page, step, IDC_RASTER, "\"Raster Graphic Printing\" check box");
   } else if (verb == "answer") {
-    Fail(step, "no question is being asked; an answer goes right after the step that makes the "
-               "program ask");
+    Fail(step,
+         "no question is being asked; an answer goes right after the step that makes the "
+         "program ask");
   } else if (verb == "about") {
     wizard.SysCommand(IDM_ABOUTBOX);
   } else if (verb == "help") {

@@ -68,7 +68,8 @@ class ScriptRunner {
 
   // The step's page (failing the step when another page is shown).
   HeadlessWindow& RequirePage(HeadlessWindow& wizard, const ScriptStep& step, int templateId);
-  void ClickControl(HeadlessWindow& window, const ScriptStep& step, int id, const std::string& what);
+  void ClickControl(HeadlessWindow& window, const ScriptStep& step, int id,
+                    const std::string& what);
   void SetCheck(HeadlessWindow& window, const ScriptStep& step, int id, const std::string& what);
   void SelectItem(HeadlessWindow& window, const ScriptStep& step, int id, const std::string& what);
   void ChooseModel(HeadlessWindow& page, const ScriptStep& step);

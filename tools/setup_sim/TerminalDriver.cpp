@@ -262,7 +262,8 @@ void TerminalDriver::HandleKey(DialogState& state, const Key& key) {
         const int page = DialogPainter::ListRows(*focused);
         const int target = far ? (up ? 0 : count - 1)
                                : std::clamp(focused->selection + (up ? -page : page), 0, count - 1);
-        if (count > 0 && target != focused->selection) Mutable(state.focus).Select(focused->id, target);
+        if (count > 0 && target != focused->selection)
+          Mutable(state.focus).Select(focused->id, target);
       } else if (IsKind(focused, ControlKind::kRichText)) {
         const int rows = FieldCells(state, state.focus).height;
         Arrow(state, far ? (up ? -1000000 : 1000000) : (up ? -(rows - 1) : rows - 1));
@@ -282,7 +283,8 @@ void TerminalDriver::HandleKey(DialogState& state, const Key& key) {
       }
       if (!key.alt && onList) {
         const int index = ItemStartingWith(*focused, focused->selection, key.ch);
-        if (index >= 0 && index != focused->selection) Mutable(state.focus).Select(focused->id, index);
+        if (index >= 0 && index != focused->selection)
+          Mutable(state.focus).Select(focused->id, index);
         break;
       }
       // Alt with the letter, or the letter alone as in a Windows dialog
@@ -290,7 +292,8 @@ void TerminalDriver::HandleKey(DialogState& state, const Key& key) {
       if (std::optional<ControlRef> target = FindMnemonic(dialog, Lower(key.ch))) {
         const HeadlessControl* control = target->Get();
         state.focus = *target;
-        if (control->kind != ControlKind::kDropDownList && control->kind != ControlKind::kRichText) {
+        if (control->kind != ControlKind::kDropDownList &&
+            control->kind != ControlKind::kRichText) {
           Press(state, *target);
         }
       }
@@ -308,7 +311,8 @@ void TerminalDriver::HandleListKey(DialogState& state, const Key& key) {
   }
   const HeadlessControl& list = *list_->list.Get();
   const int count = static_cast<int>(list.items.size());
-  const int rows = DialogPainter::OpenListCells(list, FieldCells(state, list_->list), io_.Rows()).height;
+  const int rows =
+      DialogPainter::OpenListCells(list, FieldCells(state, list_->list), io_.Rows()).height;
   int& highlighted = list_->highlighted;
   auto commit = [&] {
     const ControlRef ref = list_->list;
@@ -439,8 +443,10 @@ void TerminalDriver::Arrow(DialogState& state, int step) {
       const std::vector<ControlRef> group = RadioGroup(state.focus);
       if (group.size() < 2) break;
       const int count = static_cast<int>(group.size());
-      const int at = static_cast<int>(std::find(group.begin(), group.end(), state.focus) - group.begin());
-      const ControlRef next = group[static_cast<std::size_t>(((at + step) % count + count) % count)];
+      const int at =
+          static_cast<int>(std::find(group.begin(), group.end(), state.focus) - group.begin());
+      const ControlRef next =
+          group[static_cast<std::size_t>(((at + step) % count + count) % count)];
       state.focus = next;
       Press(state, next);
       break;
@@ -448,13 +454,15 @@ void TerminalDriver::Arrow(DialogState& state, int step) {
     case ControlKind::kDropDownList: {
       const int count = static_cast<int>(focused->items.size());
       if (count == 0) break;
-      const int target = std::clamp(focused->selection < 0 ? 0 : focused->selection + step, 0, count - 1);
+      const int target =
+          std::clamp(focused->selection < 0 ? 0 : focused->selection + step, 0, count - 1);
       if (target != focused->selection) Mutable(state.focus).Select(focused->id, target);
       break;
     }
     case ControlKind::kRichText: {
       const CellRect cells = FieldCells(state, state.focus);
-      const int lines = static_cast<int>(DialogPainter::TextLines(*focused, std::max(1, cells.width - 2)).size());
+      const int lines =
+          static_cast<int>(DialogPainter::TextLines(*focused, std::max(1, cells.width - 2)).size());
       state.textTop = std::clamp(state.textTop + step, 0, std::max(0, lines - cells.height));
       break;
     }
@@ -483,7 +491,8 @@ void TerminalDriver::Cancel(DialogState& state) {
 void TerminalDriver::OpenList(DialogState& state) {
   const HeadlessControl* list = state.focus.Get();
   if (!IsKind(list, ControlKind::kDropDownList) || !list->enabled || list->items.empty()) return;
-  const int rows = DialogPainter::OpenListCells(*list, FieldCells(state, state.focus), io_.Rows()).height;
+  const int rows =
+      DialogPainter::OpenListCells(*list, FieldCells(state, state.focus), io_.Rows()).height;
   OpenListState open{state.focus, std::max(0, list->selection), 0};
   open.top = std::max(0, std::min(open.highlighted, static_cast<int>(list->items.size()) - rows));
   list_ = open;

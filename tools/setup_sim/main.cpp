@@ -65,9 +65,9 @@ struct SystemName {
   const char* option;
   sim::SimOs os;
 };
-constexpr SystemName kSystems[] = {{"98", sim::kWin98},     {"me", sim::kWinMe},
-                                   {"nt4", sim::kWinNT4},   {"2000", sim::kWin2000},
-                                   {"xp", sim::kWinXP},     {"2003", sim::kWin2003}};
+constexpr SystemName kSystems[] = {{"98", sim::kWin98},   {"me", sim::kWinMe},
+                                   {"nt4", sim::kWinNT4}, {"2000", sim::kWin2000},
+                                   {"xp", sim::kWinXP},   {"2003", sim::kWin2003}};
 
 int Fail(int status, const std::string& message) {
   std::cerr << "setup-sim: " << message << "\n";
@@ -90,7 +90,8 @@ bool ParseUsb(const std::string& text, std::vector<WORD>& values, std::string& e
     values.push_back(static_cast<WORD>(value));
   }
   if (values.size() > static_cast<std::size_t>(sim::SimUsb::kPositions)) {
-    error = "--usb: a USB bus holds at most " + std::to_string(sim::SimUsb::kPositions) + " printers";
+    error =
+        "--usb: a USB bus holds at most " + std::to_string(sim::SimUsb::kPositions) + " printers";
     return false;
   }
   return true;
@@ -117,7 +118,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
         if (value == system.option) options.os = system.os;
       }
       if (!options.os) {
-        return Fail(kExitBadInput, "--os: \"" + value + "\" is not one of 98, me, nt4, 2000, xp, 2003");
+        return Fail(kExitBadInput,
+                    "--os: \"" + value + "\" is not one of 98, me, nt4, 2000, xp, 2003");
       }
     } else if (arg == "--usb") {
       std::vector<WORD> values;
@@ -147,7 +149,8 @@ bool LocaleIsUtf8() {
 
 void Attach(sim::SimMachine& machine, const std::vector<WORD>& values) {
   for (int i = 0; i < sim::SimUsb::kPositions; ++i) machine.usb.Detach(i);
-  for (std::size_t i = 0; i < values.size(); ++i) machine.usb.Attach(static_cast<int>(i), values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    machine.usb.Attach(static_cast<int>(i), values[i]);
 }
 
 std::string UsbSummary(const sim::SimMachine& machine) {
@@ -164,7 +167,8 @@ std::string UsbSummary(const sim::SimMachine& machine) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (const int status = ParseOptions(argc, argv, options); status != 0) return status < 0 ? 0 : status;
+  if (const int status = ParseOptions(argc, argv, options); status != 0)
+    return status < 0 ? 0 : status;
 
   // --- The inputs, checked before anything is touched ---------------------------------
   std::error_code ec;
@@ -173,7 +177,8 @@ int main(int argc, char** argv) {
     return Fail(kExitBadInput, "--dist " + options.dist + ": no such folder");
   }
   fs::directory_iterator probe(dist, ec);
-  if (ec) return Fail(kExitBadInput, "--dist " + options.dist + ": cannot read it: " + ec.message());
+  if (ec)
+    return Fail(kExitBadInput, "--dist " + options.dist + ": cannot read it: " + ec.message());
 
   std::vector<term::ScriptStep> steps;
   int terminalFd = -1;
@@ -194,8 +199,9 @@ int main(int argc, char** argv) {
     int columns = 0;
     int rows = 0;
     if (terminalFd < 0 || !term::RawTerminal::QuerySize(terminalFd, columns, rows)) {
-      return Fail(kExitBadInput, "cannot find the size of the terminal; give --script FILE to run "
-                                 "without one");
+      return Fail(kExitBadInput,
+                  "cannot find the size of the terminal; give --script FILE to run "
+                  "without one");
     }
     if (columns < term::TerminalDriver::kMinColumns || rows < term::TerminalDriver::kMinRows) {
       return Fail(kExitBadInput, "the terminal is too small (" + std::to_string(columns) + "x" +
@@ -208,7 +214,8 @@ int main(int argc, char** argv) {
   // --- The machine ------------------------------------------------------------------------
   std::string why;
   const term::MachineFolderState state = term::InspectMachineFolder(options.machine, &why);
-  if (state == term::MachineFolderState::kNotFolder || state == term::MachineFolderState::kForeign) {
+  if (state == term::MachineFolderState::kNotFolder ||
+      state == term::MachineFolderState::kForeign) {
     return Fail(kExitBadInput, "--machine " + options.machine + ": " + why +
                                    "; give a new folder or one setup-sim made");
   }
@@ -217,7 +224,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> notes;
   if (existing) {
     if (!machine.Load(options.machine, &why)) {
-      return Fail(kExitBadInput, "--machine " + options.machine + ": cannot load the machine: " + why);
+      return Fail(kExitBadInput,
+                  "--machine " + options.machine + ": cannot load the machine: " + why);
     }
     if (options.os && machine.system.os != *options.os) {
       return Fail(kExitBadInput, "--machine " + options.machine + " runs " + machine.system.name +
@@ -229,10 +237,12 @@ int main(int argc, char** argv) {
       notes.push_back("restarted: the last run accepted a restart");
     }
     bool repowered = false;
-    for (const auto& printer : machine.usb.bus) repowered = repowered || (printer && printer->pendingNumber);
+    for (const auto& printer : machine.usb.bus)
+      repowered = repowered || (printer && printer->pendingNumber);
     if (repowered) {
       machine.usb.PowerCycle();
-      notes.push_back("USB printers switched off and on: the device numbers written last time apply");
+      notes.push_back(
+          "USB printers switched off and on: the device numbers written last time apply");
     }
     machine.files.UnmountDrive(kDistributionDrive);
   } else {
@@ -247,7 +257,8 @@ int main(int argc, char** argv) {
   if (!machine.MountDistribution(dist, kDistributionDrive)) {
     return Fail(kExitBadInput, "--dist " + options.dist + ": cannot read the files in it");
   }
-  if (machine.files.Find(std::string(1, kDistributionDrive) + ":\\DRVCONFIG\\setup.ini") == nullptr) {
+  if (machine.files.Find(std::string(1, kDistributionDrive) + ":\\DRVCONFIG\\setup.ini") ==
+      nullptr) {
     return Fail(kExitBadInput, "--dist " + options.dist +
                                    ": not a driver distribution (no DRVCONFIG/setup.ini in it)");
   }
