@@ -45,9 +45,9 @@ TerminalDriver::~TerminalDriver() {
 // --- The loops -------------------------------------------------------------------------
 
 void TerminalDriver::RunDialog(HeadlessWindow& dialog) {
-  DialogState state;
-  state.window = &dialog;
-  dialogs_.push_back(state);
+  DialogState opened;
+  opened.window = &dialog;
+  dialogs_.push_back(opened);
   const std::size_t index = dialogs_.size() - 1;
   list_.reset();
   menu_.reset();
