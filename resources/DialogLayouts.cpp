@@ -37,10 +37,13 @@ constexpr ControlTemplate kTargetSystem[] = {
 };
 
 // --- 131: printer model page -----------------------------------------------------
+// The four radio buttons are one group up to the check box: a group start on
+// a list between them would split the group, and clicking "Ticket" would
+// leave "Receipt" checked.
 constexpr ControlTemplate kModel[] = {
     {IDC_STATIC, K::kGroupBox, "Select Install Module", 7, 4, 186, 136},
     {IDC_RECEIPT, K::kRadioButton, "Receipt", 19, 27, 37, 10, kGroup},
-    {IDC_RECEIPT_MODELS, K::kDropDownList, "", 69, 25, 110, 89, kGroup},
+    {IDC_RECEIPT_MODELS, K::kDropDownList, "", 69, 25, 110, 89},
     {IDC_TICKET, K::kRadioButton, "Ticket", 19, 55, 34, 10},
     {IDC_TICKET_MODELS, K::kDropDownList, "", 69, 53, 110, 81},
     {IDC_LABEL, K::kRadioButton, "Label", 19, 83, 40, 10},

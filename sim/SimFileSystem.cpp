@@ -165,6 +165,16 @@ bool SimFileSystem::MountHostFolder(char letter, const std::string& hostFolder, 
   return true;
 }
 
+void SimFileSystem::UnmountDrive(char letter) {
+  const char drive = DriveOf(std::string(1, letter) + ":");
+  auto onDrive = [&](const std::string& key) { return DriveOf(key) == drive; };
+  std::erase_if(files_, [&](const auto& entry) { return onDrive(entry.first); });
+  std::erase_if(folders_, [&](const auto& entry) { return onDrive(entry.first); });
+  std::erase_if(deniedFolders_, onDrive);
+  std::erase_if(images_, [&](const auto& entry) { return onDrive(entry.first); });
+  drives_.erase(drive);
+}
+
 bool SimFileSystem::IsReadOnly(const std::string& path) const {
   auto it = drives_.find(DriveOf(path));
   return it != drives_.end() && it->second.readOnly;

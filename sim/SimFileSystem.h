@@ -69,6 +69,8 @@ class SimFileSystem {
   // Reads every file below hostFolder into drive `letter` and records the
   // mapping. False when the host folder cannot be read.
   bool MountHostFolder(char letter, const std::string& hostFolder, bool readOnly);
+  // Forgets a drive with its folders and files (a medium taken out).
+  void UnmountDrive(char letter);
   const std::map<char, SimDrive>& Drives() const { return drives_; }
   bool IsReadOnly(const std::string& path) const;
 

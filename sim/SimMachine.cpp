@@ -529,23 +529,44 @@ ServiceHandle SimMachine::OpenServiceA(ServiceHandle manager, const char* name, 
 
 BOOL SimMachine::ControlService(ServiceHandle service, DWORD control, SERVICE_STATUS* status) {
   if (auto fault = Enter("ControlService")) return Fail(*fault);
+  const std::vector<DWORD> before = ServiceStates();
   const DWORD error = services.Control(service, control, status);
+  LogServiceChanges(before);
   SyncSpooler();
   return Answer(error);
 }
 
 BOOL SimMachine::StartServiceA(ServiceHandle service) {
   if (auto fault = Enter("StartServiceA")) return Fail(*fault);
+  const std::vector<DWORD> before = ServiceStates();
   const DWORD error = services.Start(service);
+  LogServiceChanges(before);
   SyncSpooler();
   return Answer(error);
 }
 
 BOOL SimMachine::QueryServiceStatus(ServiceHandle service, SERVICE_STATUS* status) {
   if (auto fault = Enter("QueryServiceStatus")) return Fail(*fault);
+  const std::vector<DWORD> before = ServiceStates();
   const DWORD error = services.Query(service, status);
+  LogServiceChanges(before);
   SyncSpooler();
   return Answer(error);
+}
+
+std::vector<DWORD> SimMachine::ServiceStates() const {
+  std::vector<DWORD> states;
+  for (const SimService& service : services.services) states.push_back(service.state);
+  return states;
+}
+
+void SimMachine::LogServiceChanges(const std::vector<DWORD>& before) {
+  for (std::size_t i = 0; i < services.services.size() && i < before.size(); ++i) {
+    const SimService& service = services.services[i];
+    if (service.state != before[i]) {
+      serviceLog.push_back(SimServiceEvent{clock.nowMs, service.name, service.state});
+    }
+  }
 }
 
 BOOL SimMachine::CloseServiceHandle(ServiceHandle handle) {

@@ -71,6 +71,14 @@ struct RestartRequest {
   bool operator==(const RestartRequest&) const = default;
 };
 
+// A service changing state through the program's calls, on the virtual
+// clock.
+struct SimServiceEvent {
+  std::uint64_t atMs = 0;
+  std::string service;
+  DWORD state = 0;  // SERVICE_STOPPED, SERVICE_START_PENDING, SERVICE_RUNNING
+};
+
 // One Platform call, for tests that check what was (not) touched.
 struct SimCallRecord {
   std::string call;
@@ -104,6 +112,9 @@ class SimMachine : public Platform {
   bool restartPending = false;
   std::vector<std::string> shellOpened;
   std::vector<SimCallRecord> trace;
+  // What the program's service calls did. Like the trace, this belongs to
+  // the running program: neither saved nor compared.
+  std::vector<SimServiceEvent> serviceLog;
 
   // --- Setting up -----------------------------------------------------------
   // Mounts hostFolder read-only as drive `drive`, the program's current
@@ -238,6 +249,10 @@ class SimMachine : public Platform {
   std::string ProgramFolder() const;
   // The spooler runs while its service does (always on 9x).
   void SyncSpooler();
+  // Appends to serviceLog the services whose state differs from `before`
+  // (the states in the order of services.services).
+  void LogServiceChanges(const std::vector<DWORD>& before);
+  std::vector<DWORD> ServiceStates() const;
   void CheckEntry(ProcAddress proc, const char* call, const char* module, const char* entry) const;
 
   DWORD lastError_ = ERROR_SUCCESS;

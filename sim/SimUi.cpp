@@ -14,6 +14,7 @@ void SimUi::Answer(int answer, std::string expectedText) {
 int SimUi::Show(const std::string& text, const std::string& caption, UINT type) {
   MessageBoxRecord record{text, caption, type, IDOK, false};
   if (!record.IsQuestion()) {
+    if (responder) responder(record);
     boxes.push_back(record);
     return record.answer;
   }

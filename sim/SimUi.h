@@ -1,11 +1,12 @@
 // The message boxes of a simulated machine: each one recorded, questions
 // answered from a script.
 //
-// A box with only an OK button is answered IDOK. A question (any other
-// buttons) takes the next scripted answer; an answer scripted with an
-// expected text must be for a question containing that text. Without a
-// scripted answer the responder is asked (the terminal front end asks its
-// user). A question nobody answers is a fault of the test, never a silent
+// A box with only an OK button is answered IDOK; the responder, when there
+// is one, sees it too (the terminal front end draws it and waits for OK),
+// and what it returns does not matter. A question (any other buttons)
+// takes the next scripted answer; an answer scripted with an expected text
+// must be for a question containing that text. Without a scripted answer
+// the responder is asked (the terminal front end asks its user). A question nobody answers is a fault of the test, never a silent
 // default: it is recorded as unanswered, MessageBoxA returns 0 (its failure
 // value) and, unless `throwOnUnanswered` is cleared, UnansweredQuestion is
 // thrown so the test stops at the box. Code behind a catch-all boundary may

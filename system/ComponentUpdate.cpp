@@ -32,9 +32,9 @@ bool ReplaceProcessorFile(Platform& platform, std::int32_t target, const std::st
   const std::string source =
       std::string(current, length) + DistributionSubfolder(target) + processorFile;
   const std::string destination = directory + "\\" + processorFile;
-  // A processor installed from read-only media is read-only itself (a copy
-  // keeps the source's attributes); without this the update could never
-  // replace it.
+  // A processor copied from read-only media is read-only itself, and the
+  // host refuses to copy over it (5): it is made writable first, as every
+  // other driver file copy does.
   platform.SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_ARCHIVE);
   if (!platform.CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
     const DWORD error = platform.GetLastError();

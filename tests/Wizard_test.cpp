@@ -240,6 +240,21 @@ TEST_F(WizardTest, ModelPageListsCategoriesAndPreselectsTheDefault) {
   });
 }
 
+TEST_F(WizardTest, CategoryRadioButtonsAreOneGroup) {
+  Run([&](HeadlessWindow& w) {
+    Page().Click(IDC_ACCEPT);
+    w.Click(1);
+    HeadlessWindow& page = Page();
+    for (int clicked : {IDC_EMBEDDED, IDC_LABEL, IDC_RECEIPT}) {
+      ASSERT_TRUE(page.Click(clicked));
+      for (int radio : {IDC_RECEIPT, IDC_TICKET, IDC_LABEL, IDC_EMBEDDED}) {
+        EXPECT_EQ(page.GetCheck(radio), radio == clicked ? 1 : 0) << clicked << " " << radio;
+      }
+    }
+    w.Click(2);
+  });
+}
+
 TEST_F(WizardTest, AboutBoxAndHelpLeaveTheWizardAsItWas) {
   int aboutBoxes = 0;
   Run([&](HeadlessWindow& w) {

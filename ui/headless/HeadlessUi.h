@@ -90,10 +90,15 @@ class HeadlessWindow : public WindowBackend {
   const std::vector<HeadlessControl>& Controls() const { return controls_; }
   CDialog& Owner() const { return owner_; }
   int TemplateId() const { return templateId_; }
+  // Where the window is: a child in its parent's client area, in dialog
+  // units (as Move placed it); a top-level window at 0,0 with its size.
+  Rect WindowRect() const { return rect_; }
   int Focus() const { return focus_; }
   int Icon() const { return icon_; }
   const std::vector<std::pair<int, std::string>>& SystemMenu() const { return systemMenu_; }
   bool Ended() const { return ended_; }
+  // The result EndDialog was given (IDOK_RESULT, IDCANCEL_RESULT ...).
+  int Result() const { return result_; }
   HeadlessWindow* Parent() const { return parent_; }
   const std::vector<HeadlessWindow*>& Children() const { return children_; }
   // The visible child dialog, if any (the page shown by a wizard).

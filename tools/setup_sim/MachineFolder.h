@@ -1,0 +1,27 @@
+// The folder a simulated machine is kept in between runs of setup-sim:
+// made on first use, loaded on every later run, and replaced as a whole
+// when the run ends, so that it never holds half of a machine.
+#pragma once
+
+#include <string>
+
+#include "sim/SimMachine.h"
+
+namespace setwell::term {
+
+enum class MachineFolderState {
+  kAbsent,     // nothing there yet (or an empty folder): a new machine
+  kMachine,    // a saved machine
+  kForeign,    // a folder with other things in it: never touched
+  kNotFolder,  // a file, or something that cannot be read as a folder
+};
+
+MachineFolderState InspectMachineFolder(const std::string& path, std::string* why = nullptr);
+
+// Saves the machine into a new folder beside `path` and then puts it in
+// the place of `path` in one step (the old machine, if any, goes after).
+// On failure `path` is as it was and `error` says why.
+bool SaveMachineAtomically(const sim::SimMachine& machine, const std::string& path,
+                           std::string& error);
+
+}  // namespace setwell::term

@@ -1,0 +1,90 @@
+// The scripted front end: the wizard driven by a text file of steps a
+// person can write, one step a line, printing each page and message box
+// as text as it goes.
+//
+//   # comment                 from # (at the start or after a blank) to the end
+//   accept | reject           licence agreement page
+//   next | back | finish | cancel
+//   category receipt|ticket|label|embedded
+//   model NAME                picks the model in its category's list
+//   default-printer on|off
+//   typical | advanced        setup type page
+//   port NAME                 port page: the port list
+//   baud N | parity NAME | bytesize N | stopbits N | protocol NAME
+//   raster on|off             the "Raster Graphic Printing" check box
+//   answer yes|no             the answer to the question the step before asks
+//   about | help | show       the about box, F1, the current page again
+//
+// A step that names a control, model, port or value that is not there, or
+// that is not possible where the wizard stands, stops the run with a
+// ScriptError naming the step and its line; so does a question the script
+// does not answer and a script that ends with the wizard still open.
+#pragma once
+
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sim/SimMachine.h"
+#include "ui/headless/HeadlessUi.h"
+
+namespace setwell::term {
+
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct ScriptStep {
+  int line = 0;
+  std::string verb;      // lower case
+  std::string argument;  // as written, trimmed
+  std::string text;      // the line as written, trimmed
+};
+
+// Reads a script; false with a message naming the line when a step is not
+// one of the steps above or lacks (or has a wrong) argument.
+bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptStep>& steps,
+                 std::string& error);
+
+class ScriptRunner {
+ public:
+  // Hooks itself in as the modal driver and the message box responder.
+  ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
+               std::string scriptName, std::ostream& out);
+  ~ScriptRunner();
+  ScriptRunner(const ScriptRunner&) = delete;
+  ScriptRunner& operator=(const ScriptRunner&) = delete;
+
+  // How the wizard ended, once it has.
+  const std::string& Outcome() const { return outcome_; }
+
+ private:
+  void RunDialog(HeadlessWindow& dialog);
+  int Answer(const sim::MessageBoxRecord& box);
+  void RunStep(HeadlessWindow& wizard, const ScriptStep& step);
+  void PrintPageIfNew(HeadlessWindow& wizard, bool always = false);
+
+  // The step's page (failing the step when another page is shown).
+  HeadlessWindow& RequirePage(HeadlessWindow& wizard, const ScriptStep& step, int templateId);
+  void ClickControl(HeadlessWindow& window, const ScriptStep& step, int id,
+                    const std::string& what);
+  void SetCheck(HeadlessWindow& window, const ScriptStep& step, int id, const std::string& what);
+  void SelectItem(HeadlessWindow& window, const ScriptStep& step, int id, const std::string& what);
+  void ChooseModel(HeadlessWindow& page, const ScriptStep& step);
+  [[noreturn]] void Fail(const ScriptStep& step, const std::string& why) const;
+
+  HeadlessUi& ui_;
+  sim::SimMachine& machine_;
+  std::vector<ScriptStep> steps_;
+  std::string scriptName_;
+  std::ostream& out_;
+  std::size_t next_ = 0;
+  const ScriptStep* current_ = nullptr;
+  int shownPage_ = 0;
+  int endedAtLine_ = 0;
+  std::string outcome_;
+};
+
+}  // namespace setwell::term

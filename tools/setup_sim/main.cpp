@@ -1,0 +1,314 @@
+// setup-sim: the setup wizard in a terminal, on a simulated Windows machine
+// kept in a folder between runs.
+//
+//   setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003]
+//             [--usb VALUE,...|none] [--script FILE]
+//
+// Exit status: 0 the wizard ran and the machine was saved; 1 the script
+// failed (a step that cannot be done, an unanswered question) or the run
+// was broken off; 2 bad arguments or inputs (distribution, machine folder,
+// script file, terminal); 3 the machine could not be saved. The machine
+// folder is changed only with status 0.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/CSetupApp.h"
+#include "sim/SimMachine.h"
+#include "tools/setup_sim/InstallReport.h"
+#include "tools/setup_sim/MachineFolder.h"
+#include "tools/setup_sim/MonitorPorts.h"
+#include "tools/setup_sim/RawTerminal.h"
+#include "tools/setup_sim/ScriptRunner.h"
+#include "tools/setup_sim/TerminalDriver.h"
+#include "ui/headless/HeadlessUi.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace setwell;
+
+constexpr int kExitFailed = 1;
+constexpr int kExitBadInput = 2;
+constexpr int kExitNotSaved = 3;
+constexpr char kDistributionDrive = 'D';
+
+constexpr char kUsage[] =
+    "usage: setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003]\n"
+    "                 [--usb VALUE,...|none] [--script FILE]\n"
+    "\n"
+    "Runs the printer driver setup wizard on a simulated Windows machine kept in\n"
+    "the --machine folder (made on first use, with the --os system, xp if none is\n"
+    "given). The distribution folder is the program's drive D:, read-only. --usb\n"
+    "attaches USB printers with these descriptor values. Without --script the\n"
+    "wizard is drawn in the terminal; with it, the script's steps drive it. Then a\n"
+    "report says what the install changed, and the machine is saved.\n";
+
+struct Options {
+  std::string dist;
+  std::string machine;
+  std::optional<sim::SimOs> os;
+  std::optional<std::vector<WORD>> usb;
+  std::optional<std::string> script;
+};
+
+struct SystemName {
+  const char* option;
+  sim::SimOs os;
+};
+constexpr SystemName kSystems[] = {{"98", sim::kWin98},   {"me", sim::kWinMe},
+                                   {"nt4", sim::kWinNT4}, {"2000", sim::kWin2000},
+                                   {"xp", sim::kWinXP},   {"2003", sim::kWin2003}};
+
+int Fail(int status, const std::string& message) {
+  std::cerr << "setup-sim: " << message << "\n";
+  return status;
+}
+
+bool ParseUsb(const std::string& text, std::vector<WORD>& values, std::string& error) {
+  values.clear();
+  if (text == "none") return true;
+  std::stringstream list(text);
+  std::string item;
+  while (std::getline(list, item, ',')) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(item.c_str(), &end, 0);
+    if (item.empty() || *end != '\0' || value > 0xFFFF) {
+      error = "--usb: " + (item.empty() ? std::string("an empty value") : "\"" + item + "\"") +
+              " is not a descriptor value (0 to 65535, decimal or 0x hex)";
+      return false;
+    }
+    values.push_back(static_cast<WORD>(value));
+  }
+  if (values.size() > static_cast<std::size_t>(sim::SimUsb::kPositions)) {
+    error =
+        "--usb: a USB bus holds at most " + std::to_string(sim::SimUsb::kPositions) + " printers";
+    return false;
+  }
+  return true;
+}
+
+// Returns 0, or the exit status after telling what is wrong (-1: --help).
+int ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return -1;
+    }
+    if (i + 1 >= argc) return Fail(kExitBadInput, arg + " needs a value\n" + kUsage);
+    const std::string value = argv[++i];
+    if (arg == "--dist") {
+      options.dist = value;
+    } else if (arg == "--machine") {
+      options.machine = value;
+    } else if (arg == "--script") {
+      options.script = value;
+    } else if (arg == "--os") {
+      for (const SystemName& system : kSystems) {
+        if (value == system.option) options.os = system.os;
+      }
+      if (!options.os) {
+        return Fail(kExitBadInput,
+                    "--os: \"" + value + "\" is not one of 98, me, nt4, 2000, xp, 2003");
+      }
+    } else if (arg == "--usb") {
+      std::vector<WORD> values;
+      std::string error;
+      if (!ParseUsb(value, values, error)) return Fail(kExitBadInput, error);
+      options.usb = values;
+    } else {
+      return Fail(kExitBadInput, "unknown option " + arg + "\n" + kUsage);
+    }
+  }
+  if (options.dist.empty() || options.machine.empty()) {
+    return Fail(kExitBadInput, std::string("--dist and --machine are needed\n") + kUsage);
+  }
+  return 0;
+}
+
+bool LocaleIsUtf8() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    std::string text = value;
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text.find("utf-8") != std::string::npos || text.find("utf8") != std::string::npos;
+  }
+  return false;
+}
+
+void Attach(sim::SimMachine& machine, const std::vector<WORD>& values) {
+  for (int i = 0; i < sim::SimUsb::kPositions; ++i) machine.usb.Detach(i);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    machine.usb.Attach(static_cast<int>(i), values[i]);
+}
+
+std::string UsbSummary(const sim::SimMachine& machine) {
+  std::string text;
+  for (int i = 0; i < sim::SimUsb::kPositions; ++i) {
+    if (!machine.usb.bus[i]) continue;
+    text += (text.empty() ? "" : ", ") + std::to_string(machine.usb.bus[i]->descriptorValue) +
+            " (device number " + std::to_string(machine.usb.DeviceNumber(i)) + ")";
+  }
+  return text.empty() ? "none" : text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const int status = ParseOptions(argc, argv, options); status != 0)
+    return status < 0 ? 0 : status;
+
+  // --- The inputs, checked before anything is touched ---------------------------------
+  std::error_code ec;
+  const std::string dist = fs::absolute(options.dist, ec).lexically_normal().string();
+  if (ec || !fs::is_directory(dist, ec)) {
+    return Fail(kExitBadInput, "--dist " + options.dist + ": no such folder");
+  }
+  fs::directory_iterator probe(dist, ec);
+  if (ec)
+    return Fail(kExitBadInput, "--dist " + options.dist + ": cannot read it: " + ec.message());
+
+  std::vector<term::ScriptStep> steps;
+  int terminalFd = -1;
+  if (options.script) {
+    std::ifstream in(*options.script, std::ios::binary);
+    if (!in) return Fail(kExitBadInput, "--script " + *options.script + ": cannot read it");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    if (!term::ParseScript(text, *options.script, steps, error)) return Fail(kExitFailed, error);
+  } else {
+    // Keys come from standard input; the wizard is drawn on the terminal
+    // itself, so that the report can go to a file.
+    if (!::isatty(0)) {
+      return Fail(kExitBadInput,
+                  "the interactive wizard needs a terminal; give --script FILE to run without one");
+    }
+    terminalFd = ::isatty(1) ? 1 : ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    int columns = 0;
+    int rows = 0;
+    if (terminalFd < 0 || !term::RawTerminal::QuerySize(terminalFd, columns, rows)) {
+      return Fail(kExitBadInput,
+                  "cannot find the size of the terminal; give --script FILE to run "
+                  "without one");
+    }
+    if (columns < term::TerminalDriver::kMinColumns || rows < term::TerminalDriver::kMinRows) {
+      return Fail(kExitBadInput, "the terminal is too small (" + std::to_string(columns) + "x" +
+                                     std::to_string(rows) + "); the wizard needs " +
+                                     std::to_string(term::TerminalDriver::kMinColumns) + "x" +
+                                     std::to_string(term::TerminalDriver::kMinRows));
+    }
+  }
+
+  // --- The machine ------------------------------------------------------------------------
+  std::string why;
+  const term::MachineFolderState state = term::InspectMachineFolder(options.machine, &why);
+  if (state == term::MachineFolderState::kNotFolder ||
+      state == term::MachineFolderState::kForeign) {
+    return Fail(kExitBadInput, "--machine " + options.machine + ": " + why +
+                                   "; give a new folder or one setup-sim made");
+  }
+  const bool existing = state == term::MachineFolderState::kMachine;
+  sim::SimMachine machine(options.os.value_or(sim::kWinXP));
+  std::vector<std::string> notes;
+  if (existing) {
+    if (!machine.Load(options.machine, &why)) {
+      return Fail(kExitBadInput,
+                  "--machine " + options.machine + ": cannot load the machine: " + why);
+    }
+    if (options.os && machine.system.os != *options.os) {
+      return Fail(kExitBadInput, "--machine " + options.machine + " runs " + machine.system.name +
+                                     "; --os asks for " + sim::SimSystem::For(*options.os).name +
+                                     " (leave --os out, or give a new folder)");
+    }
+    if (machine.restartPending) {
+      machine.Reboot();
+      notes.push_back("restarted: the last run accepted a restart");
+    }
+    bool repowered = false;
+    for (const auto& printer : machine.usb.bus)
+      repowered = repowered || (printer && printer->pendingNumber);
+    if (repowered) {
+      machine.usb.PowerCycle();
+      notes.push_back(
+          "USB printers switched off and on: the device numbers written last time apply");
+    }
+    machine.files.UnmountDrive(kDistributionDrive);
+  } else {
+    // The USB interface library in the system folder, where the wizard's
+    // search for it ends up whatever the distribution holds.
+    machine.InstallUsbLibrary(machine.system.systemDirectory);
+  }
+  if (options.usb) {
+    Attach(machine, *options.usb);
+    if (existing) notes.push_back("USB printers attached as --usb says");
+  }
+  if (!machine.MountDistribution(dist, kDistributionDrive)) {
+    return Fail(kExitBadInput, "--dist " + options.dist + ": cannot read the files in it");
+  }
+  if (machine.files.Find(std::string(1, kDistributionDrive) + ":\\DRVCONFIG\\setup.ini") ==
+      nullptr) {
+    return Fail(kExitBadInput, "--dist " + options.dist +
+                                   ": not a driver distribution (no DRVCONFIG/setup.ini in it)");
+  }
+  machine.ui.script.clear();
+  term::DeclareDistributionMonitorPorts(machine);
+
+  std::ostringstream heading;
+  heading << "Machine: " << machine.system.name << ", " << (existing ? "loaded from " : "new in ")
+          << options.machine << "\n";
+  for (const std::string& note : notes) heading << "  " << note << "\n";
+  heading << "Distribution: " << dist << " as " << kDistributionDrive << ":\\ (read-only)\n"
+          << "USB printers: " << UsbSummary(machine) << "\n";
+  if (options.script) std::cout << heading.str() << std::flush;
+
+  // --- The wizard ---------------------------------------------------------------------------
+  const term::MachineSnapshot before = term::TakeSnapshot(machine);
+  std::string outcome;
+  HeadlessUi ui;
+  try {
+    if (options.script) {
+      term::ScriptRunner runner(ui, machine, steps, *options.script, std::cout);
+      CSetupApp app(ui, machine);
+      app.Run();
+      outcome = runner.Outcome();
+    } else {
+      term::RawTerminal terminal(0, terminalFd);
+      if (!terminal.Ok()) return Fail(kExitBadInput, terminal.Error());
+      term::TerminalDriver::Options look;
+      look.color = std::getenv("NO_COLOR") == nullptr;
+      look.unicode = LocaleIsUtf8();
+      term::TerminalDriver driver(ui, machine, terminal, look);
+      CSetupApp app(ui, machine);
+      app.Run();
+      outcome = driver.Outcome();
+    }
+  } catch (const std::exception& e) {
+    std::cout << std::flush;
+    return Fail(kExitFailed, std::string(e.what()) + "\nsetup-sim: the machine in " +
+                                 options.machine + " is left as it was");
+  }
+
+  // --- What changed, and the machine kept -----------------------------------------------------
+  const term::InstallReport report(before, machine);
+  std::cout << (options.script ? "" : heading.str())
+            << report.Format("== What the install changed (wizard " + outcome + ")");
+  machine.files.UnmountDrive(kDistributionDrive);
+  std::string error;
+  if (!term::SaveMachineAtomically(machine, options.machine, error)) {
+    return Fail(kExitNotSaved, "--machine " + options.machine + ": " + error);
+  }
+  std::cout << "Machine saved in " << options.machine << "\n";
+  return 0;
+}
