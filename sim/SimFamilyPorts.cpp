@@ -1,37 +1,46 @@
 #include "sim/SimFamilyPorts.h"
 
-#include <set>
+#include <algorithm>
+#include <string>
+#include <vector>
 
-#include "config/IniFile.h"
+#include "config/InstallConfig.h"
 
 namespace setwell::sim {
+namespace {
+
+constexpr int kTargets = 5;  // 98/Me, NT 4.0, 2000, XP, Server 2003
+constexpr int kVirtualSerialPorts = 8;
+constexpr int kUsbPortsPerModel = 4;
+
+bool Names(const char* name) { return name != nullptr && name[0] != '\0' && name[0] != '0'; }
+
+void AddOnce(std::vector<std::string>& ports, const std::string& port) {
+  if (std::find(ports.begin(), ports.end(), port) == ports.end()) ports.push_back(port);
+}
+
+}  // namespace
 
 void DeclareFamilyMonitorPorts(SimMachine& machine) {
-  std::string contents;
-  const std::string general = SimFileSystem::Parent(machine.moduleFileName) + "\\DRVCONFIG\\setup.ini";
-  const SimFile* file = machine.files.Find(general);
-  if (file == nullptr) return;
-  const IniFile ini(file->data);
-
-  std::vector<std::string> serialPorts;
-  for (int i = 1; i <= 8; ++i) serialPorts.push_back("TVCOM" + std::to_string(i) + ":");
+  InstallConfig config(machine);
   std::vector<std::string> usbPorts;
-  const std::int32_t count = ini.GetNumber("SUPPORTED-USB-DEVICE", "PRNCOUNT", 199);
-  for (std::int32_t i = 0; i < count; ++i) {
-    usbPorts.push_back(ini.GetString("SUPPORTED-USB-DEVICE", std::to_string(i), 29));
+  const std::int32_t count = config.GetSupportedUsbDeviceCount();
+  for (std::int32_t i = 0; i < count; ++i) AddOnce(usbPorts, config.GetSupportedUsbDevice(i));
+  std::string model;
+  for (std::int32_t n = 1; n <= config.GetModelCount(); ++n) {
+    const std::int32_t category = config.GetModelEntry(n, model);
+    if (category < 0) continue;
+    config.SetCategory(category);
+    if (config.GetModelPortSetting(model, "USBSUPPORTED") == 0) continue;
+    for (int i = 1; i <= kUsbPortsPerModel; ++i) AddOnce(usbPorts, "USB_" + model + "_" + std::to_string(i));
   }
-
-  std::set<std::string> done;
-  for (const char* suffix : {"98", "NT", "2K", "XP", "2003"}) {
-    const std::string section = std::string("COMMON-MONITOR.") + suffix;
-    const std::string serial = ini.GetString(section, "COMMONitorPName", 49, "");
-    const std::string usb = ini.GetString(section, "USBMONitorPName", 49, "");
-    if (!serial.empty() && serial != "0" && done.insert(serial).second) {
-      machine.spooler.DeclareMonitorPorts(serial, serialPorts);
-    }
-    if (!usb.empty() && usb != "0" && done.insert(usb).second) {
-      machine.spooler.DeclareMonitorPorts(usb, usbPorts);
-    }
+  std::vector<std::string> serialPorts;
+  for (int i = 1; i <= kVirtualSerialPorts; ++i) serialPorts.push_back("TVCOM" + std::to_string(i) + ":");
+  for (std::int32_t target = 0; target < kTargets; ++target) {
+    PortMonitorSet set{};
+    config.GetPortMonitors(target, set);
+    if (Names(set.serial.pName)) machine.spooler.DeclareMonitorPorts(set.serial.pName, serialPorts);
+    if (Names(set.usb.pName)) machine.spooler.DeclareMonitorPorts(set.usb.pName, usbPorts);
   }
 }
 

@@ -1,18 +1,18 @@
-// The ports the printer family's own port monitors create when they are
-// added: the serial port monitor the maker's virtual serial ports
-// "TVCOM1:" to "TVCOM8:", the USB port monitor one port per supported USB
-// device of the distribution. Real monitor DLLs know their ports; the
-// simulated machine learns them from the distribution it installs from.
+// The ports the printer family's own port monitors create when the spooler
+// adds them. The distribution's monitor DLLs are stand-ins, so the
+// simulated spooler is told their port lists: the serial port monitor
+// serves the maker's virtual serial ports "TVCOM1:" to "TVCOM8:", the USB
+// port monitor every USB port the wizard can offer for the distribution's
+// models ("USB_<model>_1" to "_4" of each model with "USBSUPPORTED") and
+// the supported USB port names of the general configuration file.
 #pragma once
 
 #include "sim/SimMachine.h"
 
 namespace setwell::sim {
 
-// Declares the family's monitor ports as the general configuration file of
-// the distribution below the machine's current directory names the
-// monitors ("COMMON-MONITOR.*") and the USB devices
-// ("SUPPORTED-USB-DEVICE").
+// Declares the ports of every monitor the distribution beside the
+// machine's program names, for every target system.
 void DeclareFamilyMonitorPorts(SimMachine& machine);
 
 }  // namespace setwell::sim

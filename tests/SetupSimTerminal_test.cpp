@@ -13,7 +13,7 @@
 #include "tools/setup_sim/DialogNavigation.h"
 #include "tools/setup_sim/DialogPainter.h"
 #include "tools/setup_sim/DialogText.h"
-#include "tools/setup_sim/MonitorPorts.h"
+#include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -79,7 +79,7 @@ class TerminalDriverTest : public ::testing::Test {
     int position = 0;
     for (WORD value : usb) machine->usb.Attach(position++, value);
     ASSERT_TRUE(machine->MountDistribution(testing_support::kDistribution));
-    term::DeclareDistributionMonitorPorts(*machine);
+    sim::DeclareFamilyMonitorPorts(*machine);
   }
   // Runs the wizard with these keys; false when the keys ran out first.
   bool Run(ScriptedTerminal& terminal) {

@@ -26,7 +26,7 @@
 #include "sim/SimMachine.h"
 #include "tools/setup_sim/InstallReport.h"
 #include "tools/setup_sim/MachineFolder.h"
-#include "tools/setup_sim/MonitorPorts.h"
+#include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/RawTerminal.h"
 #include "tools/setup_sim/ScriptRunner.h"
 #include "tools/setup_sim/TerminalDriver.h"
@@ -263,7 +263,7 @@ int main(int argc, char** argv) {
                                    ": not a driver distribution (no DRVCONFIG/setup.ini in it)");
   }
   machine.ui.script.clear();
-  term::DeclareDistributionMonitorPorts(machine);
+  sim::DeclareFamilyMonitorPorts(machine);
 
   std::ostringstream heading;
   heading << "Machine: " << machine.system.name << ", " << (existing ? "loaded from " : "new in ")
