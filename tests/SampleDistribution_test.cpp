@@ -177,16 +177,16 @@ class SampleDistributionTest : public ::testing::Test {
   // meant), fits its limit and, when numeric, is a plain decimal number.
   void ExpectKeys(const std::string& file, const std::string& section, const std::string& prefix,
                   const KeySpec* begin, const KeySpec* end) {
-    for (const KeySpec* spec = begin; spec != end; ++spec) {
-      const std::string key = prefix + spec->key;
+    for (const KeySpec* keySpec = begin; keySpec != end; ++keySpec) {
+      const std::string key = prefix + keySpec->key;
       SCOPED_TRACE("[" + section + "] " + key);
       const auto value = ini.Get(file).Find(section, key);
       if (!value.has_value()) {
         ADD_FAILURE() << "key missing";
         continue;
       }
-      EXPECT_LE(ProfileValue(*value, std::string::npos).size(), spec->limit);
-      if (spec->parse == Parse::kDecimal) {
+      EXPECT_LE(ProfileValue(*value, std::string::npos).size(), keySpec->limit);
+      if (keySpec->parse == Parse::kDecimal) {
         EXPECT_TRUE(IsDecimal(*value)) << *value;
       }
     }
@@ -257,8 +257,8 @@ TEST_F(SampleDistributionTest, EveryModelGivesEveryKeyTheInstallReads) {
       const std::string devMode = model.name + ".DEVMODE" + suffix;
       for (const char* key : kDevModeKeys) {
         const bool text = std::strcmp(key, "FORMNAME") == 0;
-        const KeySpec spec{key, 19, text ? Parse::kText : Parse::kDecimal};
-        ExpectKeys(file, devMode, "", &spec, &spec + 1);
+        const KeySpec keySpec{key, 19, text ? Parse::kText : Parse::kDecimal};
+        ExpectKeys(file, devMode, "", &keySpec, &keySpec + 1);
       }
     }
   }
