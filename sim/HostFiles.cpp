@@ -69,34 +69,4 @@ bool ReadHostFileNoCase(const std::string& path, std::string& contents) {
   return true;
 }
 
-int LoadHostFolder(const std::string& hostFolder, SimFileSystem& files,
-                   const std::string& simFolder) {
-  std::error_code error;
-  if (!fs::is_directory(hostFolder, error)) return -1;
-  std::string base = simFolder;
-  if (!base.empty() && base.back() != '\\') base.push_back('\\');
-  files.MakeFolder(base);
-  int count = 0;
-  fs::recursive_directory_iterator it(hostFolder, error);
-  for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
-    std::string relative = it->path().lexically_relative(hostFolder).generic_string();
-    for (char& c : relative) {
-      if (c == '/') c = '\\';
-    }
-    std::error_code kindError;
-    if (it->is_directory(kindError)) {
-      files.MakeFolder(base + relative);
-      continue;
-    }
-    if (!it->is_regular_file(kindError)) continue;
-    std::ifstream in(it->path(), std::ios::binary);
-    if (!in) return -1;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return -1;
-    files.WriteFile(base + relative, std::move(data));
-    ++count;
-  }
-  return error ? -1 : count;
-}
-
 }  // namespace setwell::sim

@@ -16,12 +16,4 @@ std::string ResolveHostPathNoCase(const std::string& path);
 // Reads a whole host file found by ResolveHostPathNoCase.
 bool ReadHostFileNoCase(const std::string& path, std::string& contents);
 
-// Copies the host folder tree below `hostFolder` into `files` below the
-// Windows folder `simFolder` (such as "D:\\"), each file and folder under
-// the name the host spells it, so that a driver distribution on the host can
-// be installed on the simulated machine. Returns the number of files copied,
-// or -1 when the host folder or one of its files cannot be read.
-int LoadHostFolder(const std::string& hostFolder, SimFileSystem& files,
-                   const std::string& simFolder);
-
 }  // namespace setwell::sim

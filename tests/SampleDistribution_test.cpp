@@ -128,9 +128,7 @@ struct Model {
 class SampleDistributionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    machine.moduleFileName = "D:\\Setup.exe";
-    machine.currentDirectory = "D:\\";
-    ASSERT_GT(sim::LoadHostFolder(kDistribution, machine.files, "D:\\"), 0) << kDistribution;
+    ASSERT_TRUE(machine.MountDistribution(kDistribution)) << kDistribution;
     config = std::make_unique<InstallConfig>(machine);
 
     const std::int32_t count = config->GetModelCount();
