@@ -10,9 +10,9 @@
 //   trimmed of blanks, and the rest of the line is ignored. Lines below it
 //   belong to it; lines before any section belong to a section with an empty
 //   name, which "[]" does not reopen.
-// - Section and key names match without regard to letter case, in code page
-//   1252 (so "\xC9" matches "\xE9"); the first section of a name, and the
-//   first key of a name in it, win.
+// - Section and key names match without regard to ASCII letter case; other
+//   bytes match exactly. The first section of a name, and the first key of a
+//   name in it, win.
 // - A line without "=" names a key with no value: it reads as missing.
 //   Comment lines are no exception: ";k=v" is the key ";k".
 // - A NUL byte ends the name or value it appears in.
@@ -71,7 +71,7 @@ class IniFile {
 // are.
 std::string ProfileText(std::string_view contents);
 
-// Letter case folded to lower case in code page 1252.
+// ASCII letters folded to lower case; other bytes as they are.
 char FoldCase(char c);
 std::string FoldCase(std::string_view text);
 
