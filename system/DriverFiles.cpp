@@ -13,7 +13,7 @@ constexpr DWORD kPathBuffer = 256;
 
 bool IsNoFile(const char* name) { return name == nullptr || name[0] == '0'; }
 
-// Part of the three boxes of a failed copy.
+// The three boxes of a failed copy: the message, then the two paths.
 void ReportCopyFailure(Platform& platform, const std::string& source, const std::string& target) {
   ShowError(platform, IDS_COPY_ERROR);
   ShowErrorText(platform, source);
