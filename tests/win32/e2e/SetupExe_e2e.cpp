@@ -381,10 +381,15 @@ std::vector<std::string> MonitorNames() {
       1);
 }
 
-std::vector<std::string> ProcessorNames() {
+// The print processors of the environment that a Windows 98 install
+// registers under ("Windows 4.0"), or of this system's own.
+std::vector<std::string> ProcessorNames(bool windows98) {
+  static bool win40 = false;
+  win40 = windows98;
   return Names<PRINTPROCESSOR_INFO_1A>(
       [](DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* count) {
-        return ::EnumPrintProcessorsA(nullptr, nullptr, level, buffer, size, needed, count);
+        return ::EnumPrintProcessorsA(nullptr, const_cast<char*>(win40 ? "Windows 4.0" : nullptr),
+                                      level, buffer, size, needed, count);
       },
       1);
 }
@@ -516,10 +521,8 @@ TEST_P(SetupExeFullInstallTest, InstallsThePrinterWithTheFamilyComponents) {
   EXPECT_EQ(found, 1) << "EnumPrintersA lists the one new printer";
   const std::vector<std::string> monitors = MonitorNames();
   EXPECT_TRUE(Contains(monitors, install.monitor)) << install.monitor;
-  EXPECT_TRUE(Contains(ProcessorNames(), "SWPrint"));
-  if (std::string(install.port).rfind("TVCOM", 0) == 0) {
-    EXPECT_TRUE(Contains(PortNames(), install.port)) << "the serial monitor serves its ports";
-  }
+  EXPECT_TRUE(Contains(ProcessorNames(std::string(install.wineVersion) == "win98"), "SWPrint"));
+  EXPECT_TRUE(Contains(PortNames(), install.port)) << "the family's monitor serves the port";
 
   // The device-number command reached the simulated printer only when asked.
   const std::string written = ReadWholeFile(folder_ + "\\TvUsbInt.log");
