@@ -7,6 +7,7 @@
 #include "config/InstallConfig.h"
 #include "config/UsbPortRecords.h"
 #include "resources/StringTable.h"
+#include "system/AsciiCase.h"
 #include "system/ComponentUpdate.h"
 #include "system/DriverFiles.h"
 #include "system/Messages.h"
@@ -161,9 +162,7 @@ InstallOutcome InstallSequence::Run() {
   if (kind_ == PortKind::kSerial) {
     const std::size_t com = s.portName.find("COM");
     const std::string serialPort = s.portName.substr(com);
-    const char parity = static_cast<char>(
-        s.serial.parity >= 'A' && s.serial.parity <= 'Z' ? s.serial.parity - 'A' + 'a'
-                                                         : s.serial.parity);
+    const char parity = ToLowerAscii(s.serial.parity);
     if (s.target == kWin98) {
       // The port number is the single character after "COM".
       const char digit = com + 3 < s.portName.size() ? s.portName[com + 3] : '\0';

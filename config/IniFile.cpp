@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "system/AsciiCase.h"
 #include "system/Platform.h"
 
 namespace setwell {
@@ -36,7 +37,7 @@ std::string_view CutAtNul(std::string_view text) {
 }
 
 // Lookup names are trimmed the way the host trims them before comparing.
-std::string LookupName(std::string_view name) { return FoldCase(TrimBlanks(CutAtNul(name))); }
+std::string LookupName(std::string_view name) { return LowerAscii(TrimBlanks(CutAtNul(name))); }
 
 // Code page 1252, the host's ANSI code page: the characters of bytes 0x80 to
 // 0x9F; the bytes below and above stand for the code points of their value.
@@ -158,21 +159,6 @@ std::string Utf16ToAnsi(std::string_view in, bool bigEndian) {
 
 }  // namespace
 
-char FoldCase(char c) {
-  // ASCII letters only, as the host's reader under Wine does. Folding the
-  // letters of one code page would be wrong in another: on a double-byte
-  // code page (936 among the wizard's users) bytes 0xC0..0xDE are lead bytes
-  // of different characters, and folding them would make distinct names
-  // equal.
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string FoldCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = FoldCase(c);
-  return out;
-}
-
 std::string ProfileText(std::string_view contents) {
   if (contents.substr(0, 3) == "\xEF\xBB\xBF") return Utf8ToAnsi(contents.substr(3));
   if (contents.substr(0, 2) == "\xFF\xFE") return Utf16ToAnsi(contents.substr(2), false);
@@ -202,7 +188,7 @@ void IniFile::Parse(std::string_view contents) {
     if (line.front() == '[') {
       std::size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        std::string name = FoldCase(CutAtNul(TrimBlanks(line.substr(1, close - 1))));
+        std::string name = LowerAscii(CutAtNul(TrimBlanks(line.substr(1, close - 1))));
         sections_.emplace_back();
         current = &sections_.back();
         index_.emplace(std::move(name), sections_.size() - 1);  // first one of a name wins
@@ -220,7 +206,7 @@ void IniFile::Parse(std::string_view contents) {
       while (!rest.empty() && IsProfileBlank(rest.front())) rest.remove_prefix(1);
       value = std::string(CutAtNul(rest));
     }
-    current->keys.emplace(FoldCase(CutAtNul(name)), std::move(value));  // first one wins
+    current->keys.emplace(LowerAscii(CutAtNul(name)), std::move(value));  // first one wins
   }
 }
 
@@ -271,7 +257,7 @@ std::int32_t ParseAtol(std::string_view text) {
 }
 
 const IniFile& IniFileSet::Get(const std::string& path) {
-  std::string key = FoldCase(path);
+  std::string key = LowerAscii(path);
   auto it = files_.find(key);
   if (it == files_.end()) {
     std::string contents;

@@ -71,10 +71,6 @@ class IniFile {
 // are.
 std::string ProfileText(std::string_view contents);
 
-// ASCII letters folded to lower case; other bytes as they are.
-char FoldCase(char c);
-std::string FoldCase(std::string_view text);
-
 // Removes one pair of enclosing quotes and cuts the text to limit characters,
 // as documented. (Wine's reader drops one character more when the text
 // without its quotes is exactly limit characters long.)

@@ -6,22 +6,12 @@
 #include <system_error>
 
 #include "sim/SimFileSystem.h"
+#include "system/AsciiCase.h"
 
 namespace setwell::sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -45,7 +35,7 @@ std::string ResolveHostPathNoCase(const std::string& path) {
     }
     bool found = false;
     for (fs::directory_iterator it(resolved, error), end; !error && it != end; it.increment(error)) {
-      if (SameNoCase(it->path().filename().string(), name)) {
+      if (EqualsNoCase(it->path().filename().string(), name)) {
         resolved = it->path();
         found = true;
         break;

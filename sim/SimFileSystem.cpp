@@ -62,7 +62,7 @@ constexpr char kFilesHeading[] =
 
 }  // namespace
 
-std::string SimFileSystem::Key(const std::string& path) { return Lower(Normal(path)); }
+std::string SimFileSystem::Key(const std::string& path) { return LowerAscii(Normal(path)); }
 
 std::string SimFileSystem::Parent(const std::string& path) {
   std::string key = Key(path);
@@ -86,7 +86,7 @@ char SimFileSystem::DriveOf(const std::string& path) {
 void SimFileSystem::MakeFolder(const std::string& path) {
   std::string normal = Normal(path);
   while (!normal.empty()) {
-    folders_.try_emplace(Lower(normal), normal);
+    folders_.try_emplace(LowerAscii(normal), normal);
     const std::size_t slash = normal.rfind('\\');
     if (slash == std::string::npos) break;
     normal.resize(slash);

@@ -13,7 +13,7 @@ std::uintptr_t AsValue(const void* handle) { return reinterpret_cast<std::uintpt
 
 ModuleHandle SimLibraries::Load(const std::string& path) {
   for (auto& [value, module] : modules_) {
-    if (SameNoCase(module.path, path)) {
+    if (EqualsNoCase(module.path, path)) {
       ++module.references;
       return AsHandle(value);
     }
@@ -59,7 +59,7 @@ std::pair<std::string, std::string> SimLibraries::Resolve(ProcAddress proc,
     throw SimCrash(std::string(callName) + " through \"" + it->second.name +
                    "\" of a library that has been freed");
   }
-  return {Lower(SimFileSystem::Name(module->second.path)), it->second.name};
+  return {LowerAscii(SimFileSystem::Name(module->second.path)), it->second.name};
 }
 
 void SimLibraries::Reset() {
@@ -70,7 +70,7 @@ void SimLibraries::Reset() {
 
 bool SimLibraries::IsLoaded(const std::string& fileName) const {
   for (const auto& [value, module] : modules_) {
-    if (SameNoCase(SimFileSystem::Name(module.path), fileName)) return true;
+    if (EqualsNoCase(SimFileSystem::Name(module.path), fileName)) return true;
   }
   return false;
 }

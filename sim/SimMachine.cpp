@@ -644,9 +644,9 @@ ProcAddress SimMachine::GetProcAddress(ModuleHandle module, const char* procName
   const std::string file = SimFileSystem::Name(loaded->path);
   const std::string entry = Text(procName);
   const bool exported =
-      (SameNoCase(file, kWinspool) && entry == "SetDefaultPrinterA" &&
+      (EqualsNoCase(file, kWinspool) && entry == "SetDefaultPrinterA" &&
        system.HasSetDefaultPrinter()) ||
-      (SameNoCase(file, kUsbLibraryName) && usb.Exports(entry));
+      (EqualsNoCase(file, kUsbLibraryName) && usb.Exports(entry));
   if (!exported) {
     Fail(ERROR_PROC_NOT_FOUND);
     return nullptr;
@@ -662,7 +662,7 @@ BOOL SimMachine::FreeLibrary(ModuleHandle module) {
 void SimMachine::CheckEntry(ProcAddress proc, const char* call, const char* module,
                             const char* entry) const {
   const auto [file, name] = libraries_.Resolve(proc, call);
-  if (file != Lower(module) || name != entry) {
+  if (file != LowerAscii(module) || name != entry) {
     throw SimCrash(std::string(call) + " through \"" + name + "\" of " + file);
   }
 }

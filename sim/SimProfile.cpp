@@ -42,7 +42,7 @@ std::vector<Line> ReadLines(const std::string& data) {
 std::string SimProfile::WinIniPath() const { return system_->windowsDirectory + "\\win.ini"; }
 
 bool SimProfile::MappedToRegistry(const std::string& section) const {
-  return system_->IsNtLike() && SameNoCase(section, "Ports");
+  return system_->IsNtLike() && EqualsNoCase(section, "Ports");
 }
 
 bool SimProfile::Write(const char* section, const char* key, const char* value) {
@@ -66,7 +66,7 @@ bool SimProfile::Write(const char* section, const char* key, const char* value) 
   // The section's header and the line after its last line.
   std::size_t header = lines.size();
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].IsHeader() && SameNoCase(lines[i].HeaderName(), section)) {
+    if (lines[i].IsHeader() && EqualsNoCase(lines[i].HeaderName(), section)) {
       header = i;
       break;
     }
@@ -81,7 +81,7 @@ bool SimProfile::Write(const char* section, const char* key, const char* value) 
   } else {
     std::size_t found = end;
     for (std::size_t i = header + 1; header < lines.size() && i < end; ++i) {
-      if (lines[i].text.find('=') != std::string::npos && SameNoCase(lines[i].KeyName(), key)) {
+      if (lines[i].text.find('=') != std::string::npos && EqualsNoCase(lines[i].KeyName(), key)) {
         found = i;
         break;
       }
@@ -138,7 +138,7 @@ std::vector<std::string> SimProfile::Keys(const std::string& section) const {
   for (const Line& line : ReadLines(file->data)) {
     if (line.IsHeader()) {
       if (inside) break;
-      inside = SameNoCase(line.HeaderName(), section);
+      inside = EqualsNoCase(line.HeaderName(), section);
     } else if (inside && line.text.find('=') != std::string::npos) {
       keys.push_back(line.KeyName());
     }

@@ -86,12 +86,12 @@ std::string SimRegistry::Normalise(const std::string& path) {
 bool SimRegistry::KeyExists(const std::string& path) const { return FindKey(path) != nullptr; }
 
 RegKey* SimRegistry::FindKey(const std::string& path) {
-  auto it = keys_.find(Lower(Normalise(path)));
+  auto it = keys_.find(LowerAscii(Normalise(path)));
   return it == keys_.end() ? nullptr : &it->second;
 }
 
 const RegKey* SimRegistry::FindKey(const std::string& path) const {
-  auto it = keys_.find(Lower(Normalise(path)));
+  auto it = keys_.find(LowerAscii(Normalise(path)));
   return it == keys_.end() ? nullptr : &it->second;
 }
 
@@ -105,7 +105,7 @@ RegKey& SimRegistry::CreateKey(const std::string& path) {
     const std::string component =
         normal.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos);
     const std::string prefix = slash == std::string::npos ? normal : normal.substr(0, slash);
-    auto [it, inserted] = keys_.try_emplace(Lower(prefix));
+    auto [it, inserted] = keys_.try_emplace(LowerAscii(prefix));
     if (inserted) it->second.path = display.empty() ? component : display + "\\" + component;
     key = &it->second;
     display = key->path;
@@ -115,7 +115,7 @@ RegKey& SimRegistry::CreateKey(const std::string& path) {
 }
 
 void SimRegistry::DeleteKey(const std::string& path) {
-  const std::string lower = Lower(Normalise(path));
+  const std::string lower = LowerAscii(Normalise(path));
   for (auto it = keys_.begin(); it != keys_.end();) {
     if (it->first == lower || it->first.rfind(lower + "\\", 0) == 0) {
       it = keys_.erase(it);
@@ -126,7 +126,7 @@ void SimRegistry::DeleteKey(const std::string& path) {
 }
 
 std::vector<std::string> SimRegistry::SubKeys(const std::string& path) const {
-  const std::string prefix = Lower(Normalise(path)) + "\\";
+  const std::string prefix = LowerAscii(Normalise(path)) + "\\";
   std::vector<std::string> names;
   for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
     if (it->first.compare(0, prefix.size(), prefix) != 0) break;
@@ -140,7 +140,7 @@ const RegValue* SimRegistry::FindValue(const std::string& path, const std::strin
   const RegKey* key = FindKey(path);
   if (key == nullptr) return nullptr;
   for (const RegValue& value : key->values) {
-    if (SameNoCase(value.name, name)) return &value;
+    if (EqualsNoCase(value.name, name)) return &value;
   }
   return nullptr;
 }
@@ -149,7 +149,7 @@ void SimRegistry::SetValue(const std::string& path, const std::string& name, DWO
                            std::string data) {
   RegKey& key = CreateKey(path);
   for (RegValue& value : key.values) {
-    if (SameNoCase(value.name, name)) {
+    if (EqualsNoCase(value.name, name)) {
       value.type = type;
       value.data = std::move(data);
       return;
@@ -175,7 +175,7 @@ bool SimRegistry::DeleteValue(const std::string& path, const std::string& name) 
   RegKey* key = FindKey(path);
   if (key == nullptr) return false;
   for (auto it = key->values.begin(); it != key->values.end(); ++it) {
-    if (SameNoCase(it->name, name)) {
+    if (EqualsNoCase(it->name, name)) {
       key->values.erase(it);
       return true;
     }
@@ -254,7 +254,7 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
       if (line.back() != ']') return fail("key line without \"]\"");
       const std::string path = line.substr(1, line.size() - 2);
       const std::string root = std::string(kRoot) + "\\";
-      if (!SameNoCase(path.substr(0, root.size()), root) || path.size() == root.size()) {
+      if (!EqualsNoCase(path.substr(0, root.size()), root) || path.size() == root.size()) {
         return fail("only keys below HKEY_LOCAL_MACHINE are kept");
       }
       current = &parsed.CreateKey(path.substr(root.size()));
@@ -307,7 +307,7 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
       return fail("unknown kind of value");
     }
     for (const RegValue& existing : current->values) {
-      if (SameNoCase(existing.name, value.name)) return fail("value \"" + name + "\" twice");
+      if (EqualsNoCase(existing.name, value.name)) return fail("value \"" + name + "\" twice");
     }
     current->values.push_back(std::move(value));
   }

@@ -28,14 +28,14 @@ const char* StateName(DWORD state) {
 
 SimService* SimServices::Find(const std::string& name) {
   for (SimService& service : services) {
-    if (SameNoCase(service.name, name)) return &service;
+    if (EqualsNoCase(service.name, name)) return &service;
   }
   return nullptr;
 }
 
 const SimService* SimServices::Find(const std::string& name) const {
   for (const SimService& service : services) {
-    if (SameNoCase(service.name, name)) return &service;
+    if (EqualsNoCase(service.name, name)) return &service;
   }
   return nullptr;
 }

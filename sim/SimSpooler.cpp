@@ -116,7 +116,7 @@ void SimSpooler::DeclareMonitorPorts(const std::string& monitor, std::vector<std
 SimDriver& SimSpooler::AddDriverRecord(SimDriver driver) {
   if (driver.environment.empty()) driver.environment = system_->Environment();
   for (SimDriver& existing : drivers_) {
-    if (existing.environment == driver.environment && SameNoCase(existing.name, driver.name)) {
+    if (existing.environment == driver.environment && EqualsNoCase(existing.name, driver.name)) {
       existing = std::move(driver);
       return existing;
     }
@@ -136,7 +136,7 @@ SimPrinter& SimSpooler::AddPrinterRecord(SimPrinter printer) {
 
 bool SimSpooler::RemovePrinter(const std::string& name) {
   for (auto it = printers_.begin(); it != printers_.end(); ++it) {
-    if (SameNoCase(it->name, name)) {
+    if (EqualsNoCase(it->name, name)) {
       printers_.erase(it);
       return true;
     }
@@ -147,7 +147,7 @@ bool SimSpooler::RemovePrinter(const std::string& name) {
 bool SimSpooler::RemoveDriver(const std::string& name, const std::string& environment) {
   const std::string env = environment.empty() ? system_->Environment() : environment;
   for (auto it = drivers_.begin(); it != drivers_.end(); ++it) {
-    if (SameNoCase(it->environment, env) && SameNoCase(it->name, name)) {
+    if (EqualsNoCase(it->environment, env) && EqualsNoCase(it->name, name)) {
       drivers_.erase(it);
       return true;
     }
@@ -161,21 +161,21 @@ const SimDriver* SimSpooler::FindDriver(const std::string& name,
                                         const std::string& environment) const {
   const std::string env = environment.empty() ? system_->Environment() : environment;
   for (const SimDriver& driver : drivers_) {
-    if (SameNoCase(driver.environment, env) && SameNoCase(driver.name, name)) return &driver;
+    if (EqualsNoCase(driver.environment, env) && EqualsNoCase(driver.name, name)) return &driver;
   }
   return nullptr;
 }
 
 const SimPrinter* SimSpooler::FindPrinter(const std::string& name) const {
   for (const SimPrinter& printer : printers_) {
-    if (SameNoCase(printer.name, name)) return &printer;
+    if (EqualsNoCase(printer.name, name)) return &printer;
   }
   return nullptr;
 }
 
 SimPrinter* SimSpooler::FindPrinter(const std::string& name) {
   for (SimPrinter& printer : printers_) {
-    if (SameNoCase(printer.name, name)) return &printer;
+    if (EqualsNoCase(printer.name, name)) return &printer;
   }
   return nullptr;
 }
@@ -193,7 +193,7 @@ bool SimSpooler::KnowsPrintProcessor(const std::string& name,
 std::vector<std::string> SimSpooler::Ports() const {
   std::vector<std::string> ports = profile_->Keys("Ports");
   for (const std::string& monitor : registry_->SubKeys(kMonitorsKey)) {
-    if (SameNoCase(monitor, kLocalPort)) continue;
+    if (EqualsNoCase(monitor, kLocalPort)) continue;
     for (const std::string& port :
          registry_->SubKeys(std::string(kMonitorsKey) + "\\" + monitor + "\\Ports")) {
       ports.push_back(port);
@@ -204,7 +204,7 @@ std::vector<std::string> SimSpooler::Ports() const {
 
 std::string SimSpooler::MonitorOfPort(const std::string& port) const {
   for (const std::string& local : profile_->Keys("Ports")) {
-    if (SameNoCase(local, port)) return kLocalPort;
+    if (EqualsNoCase(local, port)) return kLocalPort;
   }
   for (const std::string& monitor : registry_->SubKeys(kMonitorsKey)) {
     if (registry_->KeyExists(std::string(kMonitorsKey) + "\\" + monitor + "\\Ports\\" + port)) {
@@ -234,7 +234,7 @@ std::string SimSpooler::ProcessorDllPath(const std::string& environment,
 void SimSpooler::LoadModule(const std::string& path) {
   if (files_->Find(path) == nullptr) return;  // the host logs it and goes on
   for (const std::string& loaded : loaded_) {
-    if (SameNoCase(loaded, path)) return;
+    if (EqualsNoCase(loaded, path)) return;
   }
   files_->MapImage(path);
   loaded_.push_back(path);
@@ -379,7 +379,7 @@ DWORD SimSpooler::AddMonitor(DWORD level, const BYTE* info) {
   const std::string key = std::string(kMonitorsKey) + "\\" + monitor->pName;
   registry_->SetString(key, "Driver", monitor->pDLLName);
   for (const auto& [name, ports] : declaredPorts_) {
-    if (!SameNoCase(name, monitor->pName)) continue;
+    if (!EqualsNoCase(name, monitor->pName)) continue;
     for (const std::string& port : ports) registry_->CreateKey(key + "\\Ports\\" + port);
   }
   if (running_) LoadModule(path);
@@ -408,7 +408,7 @@ DWORD SimSpooler::CheckPrinterFields(const SimPrinter& printer) const {
   const std::vector<std::string> wanted = Split(printer.portName, ',');
   for (const std::string& port : wanted) {
     const bool found = std::any_of(known.begin(), known.end(),
-                                   [&](const std::string& k) { return SameNoCase(k, port); });
+                                   [&](const std::string& k) { return EqualsNoCase(k, port); });
     if (!found) return ERROR_UNKNOWN_PORT;
   }
   if (!KnowsPrintProcessor(printer.printProcessor)) return ERROR_UNKNOWN_PRINTPROCESSOR;
@@ -498,7 +498,7 @@ DWORD SimSpooler::GetPrinter(PrinterHandle handle, DWORD level, BYTE* buffer, DW
   const std::string devMode = printer->devMode.empty() ? DefaultDevMode(printer->name)
                                                        : printer->devMode;
   DWORD attributes = printer->attributes;
-  if (system_->Is9x() && SameNoCase(DefaultPrinter(), printer->name)) {
+  if (system_->Is9x() && EqualsNoCase(DefaultPrinter(), printer->name)) {
     attributes |= PRINTER_ATTRIBUTE_DEFAULT;
   }
   auto fill = [&](BYTE* out) {
@@ -543,7 +543,7 @@ DWORD SimSpooler::SetPrinter(PrinterHandle handle, DWORD level, const BYTE* info
   const auto* record = reinterpret_cast<const PRINTER_INFO_2A*>(info);
 
   SimPrinter changed = *printer;
-  if (record->pPrinterName != nullptr && !SameNoCase(record->pPrinterName, printer->name)) {
+  if (record->pPrinterName != nullptr && !EqualsNoCase(record->pPrinterName, printer->name)) {
     if (!ValidPrinterName(record->pPrinterName)) return ERROR_INVALID_PRINTER_NAME;
     if (FindPrinter(record->pPrinterName) != nullptr) return ERROR_PRINTER_ALREADY_EXISTS;
     changed.name = record->pPrinterName;
@@ -578,7 +578,7 @@ DWORD SimSpooler::SetPrinter(PrinterHandle handle, DWORD level, const BYTE* info
   const std::string oldName = printer->name;
   *printer = std::move(changed);
   for (auto& [value, name] : handles_) {
-    if (SameNoCase(name, oldName)) name = printer->name;
+    if (EqualsNoCase(name, oldName)) name = printer->name;
   }
   if (system_->Is9x() && (record->Attributes & PRINTER_ATTRIBUTE_DEFAULT) != 0) {
     MakeDefault(*printer, false);

@@ -59,15 +59,15 @@ SimSystem SimSystem::For(SimOs os) {
 
 std::optional<SimOs> SimSystem::Named(const std::string& name) {
   for (SimOs os : kAll) {
-    if (SameNoCase(For(os).name, name)) return os;
+    if (EqualsNoCase(For(os).name, name)) return os;
   }
   return std::nullopt;
 }
 
 std::optional<std::string> SimSystem::ResolveEnvironment(const char* environment) const {
   if (environment == nullptr || environment[0] == '\0') return Environment();
-  if (SameNoCase(environment, kEnvironment9x)) return std::string(kEnvironment9x);
-  if (IsNtLike() && SameNoCase(environment, kEnvironmentNtX86)) {
+  if (EqualsNoCase(environment, kEnvironment9x)) return std::string(kEnvironment9x);
+  if (IsNtLike() && EqualsNoCase(environment, kEnvironmentNtX86)) {
     return std::string(kEnvironmentNtX86);
   }
   return std::nullopt;

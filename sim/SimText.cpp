@@ -5,8 +5,6 @@
 namespace setwell::sim {
 namespace {
 
-char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -15,24 +13,6 @@ int HexDigit(char c) {
 }
 
 }  // namespace
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = LowerChar(c);
-  return out;
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerChar(a[i]) != LowerChar(b[i])) return false;
-  }
-  return true;
-}
-
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-  return Lower(text).find(Lower(part)) != std::string::npos;
-}
 
 std::string Text(const char* text) { return text == nullptr ? std::string() : std::string(text); }
 

@@ -1,6 +1,6 @@
 // Text helpers of the simulated machine: Windows names compare without regard
-// to ASCII letter case, and the machine's state files escape the bytes a line
-// cannot hold.
+// to ASCII letter case (system/AsciiCase.h), and the machine's state files
+// escape the bytes a line cannot hold.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "system/AsciiCase.h"
+
 namespace setwell::sim {
 
-std::string Lower(std::string_view text);
-bool SameNoCase(std::string_view a, std::string_view b);
-bool ContainsNoCase(std::string_view text, std::string_view part);
 // "" for a null pointer.
 std::string Text(const char* text);
 

@@ -1,4 +1,5 @@
 #include "config/IniFile.h"
+#include "system/AsciiCase.h"
 
 #include <gtest/gtest.h>
 
@@ -231,7 +232,7 @@ TEST(IniCorpusTest, EveryQueryOnEveryFileKeepsTheLimitAndTheDocumentedAnswers) {
       EXPECT_LE(value.size(), q.limit) << name << " [" << q.section << "] " << q.key;
       EXPECT_EQ(value.find_first_of("\r\n"), std::string::npos) << name << " " << q.key;
       EXPECT_EQ(ini.GetNumber(q.section, q.key, q.limit), ParseAtol(value));
-      if (q.departure && FoldCase(q.file) == FoldCase(name)) {
+      if (q.departure && EqualsNoCase(q.file, name)) {
         EXPECT_EQ(value, q.expected) << name << " [" << q.section << "] " << q.key << " " << q.limit;
         ++departures;
       }

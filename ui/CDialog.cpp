@@ -1,5 +1,6 @@
 #include "ui/CDialog.h"
 
+#include "system/AsciiCase.h"
 #include "ui/CStatic.h"
 #include "ui/CWinApp.h"
 
@@ -7,16 +8,6 @@ namespace setwell {
 namespace {
 
 constexpr int kNoSelection = -1;
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (LowerAscii(text[i]) != LowerAscii(prefix[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 

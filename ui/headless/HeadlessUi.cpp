@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include "system/AsciiCase.h"
+
 namespace setwell {
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool LessNoCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return LowerAscii(x) < LowerAscii(y);
+    return ToLowerAscii(x) < ToLowerAscii(y);
   });
 }
 
