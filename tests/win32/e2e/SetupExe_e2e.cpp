@@ -79,6 +79,28 @@ ControlState Read(HWND wizard, int id) {
   return control == nullptr ? ControlState{} : ReadControl(control);
 }
 
+// Starts the folder's Setup.exe with the folder as its current directory.
+bool StartSetup(const std::string& folder, PROCESS_INFORMATION& process) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string command = "\"" + folder + "\\Setup.exe\"";
+  return ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &process) != FALSE;
+}
+
+// Ends a Setup.exe the test left running and forgets its Windows version.
+void StopSetup(PROCESS_INFORMATION& process) {
+  if (process.hProcess != nullptr) {
+    if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+      ::TerminateProcess(process.hProcess, 1);
+    }
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    process = PROCESS_INFORMATION{};
+  }
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+}
+
 class SetupExeTest : public ::testing::TestWithParam<Target> {
  protected:
   void SetUp() override {
@@ -89,22 +111,11 @@ class SetupExeTest : public ::testing::TestWithParam<Target> {
     ASSERT_TRUE(::CopyFileA(SETWELL_SETUP_EXE, (folder_ + "\\Setup.exe").c_str(), FALSE));
     SetWineVersion(GetParam().wineVersion);
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string command = "\"" + folder_ + "\\Setup.exe\"";
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 folder_.c_str(), &startup, &process_));
+    ASSERT_TRUE(StartSetup(folder_, process_));
   }
 
   void TearDown() override {
-    if (process_.hProcess != nullptr) {
-      if (::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(process_.hProcess, 1);
-      }
-      ::CloseHandle(process_.hProcess);
-      ::CloseHandle(process_.hThread);
-    }
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+    StopSetup(process_);
   }
 
   std::string folder_;
@@ -442,22 +453,11 @@ class SetupExeFullInstallTest : public ::testing::TestWithParam<Install> {
     ::DeleteFileA((folder_ + "\\TvUsbInt.log").c_str());
     SetWineVersion(install.wineVersion);
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string command = "\"" + folder_ + "\\Setup.exe\"";
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 folder_.c_str(), &startup, &process_));
+    ASSERT_TRUE(StartSetup(folder_, process_));
   }
 
   void TearDown() override {
-    if (process_.hProcess != nullptr) {
-      if (::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(process_.hProcess, 1);
-      }
-      ::CloseHandle(process_.hProcess);
-      ::CloseHandle(process_.hThread);
-    }
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+    StopSetup(process_);
     DeletePrinters("SW-R80(");
   }
 
