@@ -166,20 +166,29 @@ std::string ProfileText(std::string_view contents) {
   return std::string(contents);
 }
 
-IniFile::IniFile(std::string_view contents) { Parse(ProfileText(contents)); }
+IniFile::IniFile(std::string_view contents, IniOutline* outline) {
+  Parse(ProfileText(contents), outline);
+}
 
-void IniFile::Parse(std::string_view contents) {
+void IniFile::Parse(std::string_view contents, IniOutline* outline) {
   sections_.clear();
   index_.clear();
   sections_.emplace_back();  // keys before the first section header
   index_.emplace("", 0);
   Section* current = &sections_.back();
+  if (outline != nullptr) *outline = IniOutline{{IniOutline::Section{}}, {}};
+  bool currentFirst = true;
 
   std::size_t pos = 0;
+  int lineNumber = 0;
   while (pos < contents.size()) {
     std::size_t end = contents.find_first_of("\r\n", pos);
     std::string_view line =
         contents.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+    // The reader ends a line at every "\r" and "\n"; a person counts a
+    // "\r\n" pair as one line end.
+    const bool betweenCrLf = pos > 0 && contents[pos - 1] == '\r' && contents[pos] == '\n';
+    if (!betweenCrLf) ++lineNumber;
     pos = end == std::string_view::npos ? contents.size() : end + 1;
 
     line = TrimBlanks(line);
@@ -191,7 +200,12 @@ void IniFile::Parse(std::string_view contents) {
         std::string name = LowerAscii(CutAtNul(TrimBlanks(line.substr(1, close - 1))));
         sections_.emplace_back();
         current = &sections_.back();
-        index_.emplace(std::move(name), sections_.size() - 1);  // first one of a name wins
+        // The first section of a name wins.
+        currentFirst = index_.emplace(std::move(name), sections_.size() - 1).second;
+        if (outline != nullptr) {
+          outline->sections.push_back(
+              {std::string(TrimBlanks(line.substr(1, close - 1))), lineNumber, currentFirst});
+        }
         continue;
       }
       // "[" without "]" is an ordinary line.
@@ -206,7 +220,12 @@ void IniFile::Parse(std::string_view contents) {
       while (!rest.empty() && IsProfileBlank(rest.front())) rest.remove_prefix(1);
       value = std::string(CutAtNul(rest));
     }
-    current->keys.emplace(LowerAscii(CutAtNul(name)), std::move(value));  // first one wins
+    const bool hasValue = value.has_value();
+    const bool first = current->keys.emplace(LowerAscii(CutAtNul(name)), std::move(value)).second;
+    if (outline != nullptr) {
+      outline->keys.push_back({outline->sections.size() - 1, std::string(CutAtNul(name)),
+                               lineNumber, hasValue, first && currentFirst});
+    }
   }
 }
 
@@ -256,7 +275,16 @@ std::int32_t ParseAtol(std::string_view text) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+namespace {
+IniFileSource* sharedSource = nullptr;
+}  // namespace
+
+void IniFileSet::SetSharedSource(IniFileSource* source) { sharedSource = source; }
+
 const IniFile& IniFileSet::Get(const std::string& path) {
+  if (sharedSource != nullptr) {
+    if (const IniFile* shared = sharedSource->Find(path)) return *shared;
+  }
   std::string key = LowerAscii(path);
   auto it = files_.find(key);
   if (it == files_.end()) {

@@ -37,10 +37,31 @@ namespace setwell {
 
 class Platform;
 
+// Where a file's sections and keys are, as the parser met them, for tools
+// that point a person at a line. Names are as written; `first` is false for
+// what the reader never returns (a later section or key of a name already
+// seen wins nothing).
+struct IniOutline {
+  struct Section {
+    std::string name;
+    int line = 0;  // 1-based; a "\r\n" pair ends one line
+    bool first = true;
+  };
+  struct Key {
+    std::size_t section = 0;  // index into sections; 0 is the unnamed one before any header
+    std::string name;
+    int line = 0;
+    bool hasValue = false;  // the line holds "="
+    bool first = true;      // the reader returns this one (its section is first too)
+  };
+  std::vector<Section> sections;
+  std::vector<Key> keys;
+};
+
 class IniFile {
  public:
   IniFile() = default;
-  explicit IniFile(std::string_view contents);
+  explicit IniFile(std::string_view contents, IniOutline* outline = nullptr);
 
   // The stored value (quotes kept, not cut), or nothing when the section or
   // key is missing or the key has no "=".
@@ -59,7 +80,7 @@ class IniFile {
     // Lower-cased key name -> value; a key without "=" maps to nothing.
     std::unordered_map<std::string, std::optional<std::string>> keys;
   };
-  void Parse(std::string_view contents);
+  void Parse(std::string_view contents, IniOutline* outline);
 
   std::vector<Section> sections_;
   // Lower-cased section name -> index of its first occurrence.
@@ -84,9 +105,21 @@ std::int32_t ParseAtol(std::string_view text);
 // A set of INI files read through the platform, each parsed on first use and
 // kept for the life of the set. Paths are Windows paths; the same file named
 // with other letter case is the same entry.
+// Files parsed once elsewhere, for a tool that runs many installs over one
+// read-only distribution: every set asks the source first and reads the file
+// itself only when the source has none of that path.
+class IniFileSource {
+ public:
+  virtual ~IniFileSource() = default;
+  virtual const IniFile* Find(const std::string& path) = 0;
+};
+
 class IniFileSet {
  public:
   explicit IniFileSet(Platform& platform) : platform_(&platform) {}
+
+  // Process-wide; null (the default) reads every file through the platform.
+  static void SetSharedSource(IniFileSource* source);
 
   const IniFile& Get(const std::string& path);
 
