@@ -34,6 +34,11 @@ void DeclareFamilyMonitorPorts(SimMachine& machine) {
     if (config.GetModelPortSetting(model, "USBSUPPORTED") == 0) continue;
     for (int i = 1; i <= kUsbPortsPerModel; ++i) AddOnce(usbPorts, "USB_" + model + "_" + std::to_string(i));
   }
+  DeclareFamilyMonitorPorts(machine, usbPorts);
+}
+
+void DeclareFamilyMonitorPorts(SimMachine& machine, const std::vector<std::string>& usbPorts) {
+  InstallConfig config(machine);
   std::vector<std::string> serialPorts;
   for (int i = 1; i <= kVirtualSerialPorts; ++i) serialPorts.push_back("TVCOM" + std::to_string(i) + ":");
   for (std::int32_t target = 0; target < kTargets; ++target) {

@@ -7,6 +7,9 @@
 // the supported USB port names of the general configuration file.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "sim/SimMachine.h"
 
 namespace setwell::sim {
@@ -14,5 +17,8 @@ namespace setwell::sim {
 // Declares the ports of every monitor the distribution beside the
 // machine's program names, for every target system.
 void DeclareFamilyMonitorPorts(SimMachine& machine);
+// The same with the USB port monitor's ports given: for a caller that has
+// the distribution's models at hand and makes many machines.
+void DeclareFamilyMonitorPorts(SimMachine& machine, const std::vector<std::string>& usbPorts);
 
 }  // namespace setwell::sim

@@ -19,7 +19,9 @@ std::string OneLine(const std::string& text) {
 }
 
 std::string Place(const Finding& f) {
-  std::string place = f.file.empty() ? std::string("(distribution)") : f.file;
+  std::string place = !f.file.empty() ? f.file
+                      : f.code.rfind("SC19", 0) == 0 ? std::string("(rehearsal)")
+                                                     : std::string("(distribution)");
   if (f.line > 0) place += ":" + std::to_string(f.line);
   if (!f.section.empty()) place += " [" + f.section + "]";
   if (!f.key.empty()) place += " " + f.key;

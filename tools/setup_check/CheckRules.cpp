@@ -48,8 +48,9 @@ const std::vector<Rule>& Rules() {
        "rename the model: the port page takes PRINTER for a list already built"},
       {"SC119", Severity::kError, "no positive baud rate",
        "give BaudRate, such as 9600: a missing one stores baud rate 0"},
-      {"SC120", Severity::kError, "model count beyond reason",
-       "set DEVICENUMBER to the number of DEVICENAME entries: the model page reads every number"},
+      {"SC120", Severity::kError, "entry count beyond reason",
+       "set DEVICENUMBER (PRNCOUNT) to the number of entries: the model page (every USB "
+       "install) reads every number up to it"},
       {"SC190", Severity::kError, "rehearsed install does not succeed",
        "see the messages the install showed; the static findings of the model usually say why"},
       {"SC191", Severity::kError, "second install over the first does not succeed",

@@ -101,16 +101,17 @@ const sim::SimFile* Distribution::FindFile(const std::string& windowsPath) const
   return machine_->files.Find(windowsPath);
 }
 
-void Distribution::PutInto(sim::SimMachine& machine) const {
+void Distribution::PutInto(sim::SimMachine& machine, const std::string& folder) const {
   const std::string root = std::string(1, kDrive) + ":";
   machine.files.MakeFolder(root);
-  for (const auto& [key, file] : machine_->files.Files()) {
-    if (sim::SimFileSystem::DriveOf(key) != kDrive) continue;
-    // The configuration files are read through the parsed ones; copying
-    // them into every fresh machine would cost more than the install.
-    if (byPath_.count(LowerAscii(file.path)) != 0) continue;
-    sim::SimFile& copy = machine.files.WriteFile(file.path, file.data);
-    copy.attributes = file.attributes;
+  // Copying every file into every fresh machine would cost more than the
+  // install; an install reads no other file of the distribution.
+  const std::string below = LowerAscii(root + "\\" + folder + "\\");
+  for (auto it = machine_->files.Files().lower_bound(below);
+       it != machine_->files.Files().end() && it->first.compare(0, below.size(), below) == 0;
+       ++it) {
+    sim::SimFile& copy = machine.files.WriteFile(it->second.path, it->second.data);
+    copy.attributes = it->second.attributes;
   }
   machine.currentDirectory = root + "\\";
   machine.moduleFileName = root + "\\Setup.exe";

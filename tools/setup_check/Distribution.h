@@ -52,9 +52,12 @@ class Distribution : public IniFileSource {
 
   // A file of the distribution ("D:\winnt\X.DLL"), or null.
   const sim::SimFile* FindFile(const std::string& windowsPath) const;
-  // Copies the distribution's files into a fresh machine as its drive D:,
-  // read-only files, the configuration files left to the parsed ones.
-  void PutInto(sim::SimMachine& machine) const;
+  // Puts the distribution into a fresh machine as its drive D:, the
+  // program's folder and current directory: the files of `folder` (the
+  // per-system folder an install for one target copies from, "winnt"),
+  // read-only as on the medium. The configuration files are read through
+  // the parsed ones.
+  void PutInto(sim::SimMachine& machine, const std::string& folder) const;
 
   const IniFile* Find(const std::string& path) override;
 

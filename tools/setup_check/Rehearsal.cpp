@@ -1,6 +1,7 @@
 #include "tools/setup_check/Rehearsal.h"
 
 #include <exception>
+#include <set>
 
 #include "app/InstallSequence.h"
 #include "sim/SimFamilyPorts.h"
@@ -14,6 +15,8 @@ constexpr const char* kPortTaken = "Maximum count of printers using the same por
 // The USB printer attached for a USB install: descriptor value 0, device
 // number 1, the number of the first USB port.
 constexpr WORD kUsbDescriptor = 0;
+constexpr std::int32_t kCountMax = 100000;
+constexpr const char* kFolders[5] = {"win98", "winnt", "winnt", "winnt", "win2003"};
 
 sim::SimOs MachineFor(const std::string& os) {
   if (os == "98") return sim::kWin98;
@@ -97,16 +100,43 @@ std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& option
   std::vector<Combination> results;
   InstallConfig config(dist.Machine());
   const std::vector<ListedModel>& models = dist.Models();
+
+  // The USB port monitor's ports, as setup-sim declares them: the supported
+  // USB devices and every USB port of every model with USB. Entries past
+  // the last one given read "0", as a missing key does.
+  std::vector<std::string> usbPorts;
+  std::set<std::string> seen;
+  const auto addPort = [&](const std::string& port) {
+    if (seen.insert(port).second) usbPorts.push_back(port);
+  };
+  const std::int32_t usbDevices = config.GetSupportedUsbDeviceCount();
+  for (std::int32_t i = 0; i < usbDevices; ++i) {
+    if (!dist.General().ini.Find("SUPPORTED-USB-DEVICE", std::to_string(i))) {
+      addPort("0");
+      break;
+    }
+    addPort(config.GetSupportedUsbDevice(i));
+  }
+  for (const ListedModel& model : models) {
+    config.SetCategory(model.category);
+    if (config.GetModelPortSetting(model.name, "USBSUPPORTED") == 0) continue;
+    for (int i = 1; i <= 4; ++i) addPort("USB_" + model.name + "_" + std::to_string(i));
+  }
+  // A USB install walks every supported USB device number: with a count
+  // beyond reason it would not end (the static rules report it).
+  const bool usbInstallsEnd = usbDevices <= kCountMax;
+
   for (std::size_t m = 0; m < models.size(); ++m) {
     const ListedModel& model = models[m];
     for (std::size_t t = 0; t < options.targets.size(); ++t) {
       const std::int32_t target = options.targets[t];
       for (const InstallSelections& selections : WizardSelections(config, model, target)) {
-        sim::SimMachine machine(MachineFor(options.osNames[t]));
-        dist.PutInto(machine);
-        machine.InstallUsbLibrary(machine.system.systemDirectory);
-        sim::DeclareFamilyMonitorPorts(machine);
         const bool usb = GetPortKind(selections.portName) == PortKind::kUsb;
+        if (usb && !usbInstallsEnd) continue;
+        sim::SimMachine machine(MachineFor(options.osNames[t]));
+        dist.PutInto(machine, kFolders[target]);
+        machine.InstallUsbLibrary(machine.system.systemDirectory);
+        sim::DeclareFamilyMonitorPorts(machine, usbPorts);
         if (usb) machine.usb.Attach(0, kUsbDescriptor);
 
         Combination first;

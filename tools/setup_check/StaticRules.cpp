@@ -197,10 +197,15 @@ void Checker::CheckUsbDevices() {
   }
   const std::int32_t count = config_.GetSupportedUsbDeviceCount();
   std::int32_t present = 0;  // entries 0 .. present-1 are all there
-  while (present < std::max<std::int32_t>(count, 0) + 1 &&
+  while (present < std::max<std::int32_t>(std::min(count, kModelCountMax), 0) + 1 &&
          HasKey(general, section, std::to_string(present)))
     ++present;
-  if (HasSection(general, section) && count != present) {
+  if (count > kModelCountMax) {
+    Add("SC120", general, section, "PRNCOUNT", "",
+        "PRNCOUNT=" + std::to_string(count) + " makes every USB install walk " +
+            std::to_string(count) + " entries; " + std::to_string(present) +
+            " are given (USB installs are not rehearsed)");
+  } else if (HasSection(general, section) && count != present) {
     Add("SC206", general, section, "PRNCOUNT", "",
         "PRNCOUNT=" + std::to_string(count) + " but entries 0 to " + std::to_string(present - 1) +
             " are given");
@@ -371,7 +376,7 @@ void Checker::CheckModel(const ListedModel& model) {
             std::to_string(baud));
   }
 
-  const bool server2003 = config_.GetModelPortSetting(name, "System2003Supported") != 0;
+  bool server2003 = config_.GetModelPortSetting(name, "System2003Supported") != 0;
   if (server2003) {
     std::string missing;
     for (const std::string& section : {TargetSection(name, kWin2003),
@@ -383,6 +388,7 @@ void Checker::CheckModel(const ListedModel& model) {
       Add("SC114", file, port, "System2003Supported", name,
           "System2003Supported is set but " + missing +
               " is missing: a Windows Server 2003 install reads \"0\" for every key there");
+      server2003 = false;  // this finding says it for every key of them
     }
   }
   for (std::int32_t target : options_.targets) {
@@ -478,7 +484,7 @@ void Checker::CheckTarget(const ListedModel& model, std::int32_t target, std::in
     }
   }
   if (ddk) {
-    if (target < kWin2000) {
+    if (target < kWin2000 && files.dataFileDll[0] != '\0' && !NoFile(files.dataFileDll)) {
       Add("SC110", file, section, key("2KDDKDEV"), name,
           key("2KDDKDEV") + " is set" + on + ": the data-file DLL is copied to the \\3 folder, "
           "which fails with three message boxes");
