@@ -1,6 +1,8 @@
 #include "tools/setup_check/CheckReport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <tuple>
 #include <map>
 #include <sstream>
 
@@ -121,6 +123,16 @@ std::string FormatText(const CheckResult& result) {
   out << "setup-check " << result.distribution << "\n";
   std::map<std::string, std::vector<const Finding*>> byModel;
   for (const Finding& f : result.findings) byModel[f.model].push_back(&f);
+  // Errors first, then by file and line, as a person mends them; what the
+  // rehearsal saw after what explains it.
+  for (auto& [model, findings] : byModel) {
+    std::stable_sort(findings.begin(), findings.end(), [](const Finding* a, const Finding* b) {
+      const bool aRehearsal = a->code.rfind("SC19", 0) == 0;
+      const bool bRehearsal = b->code.rfind("SC19", 0) == 0;
+      return std::tie(a->severity, aRehearsal, a->file, a->line) <
+             std::tie(b->severity, bRehearsal, b->file, b->line);
+    });
+  }
   if (!byModel[""].empty()) {
     out << "\nDistribution\n";
     for (const Finding* f : byModel[""]) WriteFinding(out, *f);
