@@ -185,6 +185,7 @@ void Win32Window::SetIcon(int iconResource) {
   };
   HICON big = load(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
   HICON small = load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
+  icon_ = big;
   if (big != nullptr) ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   if (small != nullptr) {
     ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
@@ -369,6 +370,12 @@ INT_PTR Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return owner_.OnHelp() ? TRUE : FALSE;
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_PAINT:
+      return icon_ != nullptr && ::IsIconic(hwnd_) ? PaintIcon() : FALSE;
+    case WM_QUERYDRAGICON:
+      // The icon the host shows while the minimised window is dragged.
+      if (icon_ == nullptr) return FALSE;
+      return static_cast<INT_PTR>(reinterpret_cast<LONG_PTR>(icon_));
     case WM_DESTROY:
       OnDestroyed();
       return FALSE;
@@ -478,19 +485,38 @@ INT_PTR Win32Window::OnCtlColorStatic(HDC dc, HWND control) {
   const StaticStyle* style = owner_.GetStaticStyle(id);
   if (style == nullptr) return FALSE;
   StaticPaint& paint = paints_[id];
-  const bool fresh = paint.brush.Get() == nullptr;
+  const bool fresh = !paint.painted;
+  paint.painted = true;
   if (fresh || paint.style.fontHeight != style->fontHeight || paint.style.fontFace != style->fontFace) {
     paint.font.Reset(style->fontHeight > 0 || !style->fontFace.empty() ? MakeFont(*style) : nullptr);
   }
-  if (fresh || paint.style.backgroundColor != style->backgroundColor) {
+  if (!style->systemBackground && (paint.brush.Get() == nullptr ||
+                                   paint.style.backgroundColor != style->backgroundColor)) {
     paint.brush.Reset(::CreateSolidBrush(style->backgroundColor));
   }
   paint.style = *style;
   if (paint.font.Get() != nullptr) ::SelectObject(dc, paint.font.Get());
-  ::SetTextColor(dc, style->textColor);
+  ::SetTextColor(dc, style->systemTextColor ? ::GetSysColor(COLOR_WINDOWTEXT) : style->textColor);
   ::SetBkMode(dc, TRANSPARENT);
-  // A dialog procedure answers this request with the brush itself.
-  return reinterpret_cast<INT_PTR>(paint.brush.Get());
+  // A dialog procedure answers this request with the brush itself. The
+  // system's own colour brush belongs to the system and is never deleted.
+  HBRUSH brush = style->systemBackground ? ::GetSysColorBrush(COLOR_BTNFACE) : paint.brush.Get();
+  return reinterpret_cast<INT_PTR>(brush);
+}
+
+// A minimised window with an icon of its own draws it centred in its client
+// area, over the icon background.
+INT_PTR Win32Window::PaintIcon() {
+  PAINTSTRUCT ps{};
+  HDC dc = ::BeginPaint(hwnd_, &ps);
+  ::SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc, x, y, icon_);
+  ::EndPaint(hwnd_, &ps);
+  return TRUE;
 }
 
 void Win32Window::OnDestroyed() {
