@@ -406,15 +406,19 @@ void Win32Window::SetPictures() {
     HWND window = ::GetDlgItem(hwnd_, control.id);
     if (control.id == IDC_STATIC) window = NthChild(i);
     if (window == nullptr) continue;
-    RECT r{control.x, control.y, control.x + control.cx, control.y + control.cy};
-    ::MapDialogRect(hwnd_, &r);
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        ::LoadImageA(ui_.Instance(), MAKEINTRESOURCEA(control.resource), IMAGE_BITMAP,
-                     r.right - r.left, r.bottom - r.top, LR_DEFAULTCOLOR));
+    // Origin and size are mapped each on its own, as the dialog manager
+    // places every control of a template.
+    RECT origin{control.x, control.y, 0, 0};
+    RECT size{0, 0, control.cx, control.cy};
+    ::MapDialogRect(hwnd_, &origin);
+    ::MapDialogRect(hwnd_, &size);
+    HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageA(
+        ui_.Instance(), MAKEINTRESOURCEA(control.resource), IMAGE_BITMAP, size.right, size.bottom,
+        LR_DEFAULTCOLOR));
     if (bitmap == nullptr) continue;
     pictures_.emplace_back(bitmap);
     ::SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-    ::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+    ::SetWindowPos(window, nullptr, origin.left, origin.top, size.right, size.bottom,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
