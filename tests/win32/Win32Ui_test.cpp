@@ -309,6 +309,15 @@ TEST_F(Win32UiTest, TheAgreementIsStreamedIntoTheRichEditAsFormattedText) {
     EXPECT_EQ(shown.find("\\rtf"), std::string::npos) << "markup is not shown as text";
     EXPECT_EQ(shown.find("\\par"), std::string::npos);
     EXPECT_TRUE(StyleOf(view) & ES_READONLY);
+    // Tabbed into, the agreement is read from its start with nothing
+    // selected: the view does not take the dialog manager's "select all".
+    EXPECT_EQ(::SendMessageA(view, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL, 0);
+    ::SendMessageA(WindowOf(licence), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(view), TRUE);
+    CHARRANGE selected{-1, -1};
+    ::SendMessageA(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selected));
+    EXPECT_EQ(selected.cpMin, 0);
+    EXPECT_EQ(selected.cpMax, 0);
+    EXPECT_EQ(::SendMessageA(view, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     // The title is bold: the formatting survived.
     ::SendMessageA(view, EM_SETSEL, 0, 5);
     CHARFORMATA format{};

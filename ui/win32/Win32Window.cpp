@@ -221,6 +221,9 @@ void Win32Window::StreamRichText(HWND control, const std::string& rtf) {
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
   stream.pfnCallback = &ReadStream;
   ::SendMessageA(control, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  // The reader starts at the first line, with nothing selected.
+  ::SendMessageA(control, EM_SETSEL, 0, 0);
+  ::SendMessageA(control, EM_SCROLLCARET, 0, 0);
 }
 
 std::string Win32Window::GetText(int id) const {
@@ -393,6 +396,7 @@ INT_PTR Win32Window::OnInitDialog() {
   }
   SetPictures();
   FillLists();
+  KeepReadersAtTheStart();
   const bool focusDefault = owner_.OnInitDialog();
   if (modal_) CenterOverOwner();
   return focusDefault ? TRUE : FALSE;
@@ -420,6 +424,41 @@ void Win32Window::SetPictures() {
     ::SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     ::SetWindowPos(window, nullptr, origin.left, origin.top, size.right, size.bottom,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+namespace {
+
+// The previous window procedure of a subclassed view, kept as a property of
+// the window.
+constexpr const char* kPreviousProc = "Setwell.PreviousProc";
+
+// A read-only text view answers the dialog manager that it takes "select
+// all on focus": tabbed into, the whole agreement would be selected and
+// scrolled to its end. The view keeps its caret and its place instead.
+LRESULT CALLBACK ReaderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto previous = reinterpret_cast<WNDPROC>(::GetPropA(hwnd, kPreviousProc));
+  if (previous == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    ::RemovePropA(hwnd, kPreviousProc);
+  }
+  LRESULT result = ::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_HASSETSEL);
+  return result;
+}
+
+}  // namespace
+
+void Win32Window::KeepReadersAtTheStart() {
+  for (std::size_t i = 0; i < layout_->controlCount; ++i) {
+    const ControlTemplate& control = layout_->controls[i];
+    if (control.kind != ControlKind::kRichText) continue;
+    HWND view = Control(control.id);
+    if (view == nullptr || ::GetPropA(view, kPreviousProc) != nullptr) continue;
+    const LONG_PTR previous = ::GetWindowLongPtrA(view, GWLP_WNDPROC);
+    ::SetPropA(view, kPreviousProc, reinterpret_cast<HANDLE>(previous));
+    ::SetWindowLongPtrA(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReaderProc));
   }
 }
 

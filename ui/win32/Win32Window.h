@@ -84,6 +84,8 @@ class Win32Window : public WindowBackend {
   void SetPictures();
   // The entries a drop-down list has at creation.
   void FillLists();
+  // Read-only text views keep their place when tabbed into.
+  void KeepReadersAtTheStart();
   // The control created from the layout's entry `index` (the host keeps
   // the template's order).
   HWND NthChild(std::size_t index) const;
