@@ -449,6 +449,65 @@ TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
   });
 }
 
+// A key as the modal loop hands it to the dialog manager: to the window
+// with the focus, through IsDialogMessage of the frame.
+void PressKey(HWND frame, WPARAM key) {
+  MSG msg{};
+  msg.hwnd = ::GetFocus();
+  msg.message = WM_KEYDOWN;
+  msg.wParam = key;
+  msg.lParam = 1;
+  EXPECT_TRUE(::IsDialogMessageA(frame, &msg)) << "key " << key;
+}
+
+// The keys of the model page and the frame, as the host's dialog manager
+// moves them: the arrows walk the category buttons and check each, Tab
+// goes from the checked button to the enabled list, the check box and the
+// frame's buttons, and Enter presses the push button that has the focus.
+TEST_F(Win32UiTest, KeysMoveThroughTheCategoriesAndEnterPressesTheFocusedButton) {
+  WithFrame([&](ProbeDialog& frame) {
+    HWND window = frame.Window();
+    ProbeDialog page(IDD_MODEL);
+    ASSERT_TRUE(page.Create(IDD_MODEL, &frame));
+    page.MoveWindow(frame.GetControlRect(IDC_PAGE_AREA));
+    page.ShowWindow(true);
+    ::ShowWindow(window, SW_SHOW);
+    HWND model = page.Window();
+    auto item = [&](int id) { return ::GetDlgItem(model, id); };
+    // As the page leaves them with receipt models only in the receipt list.
+    for (int id : {IDC_TICKET_MODELS, IDC_LABEL_MODELS, IDC_EMBEDDED_MODELS}) {
+      ::EnableWindow(item(id), FALSE);
+    }
+    ::CheckRadioButton(model, IDC_RECEIPT, IDC_EMBEDDED, IDC_RECEIPT);
+    ::SetFocus(item(IDC_RECEIPT));
+    ASSERT_EQ(::GetFocus(), item(IDC_RECEIPT));
+
+    PressKey(window, VK_DOWN);
+    EXPECT_EQ(::GetFocus(), item(IDC_TICKET)) << "the next button, not the receipt list";
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_TICKET), BST_CHECKED);
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_RECEIPT), BST_UNCHECKED);
+    PressKey(window, VK_DOWN);
+    EXPECT_EQ(::GetFocus(), item(IDC_LABEL));
+    PressKey(window, VK_UP);
+    PressKey(window, VK_UP);
+    EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT));
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_RECEIPT), BST_CHECKED);
+
+    PressKey(window, VK_TAB);
+    EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT_MODELS));
+    PressKey(window, VK_TAB);
+    EXPECT_EQ(::GetFocus(), item(IDC_DEFAULT_PRINTER)) << "past the disabled lists";
+
+    // Enter on a focused Cancel is Cancel, with Next disabled as on the
+    // licence page.
+    while (::GetFocus() != ::GetDlgItem(window, IDCANCEL_RESULT)) PressKey(window, VK_TAB);
+    frame.commands.clear();
+    PressKey(window, VK_RETURN);
+    EXPECT_EQ(frame.commands, (std::vector<std::pair<int, int>>{{IDCANCEL_RESULT, BN_CLICKED}}));
+    page.DestroyWindow();
+  });
+}
+
 // The system menu item, F1 and the frame's commands reach the owner; a
 // static's double-click does not pass for a list's new selection; a handler
 // that throws does not unwind through the host.
