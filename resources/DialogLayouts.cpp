@@ -11,7 +11,7 @@ constexpr const char* kPageFont = "System";
 constexpr ControlTemplate kAbout[] = {
     {IDC_STATIC, K::kIcon, "", 7, 11, 20, 20, 0, nullptr, IDR_MAINFRAME},
     {IDC_STATIC, K::kStatic, "Setwell Version 1.20", 40, 10, 124, 8},
-    {IDC_STATIC, K::kStatic, "Thermal printer driver setup", 40, 27, 91, 8},
+    {IDC_STATIC, K::kStatic, "Thermal printer driver setup", 40, 27, 120, 8},
     {1, K::kDefPushButton, "OK", 166, 7, 50, 15, kGroup},
 };
 
@@ -49,7 +49,7 @@ constexpr ControlTemplate kModel[] = {
     {IDC_RECEIPT, K::kRadioButton, "Receipt", 19, 27, 37, 10, kGroup},
     {IDC_TICKET, K::kRadioButton, "Ticket", 19, 55, 34, 10},
     {IDC_LABEL, K::kRadioButton, "Label", 19, 83, 40, 10},
-    {IDC_EMBEDDED, K::kRadioButton, "Embedded", 19, 111, 44, 10},
+    {IDC_EMBEDDED, K::kRadioButton, "Embedded", 19, 111, 48, 10},
     {IDC_RECEIPT_MODELS, K::kDropDownList, "", 69, 25, 110, 89, kGroup},
     {IDC_TICKET_MODELS, K::kDropDownList, "", 69, 53, 110, 81},
     {IDC_LABEL_MODELS, K::kDropDownList, "", 69, 81, 110, 78},
@@ -65,19 +65,21 @@ constexpr const char* kByteSizes[] = {"5", "6", "7", "8", nullptr};
 constexpr const char* kStopBits[] = {"1", "1.5", "2", nullptr};
 constexpr const char* kProtocols[] = {"None", "Xon/Xoff", "Hardware", nullptr};
 
+// The serial lists are as wide as their longest entry needs ("115200",
+// "Space"), each column as wide as its widest list, inside the group box.
 constexpr ControlTemplate kPort[] = {
     {IDC_STATIC, K::kGroupBox, "Set Printer Port", 7, 4, 184, 126},
     {IDC_STATIC, K::kStatic, "Ports:", 18, 25, 32, 8},
     {IDC_PORTS, K::kDropDownList, "", 60, 23, 115, 74, kGroup},
     {IDC_STATIC, K::kGroupBox, "COM port setting", 14, 42, 166, 82},
     {IDC_STATIC, K::kStatic, "Baud Rate:", 19, 59, 37, 8},
-    {IDC_BAUD_RATE, K::kDropDownList, "", 60, 57, 38, 98, kGroup, kBaudRates},
+    {IDC_BAUD_RATE, K::kDropDownList, "", 60, 57, 41, 98, kGroup, kBaudRates},
     {IDC_STATIC, K::kStatic, "Parity:", 103, 59, 27, 8},
-    {IDC_PARITY, K::kDropDownList, "", 142, 57, 33, 82, kGroup, kParities},
+    {IDC_PARITY, K::kDropDownList, "", 142, 57, 36, 82, kGroup, kParities},
     {IDC_STATIC, K::kStatic, "Byte Size:", 19, 83, 36, 8},
-    {IDC_BYTE_SIZE, K::kDropDownList, "", 60, 81, 38, 68, kGroup, kByteSizes},
+    {IDC_BYTE_SIZE, K::kDropDownList, "", 60, 81, 41, 68, kGroup, kByteSizes},
     {IDC_STATIC, K::kStatic, "Stop Bits:", 103, 83, 35, 8},
-    {IDC_STOP_BITS, K::kDropDownList, "", 142, 81, 33, 55, kGroup, kStopBits},
+    {IDC_STOP_BITS, K::kDropDownList, "", 142, 81, 36, 55, kGroup, kStopBits},
     {IDC_STATIC, K::kStatic, "Protocol:", 19, 107, 31, 8},
     {IDC_PROTOCOL, K::kDropDownList, "", 60, 105, 85, 70, kGroup, kProtocols},
     {IDC_RASTER, K::kCheckBox, "Raster Graphic Printing", 8, 135, 92, 10, kDisabled | kGroup},
