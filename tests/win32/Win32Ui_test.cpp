@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -615,6 +616,26 @@ TEST_F(Win32UiTest, KeysMoveThroughTheCategoriesAndEnterPressesTheFocusedButton)
     EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT_MODELS));
     PressKey(window, VK_TAB);
     EXPECT_EQ(::GetFocus(), item(IDC_DEFAULT_PRINTER)) << "past the disabled lists";
+
+    // The licence and setup type pages: their two buttons are one group.
+    for (const auto& [pageId, first, second] :
+         {std::tuple{IDD_LICENCE, IDC_ACCEPT, IDC_REJECT},
+          std::tuple{IDD_SETUP_TYPE, IDC_TYPICAL, IDC_ADVANCED}}) {
+      ProbeDialog other(pageId);
+      ASSERT_TRUE(other.Create(pageId, &frame));
+      other.ShowWindow(true);
+      HWND dialog = other.Window();
+      ::CheckRadioButton(dialog, first, second, first);
+      ::SetFocus(::GetDlgItem(dialog, first));
+      PressKey(window, VK_DOWN);
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, second)) << pageId;
+      EXPECT_EQ(::IsDlgButtonChecked(dialog, second), BST_CHECKED) << pageId;
+      PressKey(window, VK_DOWN);
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, first)) << pageId << ": the group wraps round";
+      other.DestroyWindow();
+    }
+    page.ShowWindow(true);
+    ::SetFocus(item(IDC_DEFAULT_PRINTER));
 
     // Enter on a focused Cancel is Cancel, with Next disabled as on the
     // licence page.
