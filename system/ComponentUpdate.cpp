@@ -135,11 +135,10 @@ bool UpdateOnNt(Platform& platform, int pending, std::int32_t target, const Port
 // is in use) and point the print system's record at it.
 bool UpdateOn98(Platform& platform, const std::string& key, const char* fileName,
                 std::int32_t kind, std::int32_t version) {
+  // A record that cannot be made is not written; the file is copied all
+  // the same.
   RegistryKey record(platform);
-  if (!record.Open(key)) {
-    record.Create(key);
-    record.Open(key);
-  }
+  const bool recordable = record.CreateOrOpen(key);
   std::string recorded = fileName;
   int copied = CopyDriverFile(platform, fileName, kind, kWin98, false);
   if (copied == kCopyInUse || copied == kCopyDenied) {
@@ -152,7 +151,7 @@ bool UpdateOn98(Platform& platform, const std::string& key, const char* fileName
   }
   // Nothing put in place (the copy has shown why): the records keep naming
   // the old file and version, and the install goes on.
-  if (copied != 1) return true;
+  if (copied != 1 || !recordable) return true;
   record.WriteString("Driver", recorded);
   record.WriteDword("DriverVersion", static_cast<DWORD>(version));
   return true;

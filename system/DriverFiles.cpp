@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "system/AsciiCase.h"
 #include "system/Messages.h"
+#include "system/PlatformHandle.h"
 #include "system/PortMonitor.h"
 
 namespace setwell {
@@ -153,12 +154,10 @@ void InstallUnidrvSupport(Platform& platform, std::int32_t target, bool ddkDrive
       return;
     }
     const std::string unidrv = std::string(system, length) + "\\UNIDRV.DLL";
-    FileHandle existing = platform.CreateFileA(unidrv.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                               OPEN_EXISTING, 0);
-    if (existing != kInvalidFile) {
-      platform.CloseHandle(existing);
-      return;
-    }
+    const ScopedFile existing(platform, platform.CreateFileA(unidrv.c_str(), 0,
+                                                             FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                             OPEN_EXISTING, 0));
+    if (existing) return;
     // Windows 98 keeps a copy of its system files in "Sysbckup"; the
     // distribution's own copy is the last resort.
     const std::string backup = std::string(windows, windowsLength) + "\\Sysbckup\\UNIDRV.DLL";
