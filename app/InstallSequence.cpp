@@ -1,6 +1,5 @@
 #include "app/InstallSequence.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "config/DevModeLayout.h"
@@ -12,6 +11,7 @@
 #include "system/DriverFiles.h"
 #include "system/Messages.h"
 #include "system/PortMonitor.h"
+#include "system/PortNames.h"
 #include "system/PrintProcessor.h"
 #include "system/SerialSettings.h"
 #include "system/SystemHelpers.h"
@@ -32,28 +32,27 @@ void AppendToName(char* field, const char* suffix) {
   field[used + length] = '\0';
 }
 
-}  // namespace
-
-PortKind GetPortKind(const std::string& portName) {
-  if (portName.find("USB_") != std::string::npos) return PortKind::kUsb;
-  if (portName.find("COM") != std::string::npos) return PortKind::kSerial;
-  if (portName.find("LPT") != std::string::npos) return PortKind::kParallel;
-  return PortKind::kUnsupported;
+bool RunsNtFamily(Platform& platform) {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return platform.GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
+
+}  // namespace
 
 bool InstallSequence::MatchUsbDeviceNumber() {
   const int value = ProbeUsbPrinter(platform_);
-  // The remainder keeps the sign of the value: -2 (several printers) gives
-  // device number -1, -1 (none) gives 0.
-  const int number = static_cast<int>(std::fmod(static_cast<double>(value), 8.0)) + 1;
+  // The remainder keeps the sign of the value: kSeveralUsbPrinters gives
+  // device number -1, kNoUsbPrinter gives 0.
+  const int number = UsbDeviceNumber(value);
   const std::string& port = selections_.portName;
 
   if (selections_.setupType == kAdvancedSetup) {
-    if (value == -1) {
+    if (value == kNoUsbPrinter) {
       ShowError(platform_, IDS_NO_USB_DEVICE);
       return false;
     }
-    if (value == -2) return false;  // the probe has said why
+    if (value == kSeveralUsbPrinters) return false;  // the probe has said why
     if (port.find("_" + std::to_string(number)) == std::string::npos) {
       int wanted = 0;
       for (int i = 0; i < 4; ++i) {
@@ -64,7 +63,7 @@ bool InstallSequence::MatchUsbDeviceNumber() {
     }
     return true;
   }
-  if (value != -1 && number != 1) {
+  if (value != kNoUsbPrinter && number != 1) {
     if (!AskYesNo(platform_, IDS_RENAME_QUESTION)) return false;
     WriteUsbDeviceNumber(platform_, 1);
   }
@@ -79,6 +78,13 @@ InstallOutcome InstallSequence::Run() {
 
   if (s.modelName.empty()) {
     ShowError(platform_, IDS_SELECT_MODEL);
+    return InstallOutcome::kStayOpen;
+  }
+  // An NT-family system that the target system page does not know leaves
+  // the target at Windows 98/Me: its components do not run there, so
+  // nothing is installed.
+  if (s.target == kWin98 && RunsNtFamily(platform_)) {
+    ShowError(platform_, IDS_WRONG_SYSTEM);
     return InstallOutcome::kStayOpen;
   }
   if (s.target == kWin2003 && config.GetModelPortSetting(s.modelName, "System2003Supported") == 0) {
@@ -106,11 +112,13 @@ InstallOutcome InstallSequence::Run() {
   config.GetDriverInfo(s.modelName, s.target, driver, mode);
   config.GetMonitorInfo(s.modelName, s.target, languageMonitor, mode);
   config.GetPrinterInfo(s.modelName, s.target, printer, mode);
-  // The frame's port name field, at most 99 characters, is the printer's port.
-  char portField[100] = {};
-  std::memcpy(portField, s.portName.data(), std::min<std::size_t>(s.portName.size(), 99));
-  const std::string usbPortRecord = portField;
-  printer.pPortName = portField;
+  // One port name for the whole install: the entry the user chose, whole.
+  // The USB port of a long model name runs past 99 characters; cut in one
+  // place only, it would name a port that the monitor, the USB records and
+  // the spooler do not know, after they had been changed.
+  std::string portField = s.portName;
+  const std::string& usbPortRecord = s.portName;
+  printer.pPortName = portField.data();
 
   switch (kind_) {
     case PortKind::kUsb:

@@ -238,6 +238,27 @@ std::optional<std::string_view> IniFile::Find(std::string_view section, std::str
   return std::string_view(*keyIt->second);
 }
 
+std::vector<std::int32_t> IniFile::NumberedKeys(std::string_view section, std::string_view prefix,
+                                                std::int32_t first, std::int32_t last) const {
+  std::vector<std::int32_t> numbers;
+  auto sectionIt = index_.find(LookupName(section));
+  if (sectionIt == index_.end()) return numbers;
+  const std::string lowerPrefix = LowerAscii(prefix);
+  for (const auto& [name, value] : sections_[sectionIt->second].keys) {
+    if (!value || !name.starts_with(lowerPrefix)) continue;
+    const std::string_view digits = std::string_view(name).substr(lowerPrefix.size());
+    // Only the spelling "%d" gives: no sign, no leading zero, no blank.
+    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0') ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      continue;
+    }
+    const long long number = std::stoll(std::string(digits));
+    if (number >= first && number <= last) numbers.push_back(static_cast<std::int32_t>(number));
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
 std::string ProfileValue(std::string_view value, std::size_t limit) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {

@@ -73,6 +73,13 @@ class IniFile {
   // The same, read as atol reads the text.
   std::int32_t GetNumber(std::string_view section, std::string_view key, std::size_t limit) const;
 
+  // The numbers n in first..last for which the key prefix + n (n written
+  // as "%d" writes it) has a value in section, ascending. Every other key of
+  // the range reads as missing, so a walk over numbered keys can take these
+  // alone, in time that follows the file rather than a configured count.
+  std::vector<std::int32_t> NumberedKeys(std::string_view section, std::string_view prefix,
+                                         std::int32_t first, std::int32_t last) const;
+
   std::size_t SectionCount() const { return sections_.size(); }
 
  private:

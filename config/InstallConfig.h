@@ -10,39 +10,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "config/DriverFileList.h"
 #include "config/IniFile.h"
 #include "config/PortMonitorSet.h"
+#include "config/Selections.h"
 #include "system/WinTypes.h"
 
 namespace setwell {
 
 class Platform;
-
-// Target systems, in the order of the wizard's target system page.
-enum TargetSystem : std::int32_t {
-  kWin98 = 0,  // Windows 98/Me
-  kWinNT4 = 1,
-  kWin2000 = 2,
-  kWinXP = 3,
-  kWin2003 = 4,
-};
-
-// Driver modes: the standard driver ("STD" keys) or the raster graphic
-// printing driver ("GDI" keys).
-enum DriverMode : std::int32_t {
-  kStandardDriver = 0,
-  kRasterDriver = 1,
-};
-
-enum Category : std::int32_t {
-  kNoCategory = -1,
-  kReceipt = 0,
-  kTicket = 1,
-  kLabel = 2,
-  kEmbedded = 3,
-};
 
 class InstallConfig {
  public:
@@ -58,6 +36,9 @@ class InstallConfig {
   // the category suffix removed from the text; -1 (text as read) when the
   // entry has no category suffix.
   std::int32_t GetModelEntry(std::int32_t number, std::string& text);
+  // The numbers of the model entries 1..count that exist, ascending; every
+  // other entry reads "0", which is no model.
+  std::vector<std::int32_t> ExistingModelEntries(std::int32_t count);
   // The preselected model ("DEFAULTNAME"), as GetModelEntry.
   std::int32_t GetDefaultModel(std::string& text);
   // The distribution's print processor version ("DriverVersion").
@@ -66,6 +47,9 @@ class InstallConfig {
   // USB port name of at most 29 characters.
   std::int32_t GetSupportedUsbDeviceCount();
   std::string GetSupportedUsbDevice(std::int32_t number);
+  // The numbers of the supported USB device entries 0..count-1 that exist,
+  // ascending; every other entry reads "0".
+  std::vector<std::int32_t> ExistingSupportedUsbDevices(std::int32_t count);
 
   // A number of the model's "%s.PORT" section in the current category's
   // file ("AdvancedSetup", "System2003Supported", "BaudRate",

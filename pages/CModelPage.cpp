@@ -19,7 +19,9 @@ bool CModelPage::OnInitDialog() {
   const std::int32_t count = m_config.GetModelCount();
   m_modelsAvailable = 1;
   std::string entry;
-  for (std::int32_t n = 1; n <= count; ++n) {
+  // Entries up to the count are read in order; those without a key read
+  // "0", which is no model, so only the existing ones are visited.
+  for (const std::int32_t n : m_config.ExistingModelEntries(count)) {
     const std::int32_t category = m_config.GetModelEntry(n, entry);
     if (category >= 0 && category < 4) GetComboBox(kLists[category]).AddString(entry);
   }

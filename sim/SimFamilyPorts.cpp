@@ -25,9 +25,11 @@ void DeclareFamilyMonitorPorts(SimMachine& machine) {
   InstallConfig config(machine);
   std::vector<std::string> usbPorts;
   const std::int32_t count = config.GetSupportedUsbDeviceCount();
-  for (std::int32_t i = 0; i < count; ++i) AddOnce(usbPorts, config.GetSupportedUsbDevice(i));
+  for (const std::int32_t i : config.ExistingSupportedUsbDevices(count)) {
+    AddOnce(usbPorts, config.GetSupportedUsbDevice(i));
+  }
   std::string model;
-  for (std::int32_t n = 1; n <= config.GetModelCount(); ++n) {
+  for (const std::int32_t n : config.ExistingModelEntries(config.GetModelCount())) {
     const std::int32_t category = config.GetModelEntry(n, model);
     if (category < 0) continue;
     config.SetCategory(category);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -309,6 +310,15 @@ TEST_F(Win32UiTest, TheAgreementIsStreamedIntoTheRichEditAsFormattedText) {
     EXPECT_EQ(shown.find("\\rtf"), std::string::npos) << "markup is not shown as text";
     EXPECT_EQ(shown.find("\\par"), std::string::npos);
     EXPECT_TRUE(StyleOf(view) & ES_READONLY);
+    // Tabbed into, the agreement is read from its start with nothing
+    // selected: the view does not take the dialog manager's "select all".
+    EXPECT_EQ(::SendMessageA(view, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL, 0);
+    ::SendMessageA(WindowOf(licence), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(view), TRUE);
+    CHARRANGE selected{-1, -1};
+    ::SendMessageA(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selected));
+    EXPECT_EQ(selected.cpMin, 0);
+    EXPECT_EQ(selected.cpMax, 0);
+    EXPECT_EQ(::SendMessageA(view, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     // The title is bold: the formatting survived.
     ::SendMessageA(view, EM_SETSEL, 0, 5);
     CHARFORMATA format{};
@@ -348,6 +358,14 @@ TEST_F(Win32UiTest, TheNoteLabelAnswersTheColourRequest) {
       EXPECT_EQ(font.lfHeight, -14) << "a character height of 14 pixels";
       EXPECT_STREQ(font.lfFaceName, "Arial");
     }
+    // Before a page gives it colours, a note label draws in the system's
+    // own: the window-text colour on a button-face brush.
+    port.m_note = CNoteLabel();
+    port.m_note.Attach(&port, IDC_USB_NOTE);
+    EXPECT_EQ(::SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(note)),
+              reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE)));
+    EXPECT_EQ(::GetTextColor(dc), ::GetSysColor(COLOR_WINDOWTEXT));
     ::SelectObject(dc, originalFont);
 
     // The "Ports:" label has no style of its own: the host's default answer.
@@ -377,16 +395,27 @@ TEST_F(Win32UiTest, TheNoteLabelAnswersTheColourRequest) {
   });
 }
 
+// A control's place as the dialog manager makes it from a template: the
+// origin and the size are each mapped from dialog units on their own, so
+// the size is not the difference of two mapped corners (each corner is
+// rounded, and with some fonts' base units the two differ by a pixel).
+Rect TemplatePlace(HWND dialog, int x, int y, int cx, int cy) {
+  RECT origin{x, y, 0, 0};
+  RECT size{0, 0, cx, cy};
+  ::MapDialogRect(dialog, &origin);
+  ::MapDialogRect(dialog, &size);
+  return Rect{origin.left, origin.top, size.right, size.bottom};
+}
+
 // Pages sit in the frame's placeholder; the picture fills its control.
 TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
   WithFrame([&](ProbeDialog& frame) {
     const Rect area = frame.GetControlRect(IDC_PAGE_AREA);
-    RECT expected{91, 1, 91 + 194, 1 + 158};
-    ::MapDialogRect(frame.Window(), &expected);
+    const Rect expected = TemplatePlace(frame.Window(), 91, 1, 194, 158);
     EXPECT_EQ(area.left, expected.left);
     EXPECT_EQ(area.top, expected.top);
-    EXPECT_EQ(area.width, expected.right - expected.left);
-    EXPECT_EQ(area.height, expected.bottom - expected.top);
+    EXPECT_EQ(area.width, expected.width);
+    EXPECT_EQ(area.height, expected.height);
 
     ProbeDialog page(IDD_SETUP_TYPE);
     ASSERT_TRUE(page.Create(IDD_SETUP_TYPE, &frame));
@@ -407,18 +436,214 @@ TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
     page.DestroyWindow();
 
     HWND picture = ChildrenInOrder(frame.Window()).back();
-    RECT want{6, 5, 6 + 83, 5 + 159};
-    ::MapDialogRect(frame.Window(), &want);
+    const Rect want = TemplatePlace(frame.Window(), 6, 5, 83, 159);
     RECT got{};
     ::GetWindowRect(picture, &got);
-    EXPECT_EQ(got.right - got.left, want.right - want.left);
-    EXPECT_EQ(got.bottom - got.top, want.bottom - want.top);
+    EXPECT_EQ(got.right - got.left, want.width);
+    EXPECT_EQ(got.bottom - got.top, want.height);
     HBITMAP bitmap = reinterpret_cast<HBITMAP>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
     ASSERT_NE(bitmap, nullptr);
     BITMAP info{};
     ASSERT_TRUE(::GetObjectA(bitmap, sizeof info, &info));
-    EXPECT_EQ(info.bmWidth, want.right - want.left);
-    EXPECT_EQ(info.bmHeight, want.bottom - want.top);
+    EXPECT_EQ(info.bmWidth, want.width);
+    EXPECT_EQ(info.bmHeight, want.height);
+  });
+}
+
+// The room a control's own drawing leaves for its text, in pixels: the
+// client width less the check mark and its gap, the drop-down arrow, or the
+// button's edges and focus rectangle. 0 for controls without text to check.
+int TextRoom(HWND control, const ControlTemplate& layout) {
+  RECT client{};
+  ::GetClientRect(control, &client);
+  const int width = client.right - client.left;
+  const int edge = ::GetSystemMetrics(SM_CXEDGE);
+  switch (layout.kind) {
+    case ControlKind::kRadioButton:
+    case ControlKind::kCheckBox:
+      return width - ::GetSystemMetrics(SM_CXMENUCHECK) - 4;
+    case ControlKind::kPushButton:
+    case ControlKind::kDefPushButton:
+      return width - 2 * (edge + 2);
+    case ControlKind::kGroupBox:
+      return width - 2 * 8;  // the caption sits inset in the frame line
+    case ControlKind::kDropDownList:
+      return width - ::GetSystemMetrics(SM_CXVSCROLL) - 2 * edge - 2;
+    case ControlKind::kStatic:
+      return width;
+    default:
+      return 0;
+  }
+}
+
+// Every text of a dialog fits its control, measured in the font the control
+// draws with: captions on one line (statics may wrap onto the lines their
+// height holds), and every entry of every list. The failures name the
+// dialog, the text and the pixels missing.
+void ExpectTextsFit(HWND dialog, const DialogTemplate& layout) {
+  const std::vector<HWND> children = ChildrenInOrder(dialog);
+  ASSERT_EQ(children.size(), layout.controlCount);
+  for (std::size_t i = 0; i < layout.controlCount; ++i) {
+    const ControlTemplate& t = layout.controls[i];
+    HWND control = children[i];
+    const int room = TextRoom(control, t);
+    if (room == 0) continue;
+    std::vector<std::string> texts;
+    if (t.kind == ControlKind::kDropDownList) {
+      texts = ItemsOf(control);
+    } else {
+      texts.push_back(TextOf(control));
+    }
+    HDC dc = ::GetDC(control);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = ::SelectObject(dc, font != nullptr ? font : ::GetStockObject(SYSTEM_FONT));
+    RECT client{};
+    ::GetClientRect(control, &client);
+    for (const std::string& text : texts) {
+      if (text.empty()) continue;
+      RECT need{0, 0, room, 0};
+      UINT format = DT_CALCRECT | DT_EXPANDTABS;
+      if (t.kind == ControlKind::kStatic) {
+        format |= DT_WORDBREAK;
+      } else {
+        format |= DT_SINGLELINE;
+      }
+      ::DrawTextA(dc, text.c_str(), -1, &need, format);
+      const std::string where = "dialog " + std::to_string(layout.id) + " control " +
+                                std::to_string(t.id) + " \"" + text + "\"";
+      EXPECT_LE(need.right, room) << where << ": " << need.right - room << " pixels too wide";
+      if (t.kind == ControlKind::kStatic) {
+        EXPECT_LE(need.bottom, client.bottom) << where << ": wraps past its height";
+      }
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+  }
+}
+
+// Every text of the frame, the five pages and the about box fits, in the
+// fonts the host gives them (run on each Windows version the program runs on).
+TEST_F(Win32UiTest, EveryTextFitsItsControl) {
+  WithFrame([&](ProbeDialog& frame) {
+    ExpectTextsFit(frame.Window(), *FindDialogTemplate(IDD_WIZARD));
+    // The texts the frame sets at run time, in place of the layout's.
+    for (const char* text : {"<<Back (&B)", "Next (&N)>>", "Finish (&F)", "Cancel (&C)"}) {
+      ::SetDlgItemTextA(frame.Window(), IDOK_RESULT, text);
+      ExpectTextsFit(frame.Window(), *FindDialogTemplate(IDD_WIZARD));
+    }
+    for (int pageId : {IDD_TARGET_SYSTEM, IDD_MODEL, IDD_PORT, IDD_LICENCE, IDD_SETUP_TYPE}) {
+      ProbeDialog page(pageId);
+      ASSERT_TRUE(page.Create(pageId, &frame));
+      if (pageId == IDD_MODEL) {
+        // Model names as long as the sample distribution's.
+        for (int list : {IDC_RECEIPT_MODELS, IDC_TICKET_MODELS, IDC_LABEL_MODELS, IDC_EMBEDDED_MODELS}) {
+          ::SendDlgItemMessageA(page.Window(), list, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>("SW-RXQ-K880"));
+        }
+      }
+      if (pageId == IDD_PORT) {
+        for (const char* port : {"TVCOM8:", "USB_SW-RXQ-K880_4"}) {
+          ::SendDlgItemMessageA(page.Window(), IDC_PORTS, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(port));
+        }
+      }
+      ExpectTextsFit(page.Window(), *FindDialogTemplate(pageId));
+      if (pageId == IDD_SETUP_TYPE) {
+        // The remarks the page shows for each setup type.
+        for (std::uint32_t id : {IDS_TYPICAL_REMARK, IDS_MULTI_USB_REMARK, IDS_DRIVER_MODE_REMARK}) {
+          ::SetDlgItemTextA(page.Window(), IDC_REMARK1, LoadStringText(id));
+          ::SetDlgItemTextA(page.Window(), IDC_REMARK2, LoadStringText(id));
+          ::SetDlgItemTextA(page.Window(), IDC_REMARK3, LoadStringText(id));
+          ExpectTextsFit(page.Window(), *FindDialogTemplate(pageId));
+        }
+      }
+      page.DestroyWindow();
+    }
+  });
+  ProbeDialog about(IDD_ABOUTBOX);
+  about.onInit = [&](ProbeDialog& self) {
+    ExpectTextsFit(self.Window(), *FindDialogTemplate(IDD_ABOUTBOX));
+    self.EndDialog(IDOK_RESULT);
+  };
+  about.DoModal();
+}
+
+// A key as the modal loop hands it to the dialog manager: to the window
+// with the focus, through IsDialogMessage of the frame.
+void PressKey(HWND frame, WPARAM key) {
+  MSG msg{};
+  msg.hwnd = ::GetFocus();
+  msg.message = WM_KEYDOWN;
+  msg.wParam = key;
+  msg.lParam = 1;
+  EXPECT_TRUE(::IsDialogMessageA(frame, &msg)) << "key " << key;
+}
+
+// The keys of the model page and the frame, as the host's dialog manager
+// moves them: the arrows walk the category buttons and check each, Tab
+// goes from the checked button to the enabled list, the check box and the
+// frame's buttons, and Enter presses the push button that has the focus.
+TEST_F(Win32UiTest, KeysMoveThroughTheCategoriesAndEnterPressesTheFocusedButton) {
+  WithFrame([&](ProbeDialog& frame) {
+    HWND window = frame.Window();
+    ProbeDialog page(IDD_MODEL);
+    ASSERT_TRUE(page.Create(IDD_MODEL, &frame));
+    page.MoveWindow(frame.GetControlRect(IDC_PAGE_AREA));
+    page.ShowWindow(true);
+    ::ShowWindow(window, SW_SHOW);
+    HWND model = page.Window();
+    auto item = [&](int id) { return ::GetDlgItem(model, id); };
+    // As the page leaves them with receipt models only in the receipt list.
+    for (int id : {IDC_TICKET_MODELS, IDC_LABEL_MODELS, IDC_EMBEDDED_MODELS}) {
+      ::EnableWindow(item(id), FALSE);
+    }
+    ::CheckRadioButton(model, IDC_RECEIPT, IDC_EMBEDDED, IDC_RECEIPT);
+    ::SetFocus(item(IDC_RECEIPT));
+    ASSERT_EQ(::GetFocus(), item(IDC_RECEIPT));
+
+    PressKey(window, VK_DOWN);
+    EXPECT_EQ(::GetFocus(), item(IDC_TICKET)) << "the next button, not the receipt list";
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_TICKET), BST_CHECKED);
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_RECEIPT), BST_UNCHECKED);
+    PressKey(window, VK_DOWN);
+    EXPECT_EQ(::GetFocus(), item(IDC_LABEL));
+    PressKey(window, VK_UP);
+    PressKey(window, VK_UP);
+    EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT));
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_RECEIPT), BST_CHECKED);
+
+    PressKey(window, VK_TAB);
+    EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT_MODELS));
+    PressKey(window, VK_TAB);
+    EXPECT_EQ(::GetFocus(), item(IDC_DEFAULT_PRINTER)) << "past the disabled lists";
+
+    // The licence and setup type pages: their two buttons are one group.
+    for (const auto& [pageId, first, second] :
+         {std::tuple{IDD_LICENCE, IDC_ACCEPT, IDC_REJECT},
+          std::tuple{IDD_SETUP_TYPE, IDC_TYPICAL, IDC_ADVANCED}}) {
+      ProbeDialog other(pageId);
+      ASSERT_TRUE(other.Create(pageId, &frame));
+      other.ShowWindow(true);
+      HWND dialog = other.Window();
+      ::CheckRadioButton(dialog, first, second, first);
+      ::SetFocus(::GetDlgItem(dialog, first));
+      PressKey(window, VK_DOWN);
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, second)) << pageId;
+      EXPECT_EQ(::IsDlgButtonChecked(dialog, second), BST_CHECKED) << pageId;
+      PressKey(window, VK_DOWN);
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, first)) << pageId << ": the group wraps round";
+      other.DestroyWindow();
+    }
+    page.ShowWindow(true);
+    ::SetFocus(item(IDC_DEFAULT_PRINTER));
+
+    // Enter on a focused Cancel is Cancel, with Next disabled as on the
+    // licence page.
+    while (::GetFocus() != ::GetDlgItem(window, IDCANCEL_RESULT)) PressKey(window, VK_TAB);
+    frame.commands.clear();
+    PressKey(window, VK_RETURN);
+    EXPECT_EQ(frame.commands, (std::vector<std::pair<int, int>>{{IDCANCEL_RESULT, BN_CLICKED}}));
+    page.DestroyWindow();
   });
 }
 
@@ -439,8 +664,19 @@ TEST_F(Win32UiTest, UserActionsReachTheOwnerDialog) {
     EXPECT_EQ(self.sysCommands, std::vector<int>{IDM_ABOUTBOX});
 
     self.Backend()->SetIcon(IDR_MAINFRAME);
-    EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+    const LRESULT icon = ::SendMessageA(window, WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(icon, 0);
     EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0), 0);
+    // Dragged while minimised, the frame shows its own icon; minimised, it
+    // paints the icon itself, and otherwise leaves painting to the host.
+    EXPECT_EQ(::SendMessageA(window, WM_QUERYDRAGICON, 0, 0), icon);
+    const auto dialogProc = reinterpret_cast<DLGPROC>(::GetWindowLongPtrA(window, DWLP_DLGPROC));
+    ASSERT_NE(dialogProc, nullptr);
+    EXPECT_EQ(dialogProc(window, WM_PAINT, 0, 0), FALSE);
+    ::ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(window));
+    EXPECT_EQ(dialogProc(window, WM_PAINT, 0, 0), TRUE);
+    ::ShowWindow(window, SW_RESTORE);
 
     // F1 in a page that does not answer it goes on to the frame.
     ProbeDialog page(IDD_MODEL);
