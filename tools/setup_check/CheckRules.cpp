@@ -47,7 +47,7 @@ const std::vector<Rule>& Rules() {
       {"SC118", Severity::kError, "model named PRINTER",
        "rename the model: the port page takes PRINTER for a list already built"},
       {"SC119", Severity::kError, "no positive baud rate",
-       "give BaudRate, such as 9600: a missing one stores baud rate 0"},
+       "give BaudRate, such as 9600: the serial line settings come from it"},
       {"SC120", Severity::kError, "entry count beyond reason",
        "set DEVICENUMBER (PRNCOUNT) to the number of entries: the model page (every USB "
        "install) reads every number up to it"},

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "app/InstallSequence.h"
+#include "system/PortNames.h"
 #include "sim/SimFamilyPorts.h"
 
 namespace setwell::check {

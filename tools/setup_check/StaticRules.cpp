@@ -329,8 +329,9 @@ void Checker::CheckModel(const ListedModel& model) {
 
   if (name == "PRINTER") {
     Add("SC118", general, "DEVICENAME", entryKey, name,
-        "the first port list for \"PRINTER\" is taken as built: it stays empty, and Finish "
-        "says \"No support installation for this port\"");
+        "\"PRINTER\" is the port page's last built model before any is built: the first port "
+        "list for it may be taken as built, left empty, and Finish refused with \"No support "
+        "installation for this port\"");
   }
   if (name.size() > kDeviceNameMax) {
     Add("SC210", general, "DEVICENAME", entryKey, name,
@@ -367,8 +368,8 @@ void Checker::CheckModel(const ListedModel& model) {
     Add("SC119", file, port, "BaudRate", name,
         std::string("BaudRate ") +
             (HasKey(file, port, "BaudRate") ? "reads " + std::to_string(baud) : "is missing") +
-            ": the port page shows 38400 and a serial install writes baud rate " +
-            std::to_string(baud));
+            ": no rate is configured; the port page shows 38400, and a serial install writes "
+            "whatever the page stores for it");
   } else if (std::find(std::begin(kListedBaudRates), std::end(kListedBaudRates), baud) ==
              std::end(kListedBaudRates)) {
     Add("SC215", file, port, "BaudRate", name,
