@@ -10,8 +10,6 @@ namespace setwell::check {
 namespace {
 
 constexpr const char* kCategoryNames[4] = {"receipt", "ticket", "label", "embedded"};
-constexpr const char* kTargetNames[5] = {"Windows 98/Me", "Windows NT 4.0", "Windows 2000",
-                                         "Windows XP", "Windows Server 2003"};
 
 // Message texts hold line breaks; a report line does not.
 std::string OneLine(const std::string& text) {

@@ -17,6 +17,12 @@
 
 namespace setwell::check {
 
+// By target system 0..4: the per-system folder an install copies from, and
+// the system's name in the report.
+inline constexpr const char* kSystemFolders[5] = {"win98", "winnt", "winnt", "winnt", "win2003"};
+inline constexpr const char* kTargetNames[5] = {"Windows 98/Me", "Windows NT 4.0", "Windows 2000",
+                                                "Windows XP", "Windows Server 2003"};
+
 struct ConfigFile {
   std::string name;  // as the report names it: "DRVCONFIG/setup_receipt.ini"
   std::string path;  // as the installer names it: "D:\DRVCONFIG\setup_receipt.ini"

@@ -17,7 +17,6 @@ constexpr const char* kPortTaken = "Maximum count of printers using the same por
 // number 1, the number of the first USB port.
 constexpr WORD kUsbDescriptor = 0;
 constexpr std::int32_t kCountMax = 100000;
-constexpr const char* kFolders[5] = {"win98", "winnt", "winnt", "winnt", "win2003"};
 
 sim::SimOs MachineFor(const std::string& os) {
   if (os == "98") return sim::kWin98;
@@ -135,7 +134,7 @@ std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& option
         const bool usb = GetPortKind(selections.portName) == PortKind::kUsb;
         if (usb && !usbInstallsEnd) continue;
         sim::SimMachine machine(MachineFor(options.osNames[t]));
-        dist.PutInto(machine, kFolders[target]);
+        dist.PutInto(machine, kSystemFolders[target]);
         machine.InstallUsbLibrary(machine.system.systemDirectory);
         sim::DeclareFamilyMonitorPorts(machine, usbPorts);
         if (usb) machine.usb.Attach(0, kUsbDescriptor);

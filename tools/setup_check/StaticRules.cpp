@@ -11,9 +11,6 @@
 namespace setwell::check {
 namespace {
 
-constexpr const char* kFolders[5] = {"win98", "winnt", "winnt", "winnt", "win2003"};
-constexpr const char* kTargetNames[5] = {"Windows 98/Me", "Windows NT 4.0", "Windows 2000",
-                                         "Windows XP", "Windows Server 2003"};
 constexpr const char* kPrefixes[2] = {"STD", "GDI"};
 // The fixed names that the driver record's dependent list holds with the
 // Unidrv flag, 35 bytes with their zeros.
@@ -305,7 +302,7 @@ void Checker::CheckCopiedFile(const ConfigFile& file, const std::string& section
         Quoted(name) + " is not a plain file name: the copy would leave the target folder");
     return;
   }
-  const std::string folder = kFolders[target];
+  const std::string folder = kSystemFolders[target];
   if (dist_.FindFile("D:\\" + folder + "\\" + name) == nullptr) {
     Add("SC106", file, section, key, model,
         Quoted(name) + " is not in \\" + folder + "\\: \"Copy driver files error\" on " +
@@ -499,10 +496,10 @@ void Checker::CheckTarget(const ListedModel& model, std::int32_t target, std::in
     }
     if (target >= kWin2000) {
       for (const char* support : kUnidrvFiles) {
-        if (dist_.FindFile(std::string("D:\\") + kFolders[target] + "\\" + support) == nullptr) {
+        if (dist_.FindFile(std::string("D:\\") + kSystemFolders[target] + "\\" + support) == nullptr) {
           Add("SC106", file, section, key("2KDDKDEV"), name,
               std::string("the Unidrv support file ") + support + " is not in \\" +
-                  kFolders[target] + "\\: \"Copy driver files error\"" + on);
+                  kSystemFolders[target] + "\\: \"Copy driver files error\"" + on);
         }
       }
     }
