@@ -224,7 +224,7 @@ struct BadInput {
 TEST(SetupCheckTest, BadInputGivesFindingsNeverACrash) {
   const BadInput cases[] = {
       {"empty_folder", {}, "SC101"},
-      {"garbage_general_file", {{"DRVCONFIG/setup.ini", std::string("\x00\xff[\x01=\n\r]]==", 14)}},
+      {"garbage_general_file", {{"DRVCONFIG/setup.ini", std::string("\x00\xff[\x01=\n\r]]==", 11)}},
        "SC102"},
       {"no_models", {{"DRVCONFIG/setup.ini", "[DEVICENAME]\r\nDEVICENUMBER=0\r\n"}}, "SC102"},
       {"huge_count",
