@@ -17,6 +17,7 @@
 #include "system/DriverFiles.h"
 #include "system/PortMonitor.h"
 #include "system/PrintProcessor.h"
+#include "tests/InstallTestMachine.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace setwell {
@@ -68,13 +69,7 @@ class InstallFaultTest : public ::testing::Test {
   }
   static InstallSelections Selections(int target, const std::string& model, int category,
                                       const std::string& port) {
-    InstallSelections s;
-    s.target = target;
-    s.modelName = model;
-    s.category = category;
-    s.portName = port;
-    s.setupType = kTypicalSetup;
-    s.rasterGraphics = port.find("COM") != std::string::npos ? 0 : 1;
+    InstallSelections s = testing::Selections(target, model, category, port);
     s.serial = SerialLineSettings{9600, 8, 1.0, 'N', 'p'};
     return s;
   }
