@@ -21,17 +21,14 @@
 #include "resources/StringTable.h"
 #include "resources/Texts.h"
 #include "system/win32/Win32Platform.h"
+#include "tests/TestApp.h"
 #include "ui/CWinApp.h"
 #include "ui/win32/Win32UiBackend.h"
 
 namespace setwell {
 namespace {
 
-class TestApp : public CWinApp {
- public:
-  using CWinApp::CWinApp;
-  bool InitInstance() override { return false; }
-};
+using testing::TestApp;
 
 // A dialog that runs a check inside its WM_INITDIALOG and records what the
 // backend hands it.
