@@ -5,6 +5,8 @@
 // (scripts/test installs it).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -21,7 +23,9 @@ bool HaveTmux() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
 // A tmux server of this test's own, gone when the object goes.
 class Tmux {
  public:
-  Tmux() : socket_("setup-sim-test-" + std::to_string(::getpid())) {}
+  // A socket of its own for each server: one that is still shutting down
+  // must not take the next test's session.
+  Tmux() : socket_("setup-sim-test-" + std::to_string(::getpid()) + "-" + std::to_string(++servers_)) {}
   ~Tmux() { Run("kill-server"); }
 
   int Run(const std::string& arguments) const {
@@ -53,6 +57,27 @@ class Tmux {
   }
   void Keys(const std::string& keys) const { Run("send-keys -t t " + keys); }
 
+  // Waits until the screen holds every one of `texts`: a frame is drawn in
+  // pieces, and the first text may show before the rest of the frame. The
+  // screen as it was last seen.
+  std::string WaitForAll(const std::vector<std::string>& texts, const std::string& step) const {
+    std::string screen;
+    for (int i = 0; i < 600; ++i) {
+      screen = Screen();
+      if (std::all_of(texts.begin(), texts.end(), [&](const std::string& text) {
+            return screen.find(text) != std::string::npos;
+          })) {
+        return screen;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    for (const std::string& text : texts) {
+      if (screen.find(text) == std::string::npos) {
+        ADD_FAILURE() << step << ": \"" << text << "\" did not appear on the screen:\n" << screen;
+      }
+    }
+    return screen;
+  }
   // Waits until the screen holds `text`; the screen as it was last seen.
   std::string WaitFor(const std::string& text, const std::string& step) const {
     std::string screen;
@@ -68,6 +93,7 @@ class Tmux {
   }
 
  private:
+  static inline int servers_ = 0;
   std::string socket_;
 };
 
@@ -92,18 +118,14 @@ TEST(SetupSimInTmux, FullInstallWithTheScreenCheckedAtEachPage) {
   Tmux tmux;
   ASSERT_EQ(tmux.Run("new-session -d -s t -x 80 -y 25 " + Command(scratch, " --usb 8")), 0);
 
-  std::string screen = tmux.WaitFor("Legal Agreement", "start");
-  EXPECT_NE(screen.find("Install Driver for Printers"), std::string::npos);
-  EXPECT_NE(screen.find("(*) I Reject"), std::string::npos);
-  EXPECT_NE(screen.find("[<<Back (B)]"), std::string::npos);
+  std::string screen = tmux.WaitForAll(
+      {"Legal Agreement", "Install Driver for Printers", "(*) I Reject", "[<<Back (B)]"}, "start");
   EXPECT_EQ(tmux.Query("#{alternate_on}"), "1");
 
   tmux.Keys("Tab Left");
   tmux.WaitFor("(*) I Accept", "accept");
   tmux.Keys("Enter");
-  screen = tmux.WaitFor("Select Install Module", "next to the model page");
-  EXPECT_NE(screen.find("(*) Receipt"), std::string::npos) << screen;
-  EXPECT_NE(screen.find("SW-R80"), std::string::npos) << screen;
+  tmux.WaitForAll({"Select Install Module", "(*) Receipt", "SW-R80"}, "next to the model page");
 
   // The terminal shrinks below the wizard and grows again.
   tmux.Run("resize-window -t t -x 60 -y 20");
@@ -112,23 +134,19 @@ TEST(SetupSimInTmux, FullInstallWithTheScreenCheckedAtEachPage) {
   tmux.WaitFor("Select Install Module", "grown again");
 
   tmux.Keys("M-n");
-  screen = tmux.WaitFor("Setup Type", "next to the setup type page");
-  EXPECT_NE(screen.find("(*) Typical"), std::string::npos) << screen;
+  tmux.WaitForAll({"Setup Type", "(*) Typical"}, "next to the setup type page");
   tmux.Keys("M-n");
-  screen = tmux.WaitFor("Select Install OS", "next to the target system page");
-  EXPECT_NE(screen.find("(*) Windows XP"), std::string::npos) << screen;
+  tmux.WaitForAll({"Select Install OS", "(*) Windows XP"}, "next to the target system page");
   tmux.Keys("M-n");
-  screen = tmux.WaitFor("Set Printer Port", "next to the port page");
-  EXPECT_NE(screen.find("USB_SW-R80_1"), std::string::npos) << screen;
-  EXPECT_NE(screen.find("Requires USB device driver to be installed"), std::string::npos) << screen;
-  EXPECT_NE(screen.find("[Finish (F)]"), std::string::npos) << screen;
+  tmux.WaitForAll({"Set Printer Port", "USB_SW-R80_1", "Requires USB device driver to be installed",
+                   "[Finish (F)]"},
+                  "next to the port page");
 
   tmux.Keys("F1");
   tmux.WaitFor("Guide.CHM", "help");
   tmux.Keys("Space");
   tmux.Keys("M-f");
-  screen = tmux.WaitFor("Please repower the printer", "finish");
-  EXPECT_NE(screen.find("Successfully installed printer driver"), std::string::npos) << screen;
+  tmux.WaitForAll({"Please repower the printer", "Successfully installed printer driver"}, "finish");
   tmux.Keys("Enter");
 
   ASSERT_TRUE(WaitForFile(scratch / "status.txt")) << tmux.Screen();
