@@ -36,8 +36,6 @@ std::string_view CutAtNul(std::string_view text) {
   return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-// Lookup names are trimmed the way the host trims them before comparing.
-std::string LookupName(std::string_view name) { return LowerAscii(TrimBlanks(CutAtNul(name))); }
 
 // Code page 1252, the host's ANSI code page: the characters of bytes 0x80 to
 // 0x9F; the bytes below and above stand for the code points of their value.
@@ -166,21 +164,59 @@ std::string ProfileText(std::string_view contents) {
   return std::string(contents);
 }
 
-IniFile::IniFile(std::string_view contents) { Parse(ProfileText(contents)); }
+IniFile::IniFile(std::string_view contents) : text_(ProfileText(contents)) {
+  Parse();
+  BuildTables();
+}
 
-void IniFile::Parse(std::string_view contents) {
+namespace {
+
+// FNV-1a over the case-folded bytes.
+std::uint32_t FoldedHash(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(ToLowerAscii(c));
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+// Sections with more keys than this get a table; shorter ones are searched
+// in order, which costs less than building one for each of thousands of
+// model sections.
+constexpr std::uint32_t kShortSection = 16;
+
+std::size_t TableSize(std::size_t entries) {
+  std::size_t size = 8;
+  while (size < entries * 2) size *= 2;
+  return size;
+}
+
+}  // namespace
+
+void IniFile::Parse() {
+  const std::string_view contents(text_);
+  auto spanOf = [&](std::string_view part) {
+    return Span{static_cast<std::uint32_t>(part.data() - contents.data()),
+                static_cast<std::uint32_t>(part.size())};
+  };
   sections_.clear();
-  index_.clear();
-  sections_.emplace_back();  // keys before the first section header
-  index_.emplace("", 0);
-  Section* current = &sections_.back();
+  keys_.clear();
+  keys_.reserve(static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1);
+  sections_.push_back(Section{Span{}, FoldedHash("")});  // keys before the first header
+  auto closeSection = [&] {
+    Section& last = sections_.back();
+    last.keyCount = static_cast<std::uint32_t>(keys_.size()) - last.firstKey;
+  };
 
-  std::size_t pos = 0;
-  while (pos < contents.size()) {
-    std::size_t end = contents.find_first_of("\r\n", pos);
-    std::string_view line =
-        contents.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-    pos = end == std::string_view::npos ? contents.size() : end + 1;
+  const char* const begin = contents.data();
+  const char* const end = begin + contents.size();
+  const char* pos = begin;
+  while (pos < end) {
+    const char* lineEnd = pos;
+    while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n') ++lineEnd;
+    std::string_view line(pos, static_cast<std::size_t>(lineEnd - pos));
+    pos = lineEnd < end ? lineEnd + 1 : end;
 
     line = TrimBlanks(line);
     if (line.empty()) continue;
@@ -188,35 +224,125 @@ void IniFile::Parse(std::string_view contents) {
     if (line.front() == '[') {
       std::size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        std::string name = LowerAscii(CutAtNul(TrimBlanks(line.substr(1, close - 1))));
-        sections_.emplace_back();
-        current = &sections_.back();
-        index_.emplace(std::move(name), sections_.size() - 1);  // first one of a name wins
+        const std::string_view name = CutAtNul(TrimBlanks(line.substr(1, close - 1)));
+        closeSection();
+        Section section;
+        section.name = spanOf(name);
+        section.hash = FoldedHash(name);
+        section.firstKey = static_cast<std::uint32_t>(keys_.size());
+        sections_.push_back(section);
         continue;
       }
       // "[" without "]" is an ordinary line.
     }
 
+    Key key;
     std::size_t equals = line.find('=');
     std::string_view name = line;
-    std::optional<std::string> value;
     if (equals != std::string_view::npos) {
       name = TrimBlanks(line.substr(0, equals));
       std::string_view rest = line.substr(equals + 1);
       while (!rest.empty() && IsProfileBlank(rest.front())) rest.remove_prefix(1);
-      value = std::string(CutAtNul(rest));
+      key.value = spanOf(CutAtNul(rest));
+      key.hasValue = true;
     }
-    current->keys.emplace(LowerAscii(CutAtNul(name)), std::move(value));  // first one wins
+    name = CutAtNul(name);
+    key.name = spanOf(name);
+    key.hash = FoldedHash(name);
+    keys_.push_back(key);
+  }
+  closeSection();
+}
+
+void IniFile::BuildTables() {
+  sectionTable_.assign(TableSize(sections_.size()), 0);
+  const std::size_t sectionMask = sectionTable_.size() - 1;
+  std::size_t tableRoom = 0;
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    Section& section = sections_[i];
+    const std::string_view name = View(section.name);
+    bool first = false;
+    for (std::size_t slot = section.hash & sectionMask;; slot = (slot + 1) & sectionMask) {
+      const std::uint32_t held = sectionTable_[slot];
+      if (held == 0) {
+        sectionTable_[slot] = static_cast<std::uint32_t>(i + 1);
+        first = true;
+        break;
+      }
+      if (EqualsNoCase(View(sections_[held - 1].name), name)) break;  // the first one wins
+    }
+    // Only the keys of the first section of a name can be found.
+    if (first && section.keyCount > kShortSection) {
+      section.tableAt = static_cast<std::uint32_t>(tableRoom);
+      section.tableSize = static_cast<std::uint32_t>(TableSize(section.keyCount));
+      tableRoom += section.tableSize;
+    }
+  }
+
+  keyTable_.assign(tableRoom, 0);
+  for (const Section& section : sections_) {
+    if (section.tableSize == 0) continue;
+    std::uint32_t* table = keyTable_.data() + section.tableAt;
+    const std::size_t mask = section.tableSize - 1;
+    for (std::uint32_t i = section.firstKey; i < section.firstKey + section.keyCount; ++i) {
+      const Key& key = keys_[i];
+      const std::string_view name = View(key.name);
+      for (std::size_t slot = key.hash & mask;; slot = (slot + 1) & mask) {
+        const std::uint32_t held = table[slot];
+        if (held == 0) {
+          table[slot] = i + 1;
+          break;
+        }
+        const Key& other = keys_[held - 1];
+        if (other.hash == key.hash && EqualsNoCase(View(other.name), name)) break;
+      }
+    }
+  }
+}
+
+std::int64_t IniFile::FindSection(std::string_view name) const {
+  if (sectionTable_.empty()) return -1;  // a default-constructed file
+  const std::uint32_t hash = FoldedHash(name);
+  const std::size_t mask = sectionTable_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t held = sectionTable_[slot];
+    if (held == 0) return -1;
+    const Section& section = sections_[held - 1];
+    if (section.hash == hash && EqualsNoCase(View(section.name), name)) return held - 1;
   }
 }
 
 std::optional<std::string_view> IniFile::Find(std::string_view section, std::string_view key) const {
-  auto sectionIt = index_.find(LookupName(section));
-  if (sectionIt == index_.end()) return std::nullopt;
-  const Section& found = sections_[sectionIt->second];
-  auto keyIt = found.keys.find(LookupName(key));
-  if (keyIt == found.keys.end() || !keyIt->second) return std::nullopt;
-  return std::string_view(*keyIt->second);
+  // Names asked for are trimmed the way the host trims them before comparing.
+  const std::int64_t found = FindSection(TrimBlanks(CutAtNul(section)));
+  if (found < 0) return std::nullopt;
+  const Section& in = sections_[static_cast<std::size_t>(found)];
+  const std::string_view name = TrimBlanks(CutAtNul(key));
+  const std::uint32_t hash = FoldedHash(name);
+  const Key* match = nullptr;
+  if (in.tableSize == 0) {
+    for (std::uint32_t i = in.firstKey; i < in.firstKey + in.keyCount; ++i) {
+      const Key& candidate = keys_[i];
+      if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) {
+        match = &candidate;
+        break;
+      }
+    }
+  } else {
+    const std::uint32_t* table = keyTable_.data() + in.tableAt;
+    const std::size_t mask = in.tableSize - 1;
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t held = table[slot];
+      if (held == 0) break;
+      const Key& candidate = keys_[held - 1];
+      if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) {
+        match = &candidate;
+        break;
+      }
+    }
+  }
+  if (match == nullptr || !match->hasValue) return std::nullopt;
+  return View(match->value);
 }
 
 std::string ProfileValue(std::string_view value, std::size_t limit) {
@@ -256,16 +382,46 @@ std::int32_t ParseAtol(std::string_view text) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-const IniFile& IniFileSet::Get(const std::string& path) {
-  std::string key = LowerAscii(path);
-  auto it = files_.find(key);
-  if (it == files_.end()) {
-    std::string contents;
-    auto file = std::make_unique<IniFile>();
-    if (platform_->ReadWholeFile(path.c_str(), contents)) *file = IniFile(contents);
-    it = files_.emplace(std::move(key), std::move(file)).first;
+ProfileCache& ProfileCache::Shared() {
+  static ProfileCache cache;
+  return cache;
+}
+
+std::shared_ptr<const IniFile> ProfileCache::Load(Platform& platform, const std::string& path) {
+  static const auto kNoFile = std::make_shared<const IniFile>();
+  // The file is read into the same buffer each time: most looks find it
+  // unchanged, and a fresh buffer of megabytes on each would cost more than
+  // the comparison.
+  std::string name = LowerAscii(path);
+  if (!platform.ReadWholeFile(path.c_str(), buffer_)) {
+    files_.erase(name);
+    return kNoFile;
   }
-  return *it->second;
+  Entry& entry = files_[std::move(name)];
+  if (!entry.file || entry.contents != buffer_) {
+    // Readers still holding the former parse keep it until they look again.
+    entry.file = std::make_shared<const IniFile>(buffer_);
+    entry.contents.swap(buffer_);
+    if (observer_) observer_(path);
+  }
+  return entry.file;
+}
+
+const IniFile& IniFileSet::Get(const std::string& path) {
+  for (Held& held : held_) {
+    if (held.path != path) continue;
+    if (!held.current) {
+      held.file = ProfileCache::Shared().Load(*platform_, path);
+      held.current = true;
+    }
+    return *held.file;
+  }
+  held_.push_back(Held{path, ProfileCache::Shared().Load(*platform_, path), true});
+  return *held_.back().file;
+}
+
+void IniFileSet::Refresh() {
+  for (Held& held : held_) held.current = false;
 }
 
 }  // namespace setwell
