@@ -1,5 +1,8 @@
 #include "pages/CModelPage.h"
 
+#include <string>
+#include <vector>
+
 namespace setwell {
 namespace {
 
@@ -19,10 +22,13 @@ bool CModelPage::OnInitDialog() {
   const std::int32_t count = m_config.GetModelCount();
   m_modelsAvailable = 1;
   std::string entry;
+  // Each list is filled in one go once the entries are known.
+  std::vector<std::string> entries[4];
   for (std::int32_t n = 1; n <= count; ++n) {
     const std::int32_t category = m_config.GetModelEntry(n, entry);
-    if (category >= 0 && category < 4) GetComboBox(kLists[category]).AddString(entry);
+    if (category >= 0 && category < 4) entries[category].push_back(entry);
   }
+  for (int k = 0; k < 4; ++k) GetComboBox(kLists[k]).AddStrings(entries[k]);
   bool any = false;
   for (int k = 0; k < 4; ++k) {
     GetComboBox(kLists[k]).SetCurSel(0);

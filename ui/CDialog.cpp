@@ -59,6 +59,9 @@ int CButton::GetCheck() const { return IsValid() ? Backend()->GetCheck(id_) : 0;
 int CComboBox::AddString(const std::string& text) const {
   return IsValid() ? Backend()->AddString(id_, text) : kNoSelection;
 }
+void CComboBox::AddStrings(const std::vector<std::string>& texts) const {
+  if (IsValid()) Backend()->AddStrings(id_, texts);
+}
 void CComboBox::ResetContent() const {
   if (IsValid()) Backend()->ResetContent(id_);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "resources/DialogTemplate.h"
 
@@ -80,6 +81,11 @@ class WindowBackend {
 
   // Drop-down lists. Indexes are 0-based; -1 is "no selection" (CB_ERR).
   virtual int AddString(int id, const std::string& text) = 0;
+  // Appends entries in their order, as AddString one by one does; a
+  // backend may do it in one go (a list of thousands of models).
+  virtual void AddStrings(int id, const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) AddString(id, text);
+  }
   virtual void ResetContent(int id) = 0;
   virtual int SetCurSel(int id, int index) = 0;
   virtual int GetCurSel(int id) const = 0;

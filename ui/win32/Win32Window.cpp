@@ -269,6 +269,23 @@ int Win32Window::AddString(int id, const std::string& text) {
   return static_cast<int>(
       ::SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
+void Win32Window::AddStrings(int id, const std::vector<std::string>& texts) {
+  HWND control = Control(id);
+  if (control == nullptr || texts.empty()) return;
+  std::size_t bytes = 0;
+  for (const std::string& text : texts) bytes += text.size() + 1;
+  // Room for every entry at once, and no repainting while they go in:
+  // otherwise the list grows its storage and redraws entry by entry, which
+  // is most of the start-up time with thousands of models.
+  ::SendMessageA(control, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageA(control, CB_INITSTORAGE, static_cast<WPARAM>(texts.size()),
+                 static_cast<LPARAM>(bytes));
+  for (const std::string& text : texts) {
+    ::SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(control, nullptr, TRUE);
+}
 void Win32Window::ResetContent(int id) {
   if (HWND control = Control(id)) ::SendMessageA(control, CB_RESETCONTENT, 0, 0);
 }
@@ -401,15 +418,47 @@ void Win32Window::SetPictures() {
     if (window == nullptr) continue;
     RECT r{control.x, control.y, control.x + control.cx, control.y + control.cy};
     ::MapDialogRect(hwnd_, &r);
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        ::LoadImageA(ui_.Instance(), MAKEINTRESOURCEA(control.resource), IMAGE_BITMAP,
-                     r.right - r.left, r.bottom - r.top, LR_DEFAULTCOLOR));
+    HBITMAP bitmap = LoadPicture(control.resource, r.right - r.left, r.bottom - r.top);
     if (bitmap == nullptr) continue;
     pictures_.emplace_back(bitmap);
     ::SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     ::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+namespace {
+
+// The size of a bitmap resource, read from its header without loading it;
+// false when there is none.
+bool BitmapResourceSize(HINSTANCE instance, int resource, LONG& width, LONG& height) {
+  HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(resource), MAKEINTRESOURCEA(2));  // RT_BITMAP
+  if (found == nullptr || ::SizeofResource(instance, found) < sizeof(BITMAPINFOHEADER)) return false;
+  HGLOBAL data = ::LoadResource(instance, found);
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(data ? ::LockResource(data) : nullptr);
+  if (header == nullptr) return false;
+  width = header->biWidth;
+  height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+  return true;
+}
+
+}  // namespace
+
+HBITMAP Win32Window::LoadPicture(int resource, int width, int height) const {
+  // Stretching a bitmap while loading it costs tens of milliseconds under
+  // Wine, which the user waits for at start-up: a resource drawn at the
+  // control's size is loaded as it is.
+  if (resource == kWizardPictureSizes.resources[0]) {
+    for (int candidate : kWizardPictureSizes.resources) {
+      LONG w = 0, h = 0;
+      if (BitmapResourceSize(ui_.Instance(), candidate, w, h) && w == width && h == height) {
+        return static_cast<HBITMAP>(::LoadImageA(ui_.Instance(), MAKEINTRESOURCEA(candidate),
+                                                 IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+      }
+    }
+  }
+  return static_cast<HBITMAP>(::LoadImageA(ui_.Instance(), MAKEINTRESOURCEA(resource),
+                                           IMAGE_BITMAP, width, height, LR_DEFAULTCOLOR));
 }
 
 void Win32Window::FillLists() {
