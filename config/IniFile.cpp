@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "system/AsciiCase.h"
 #include "system/Platform.h"
@@ -157,6 +158,15 @@ std::string Utf16ToAnsi(std::string_view in, bool bigEndian) {
 
 }  // namespace
 
+namespace {
+
+bool HasByteOrderMark(std::string_view contents) {
+  return contents.substr(0, 3) == "\xEF\xBB\xBF" || contents.substr(0, 2) == "\xFF\xFE" ||
+         contents.substr(0, 2) == "\xFE\xFF";
+}
+
+}  // namespace
+
 std::string ProfileText(std::string_view contents) {
   if (contents.substr(0, 3) == "\xEF\xBB\xBF") return Utf8ToAnsi(contents.substr(3));
   if (contents.substr(0, 2) == "\xFF\xFE") return Utf16ToAnsi(contents.substr(2), false);
@@ -164,9 +174,16 @@ std::string ProfileText(std::string_view contents) {
   return std::string(contents);
 }
 
-IniFile::IniFile(std::string_view contents) : text_(ProfileText(contents)) {
-  Parse();
-  BuildTables();
+IniFile::IniFile(std::string contents) {
+  converted_ = HasByteOrderMark(contents);
+  if (converted_) {
+    text_ = ProfileText(contents);
+    source_ = std::move(contents);
+  } else {
+    text_ = std::move(contents);
+  }
+  ParseSections();
+  BuildSectionTable();
 }
 
 namespace {
@@ -194,7 +211,33 @@ std::size_t TableSize(std::size_t entries) {
 
 }  // namespace
 
-void IniFile::Parse() {
+namespace {
+
+// The next line of text from pos: lines end at every "\r" and every "\n".
+// Returns the line, untrimmed, and moves pos past its end.
+std::string_view NextLine(std::string_view text, std::size_t& pos) {
+  const char* const start = text.data() + pos;
+  const std::size_t rest = text.size() - pos;
+  const void* lf = std::memchr(start, '\n', rest);
+  std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) : rest;
+  if (const void* cr = std::memchr(start, '\r', length)) {
+    length = static_cast<std::size_t>(static_cast<const char*>(cr) - start);
+  }
+  pos += length < rest ? length + 1 : length;
+  return std::string_view(start, length);
+}
+
+// The name of a section header line (trimmed), or nothing for other lines.
+std::optional<std::string_view> HeaderName(std::string_view line) {
+  if (line.empty() || line.front() != '[') return std::nullopt;
+  const std::size_t close = line.rfind(']');
+  if (close == std::string_view::npos) return std::nullopt;  // an ordinary line
+  return CutAtNul(TrimBlanks(line.substr(1, close - 1)));
+}
+
+}  // namespace
+
+void IniFile::ParseSections() {
   const std::string_view contents(text_);
   auto spanOf = [&](std::string_view part) {
     return Span{static_cast<std::uint32_t>(part.data() - contents.data()),
@@ -202,42 +245,58 @@ void IniFile::Parse() {
   };
   sections_.clear();
   keys_.clear();
-  keys_.reserve(static_cast<std::size_t>(std::count(contents.begin(), contents.end(), '\n')) + 1);
-  sections_.push_back(Section{Span{}, FoldedHash("")});  // keys before the first header
-  auto closeSection = [&] {
-    Section& last = sections_.back();
-    last.keyCount = static_cast<std::uint32_t>(keys_.size()) - last.firstKey;
-  };
+  keyTable_.clear();
+  sections_.push_back(Section{Span{}, FoldedHash(""), Span{}});  // lines before the first header
+  std::size_t bodyAt = 0;
+  std::size_t pos = 0;
+  while (pos < contents.size()) {
+    const std::size_t lineAt = pos;
+    const std::string_view line = TrimBlanks(NextLine(contents, pos));
+    const std::optional<std::string_view> name = HeaderName(line);
+    if (!name) continue;
+    sections_.back().body = Span{static_cast<std::uint32_t>(bodyAt),
+                                 static_cast<std::uint32_t>(lineAt - bodyAt)};
+    Section section;
+    section.name = spanOf(*name);
+    section.hash = FoldedHash(*name);
+    sections_.push_back(section);
+    bodyAt = pos;
+  }
+  sections_.back().body =
+      Span{static_cast<std::uint32_t>(bodyAt), static_cast<std::uint32_t>(contents.size() - bodyAt)};
+}
 
-  const char* const begin = contents.data();
-  const char* const end = begin + contents.size();
-  const char* pos = begin;
-  while (pos < end) {
-    const char* lineEnd = pos;
-    while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n') ++lineEnd;
-    std::string_view line(pos, static_cast<std::size_t>(lineEnd - pos));
-    pos = lineEnd < end ? lineEnd + 1 : end;
-
-    line = TrimBlanks(line);
-    if (line.empty()) continue;
-
-    if (line.front() == '[') {
-      std::size_t close = line.rfind(']');
-      if (close != std::string_view::npos) {
-        const std::string_view name = CutAtNul(TrimBlanks(line.substr(1, close - 1)));
-        closeSection();
-        Section section;
-        section.name = spanOf(name);
-        section.hash = FoldedHash(name);
-        section.firstKey = static_cast<std::uint32_t>(keys_.size());
-        sections_.push_back(section);
-        continue;
+void IniFile::BuildSectionTable() {
+  sectionTable_.assign(TableSize(sections_.size()), 0);
+  const std::size_t mask = sectionTable_.size() - 1;
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const std::string_view name = View(sections_[i].name);
+    for (std::size_t slot = sections_[i].hash & mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t held = sectionTable_[slot];
+      if (held == 0) {
+        sectionTable_[slot] = static_cast<std::uint32_t>(i + 1);
+        break;
       }
-      // "[" without "]" is an ordinary line.
+      if (EqualsNoCase(View(sections_[held - 1].name), name)) break;  // the first one wins
     }
+  }
+}
 
+void IniFile::ParseKeys(Section& section) const {
+  section.keysParsed = true;
+  section.firstKey = static_cast<std::uint32_t>(keys_.size());
+  const std::string_view contents(text_);
+  const std::string_view body = View(section.body);
+  auto spanOf = [&](std::string_view part) {
+    return Span{static_cast<std::uint32_t>(part.data() - contents.data()),
+                static_cast<std::uint32_t>(part.size())};
+  };
+  std::size_t pos = 0;
+  while (pos < body.size()) {
+    const std::string_view line = TrimBlanks(NextLine(body, pos));
+    if (line.empty()) continue;  // no header lies inside a body
     Key key;
-    std::size_t equals = line.find('=');
+    const std::size_t equals = line.find('=');
     std::string_view name = line;
     if (equals != std::string_view::npos) {
       name = TrimBlanks(line.substr(0, equals));
@@ -251,51 +310,25 @@ void IniFile::Parse() {
     key.hash = FoldedHash(name);
     keys_.push_back(key);
   }
-  closeSection();
-}
+  section.keyCount = static_cast<std::uint32_t>(keys_.size()) - section.firstKey;
+  if (section.keyCount <= kShortSection) return;
 
-void IniFile::BuildTables() {
-  sectionTable_.assign(TableSize(sections_.size()), 0);
-  const std::size_t sectionMask = sectionTable_.size() - 1;
-  std::size_t tableRoom = 0;
-  for (std::size_t i = 0; i < sections_.size(); ++i) {
-    Section& section = sections_[i];
-    const std::string_view name = View(section.name);
-    bool first = false;
-    for (std::size_t slot = section.hash & sectionMask;; slot = (slot + 1) & sectionMask) {
-      const std::uint32_t held = sectionTable_[slot];
+  section.tableAt = static_cast<std::uint32_t>(keyTable_.size());
+  section.tableSize = static_cast<std::uint32_t>(TableSize(section.keyCount));
+  keyTable_.resize(keyTable_.size() + section.tableSize, 0);
+  std::uint32_t* table = keyTable_.data() + section.tableAt;
+  const std::size_t mask = section.tableSize - 1;
+  for (std::uint32_t i = section.firstKey; i < section.firstKey + section.keyCount; ++i) {
+    const Key& key = keys_[i];
+    const std::string_view name = View(key.name);
+    for (std::size_t slot = key.hash & mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t held = table[slot];
       if (held == 0) {
-        sectionTable_[slot] = static_cast<std::uint32_t>(i + 1);
-        first = true;
+        table[slot] = i + 1;
         break;
       }
-      if (EqualsNoCase(View(sections_[held - 1].name), name)) break;  // the first one wins
-    }
-    // Only the keys of the first section of a name can be found.
-    if (first && section.keyCount > kShortSection) {
-      section.tableAt = static_cast<std::uint32_t>(tableRoom);
-      section.tableSize = static_cast<std::uint32_t>(TableSize(section.keyCount));
-      tableRoom += section.tableSize;
-    }
-  }
-
-  keyTable_.assign(tableRoom, 0);
-  for (const Section& section : sections_) {
-    if (section.tableSize == 0) continue;
-    std::uint32_t* table = keyTable_.data() + section.tableAt;
-    const std::size_t mask = section.tableSize - 1;
-    for (std::uint32_t i = section.firstKey; i < section.firstKey + section.keyCount; ++i) {
-      const Key& key = keys_[i];
-      const std::string_view name = View(key.name);
-      for (std::size_t slot = key.hash & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t held = table[slot];
-        if (held == 0) {
-          table[slot] = i + 1;
-          break;
-        }
-        const Key& other = keys_[held - 1];
-        if (other.hash == key.hash && EqualsNoCase(View(other.name), name)) break;
-      }
+      const Key& other = keys_[held - 1];
+      if (other.hash == key.hash && EqualsNoCase(View(other.name), name)) break;  // the first wins
     }
   }
 }
@@ -316,7 +349,8 @@ std::optional<std::string_view> IniFile::Find(std::string_view section, std::str
   // Names asked for are trimmed the way the host trims them before comparing.
   const std::int64_t found = FindSection(TrimBlanks(CutAtNul(section)));
   if (found < 0) return std::nullopt;
-  const Section& in = sections_[static_cast<std::size_t>(found)];
+  Section& in = sections_[static_cast<std::size_t>(found)];
+  if (!in.keysParsed) ParseKeys(in);
   const std::string_view name = TrimBlanks(CutAtNul(key));
   const std::uint32_t hash = FoldedHash(name);
   const Key* match = nullptr;
@@ -397,14 +431,14 @@ std::shared_ptr<const IniFile> ProfileCache::Load(Platform& platform, const std:
     files_.erase(name);
     return kNoFile;
   }
-  Entry& entry = files_[std::move(name)];
-  if (!entry.file || entry.contents != buffer_) {
+  std::shared_ptr<const IniFile>& entry = files_[std::move(name)];
+  if (!entry || !entry->IsParseOf(buffer_)) {
     // Readers still holding the former parse keep it until they look again.
-    entry.file = std::make_shared<const IniFile>(buffer_);
-    entry.contents.swap(buffer_);
+    entry = std::make_shared<const IniFile>(std::move(buffer_));
+    buffer_.clear();
     if (observer_) observer_(path);
   }
-  return entry.file;
+  return entry;
 }
 
 const IniFile& IniFileSet::Get(const std::string& path) {

@@ -20,9 +20,10 @@
 //   then the value is cut to the caller's limit; a missing file, section or
 //   key gives the default.
 //
-// The file is parsed once, in one pass; every read afterwards is a lookup in
-// hash tables of the case-folded names, without copying or folding the names
-// asked for.
+// The file is parsed once, in one pass over its lines for the section
+// headers and a pass over a section's lines when it is first read; every read
+// afterwards is a lookup in hash tables of the case-folded names, without
+// copying or folding the names asked for.
 #pragma once
 
 #include <cstddef>
@@ -42,7 +43,13 @@ class Platform;
 class IniFile {
  public:
   IniFile() = default;
-  explicit IniFile(std::string_view contents);
+  // The parse of a file's contents; it keeps them (converted when Unicode).
+  explicit IniFile(std::string contents);
+
+  // Whether this is the parse of exactly these file contents.
+  bool IsParseOf(std::string_view contents) const {
+    return converted_ ? source_ == contents : text_ == contents;
+  }
 
   // The stored value (quotes kept, not cut), or nothing when the section or
   // key is missing or the key has no "=". The view lives as long as this
@@ -68,11 +75,15 @@ class IniFile {
   struct Section {
     Span name;
     std::uint32_t hash = 0;
-    // Its keys: keys_[firstKey, firstKey + keyCount), in file order.
+    // The text of its lines, up to the next header.
+    Span body;
+    // Its keys, parsed from the body on the first lookup in the section:
+    // keys_[firstKey, firstKey + keyCount), in file order. A section of
+    // many keys has a table of its own, keyTable_[tableAt, tableAt +
+    // tableSize); a short one is searched in order.
+    bool keysParsed = false;
     std::uint32_t firstKey = 0;
     std::uint32_t keyCount = 0;
-    // A section of many keys has a table of its own: keyTable_[tableAt,
-    // tableAt + tableSize); a short one is searched in order.
     std::uint32_t tableAt = 0;
     std::uint32_t tableSize = 0;
   };
@@ -82,20 +93,29 @@ class IniFile {
     std::uint32_t hash = 0;
     bool hasValue = false;
   };
-  void Parse();
-  void BuildTables();
+  void ParseSections();
+  void BuildSectionTable();
+  void ParseKeys(Section& section) const;
   std::string_view View(Span span) const { return std::string_view(text_).substr(span.at, span.size); }
   // The index of the first section of the (trimmed) name, or -1.
   std::int64_t FindSection(std::string_view name) const;
 
+  // The text as the host reads it; the file's own bytes, kept only when
+  // they were converted (Unicode files).
   std::string text_;
-  std::vector<Section> sections_;
-  std::vector<Key> keys_;
+  bool converted_ = false;
+  std::string source_;
+  // Every header in file order; the first stands for the lines before any.
+  // A file is read through few of its sections (a model's, of thousands),
+  // so their keys are parsed when first asked for: the parse grows these
+  // lazily, behind a const interface (the program has one thread).
+  mutable std::vector<Section> sections_;
+  mutable std::vector<Key> keys_;
   // Open-addressing tables of index + 1 (0: empty slot), each a power of
   // two in size: the first section of each name, and for each long section
   // the first key of each name.
   std::vector<std::uint32_t> sectionTable_;
-  std::vector<std::uint32_t> keyTable_;
+  mutable std::vector<std::uint32_t> keyTable_;
 };
 
 // The bytes of a file as the host reads them: Unicode text (after a UTF-8 or
@@ -137,11 +157,7 @@ class ProfileCache {
   }
 
  private:
-  struct Entry {
-    std::string contents;  // as read, before any Unicode conversion
-    std::shared_ptr<const IniFile> file;
-  };
-  std::unordered_map<std::string, Entry> files_;  // by lower-cased path
+  std::unordered_map<std::string, std::shared_ptr<const IniFile>> files_;  // by lower-cased path
   std::string buffer_;
   ParseObserver observer_;
 };

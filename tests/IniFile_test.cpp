@@ -337,6 +337,21 @@ TEST_F(ProfileCacheTest, AnEditedFileIsParsedAfreshOnTheNextLook) {
   EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "2");
 }
 
+// A Unicode file is compared by its own bytes, not by the text it reads as.
+TEST_F(ProfileCacheTest, AUnicodeFileIsComparedByItsBytes) {
+  machine.files.WriteFile("D:\\u.ini", "\xEF\xBB\xBF[A]\nk=\xC3\xA9\n");
+  IniFileSet reader(machine);
+  EXPECT_EQ(reader.GetString("D:\\u.ini", "A", "k", 9), "\xE9");
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\u.ini", "A", "k", 9), "\xE9");
+  EXPECT_EQ(parsed.size(), 1u);
+  // The same text in ANSI is another file.
+  machine.files.WriteFile("D:\\u.ini", "[A]\nk=\xE9\n");
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\u.ini", "A", "k", 9), "\xE9");
+  EXPECT_EQ(parsed.size(), 2u);
+}
+
 // The parse a reader holds stays valid while another reader replaces the
 // shared one.
 TEST_F(ProfileCacheTest, AReplacedParseLivesOnWithItsReader) {
