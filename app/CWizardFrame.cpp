@@ -192,7 +192,8 @@ bool CWizardFrame::OnHelp() {
   if (WindowHandle help = platform_.FindWindowA(nullptr, kHelpWindowTitle)) {
     platform_.ActivateWindow(help);
   } else {
-    platform_.ShellOpen(kHelpFile);
+    // Activated and shown in its current size and place.
+    platform_.ShellOpen(kHelpFile, SW_SHOW);
   }
   return true;
 }

@@ -32,6 +32,12 @@ void AppendToName(char* field, const char* suffix) {
   field[used + length] = '\0';
 }
 
+bool RunsNtFamily(Platform& platform) {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  return platform.GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
 }  // namespace
 
 PortKind GetPortKind(const std::string& portName) {
@@ -81,6 +87,13 @@ InstallOutcome InstallSequence::Run() {
     ShowError(platform_, IDS_SELECT_MODEL);
     return InstallOutcome::kStayOpen;
   }
+  // An NT-family system that the target system page does not know leaves
+  // the target at Windows 98/Me: its components do not run there, so
+  // nothing is installed.
+  if (s.target == kWin98 && RunsNtFamily(platform_)) {
+    ShowError(platform_, IDS_WRONG_SYSTEM);
+    return InstallOutcome::kStayOpen;
+  }
   if (s.target == kWin2003 && config.GetModelPortSetting(s.modelName, "System2003Supported") == 0) {
     ShowError(platform_, IDS_NO_SERVER_2003);
     return InstallOutcome::kClose;
@@ -106,11 +119,13 @@ InstallOutcome InstallSequence::Run() {
   config.GetDriverInfo(s.modelName, s.target, driver, mode);
   config.GetMonitorInfo(s.modelName, s.target, languageMonitor, mode);
   config.GetPrinterInfo(s.modelName, s.target, printer, mode);
-  // The frame's port name field, at most 99 characters, is the printer's port.
-  char portField[100] = {};
-  std::memcpy(portField, s.portName.data(), std::min<std::size_t>(s.portName.size(), 99));
-  const std::string usbPortRecord = portField;
-  printer.pPortName = portField;
+  // One port name for the whole install: the entry the user chose, whole.
+  // The USB port of a long model name runs past 99 characters; cut in one
+  // place only, it would name a port that the monitor, the USB records and
+  // the spooler do not know, after they had been changed.
+  std::string portField = s.portName;
+  const std::string& usbPortRecord = s.portName;
+  printer.pPortName = portField.data();
 
   switch (kind_) {
     case PortKind::kUsb:

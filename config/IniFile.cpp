@@ -345,6 +345,25 @@ std::int64_t IniFile::FindSection(std::string_view name) const {
   }
 }
 
+const IniFile::Key* IniFile::FirstKey(const Section& in, std::string_view name,
+                                      std::uint32_t hash) const {
+  if (in.tableSize == 0) {
+    for (std::uint32_t i = in.firstKey; i < in.firstKey + in.keyCount; ++i) {
+      const Key& candidate = keys_[i];
+      if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) return &candidate;
+    }
+    return nullptr;
+  }
+  const std::uint32_t* table = keyTable_.data() + in.tableAt;
+  const std::size_t mask = in.tableSize - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t held = table[slot];
+    if (held == 0) return nullptr;
+    const Key& candidate = keys_[held - 1];
+    if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) return &candidate;
+  }
+}
+
 std::optional<std::string_view> IniFile::Find(std::string_view section, std::string_view key) const {
   // Names asked for are trimmed the way the host trims them before comparing.
   const std::int64_t found = FindSection(TrimBlanks(CutAtNul(section)));
@@ -352,31 +371,35 @@ std::optional<std::string_view> IniFile::Find(std::string_view section, std::str
   Section& in = sections_[static_cast<std::size_t>(found)];
   if (!in.keysParsed) ParseKeys(in);
   const std::string_view name = TrimBlanks(CutAtNul(key));
-  const std::uint32_t hash = FoldedHash(name);
-  const Key* match = nullptr;
-  if (in.tableSize == 0) {
-    for (std::uint32_t i = in.firstKey; i < in.firstKey + in.keyCount; ++i) {
-      const Key& candidate = keys_[i];
-      if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) {
-        match = &candidate;
-        break;
-      }
-    }
-  } else {
-    const std::uint32_t* table = keyTable_.data() + in.tableAt;
-    const std::size_t mask = in.tableSize - 1;
-    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-      const std::uint32_t held = table[slot];
-      if (held == 0) break;
-      const Key& candidate = keys_[held - 1];
-      if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) {
-        match = &candidate;
-        break;
-      }
-    }
-  }
+  const Key* match = FirstKey(in, name, FoldedHash(name));
   if (match == nullptr || !match->hasValue) return std::nullopt;
   return View(match->value);
+}
+
+std::vector<std::int32_t> IniFile::NumberedKeys(std::string_view section, std::string_view prefix,
+                                                std::int32_t first, std::int32_t last) const {
+  std::vector<std::int32_t> numbers;
+  const std::int64_t found = FindSection(TrimBlanks(CutAtNul(section)));
+  if (found < 0) return numbers;
+  Section& in = sections_[static_cast<std::size_t>(found)];
+  if (!in.keysParsed) ParseKeys(in);
+  for (std::uint32_t i = in.firstKey; i < in.firstKey + in.keyCount; ++i) {
+    const Key& key = keys_[i];
+    const std::string_view name = View(key.name);
+    if (!key.hasValue || !StartsWithNoCase(name, prefix)) continue;
+    const std::string_view digits = name.substr(prefix.size());
+    // Only the spelling "%d" gives: no sign, no leading zero, no blank.
+    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0') ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      continue;
+    }
+    // A later key of a name already given is never read.
+    if (FirstKey(in, name, key.hash) != &key) continue;
+    const long long number = std::stoll(std::string(digits));
+    if (number >= first && number <= last) numbers.push_back(static_cast<std::int32_t>(number));
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
 }
 
 std::string ProfileValue(std::string_view value, std::size_t limit) {

@@ -62,6 +62,13 @@ class IniFile {
   // The same, read as atol reads the text.
   std::int32_t GetNumber(std::string_view section, std::string_view key, std::size_t limit) const;
 
+  // The numbers n in first..last for which the key prefix + n (n written
+  // as "%d" writes it) has a value in section, ascending. Every other key of
+  // the range reads as missing, so a walk over numbered keys can take these
+  // alone, in time that follows the file rather than a configured count.
+  std::vector<std::int32_t> NumberedKeys(std::string_view section, std::string_view prefix,
+                                         std::int32_t first, std::int32_t last) const;
+
   // Section headers, the unnamed section before the first one included.
   std::size_t SectionCount() const { return sections_.size(); }
 
@@ -96,6 +103,8 @@ class IniFile {
   void ParseSections();
   void BuildSectionTable();
   void ParseKeys(Section& section) const;
+  // The first key of the name in a section whose keys are parsed, or null.
+  const Key* FirstKey(const Section& in, std::string_view name, std::uint32_t hash) const;
   std::string_view View(Span span) const { return std::string_view(text_).substr(span.at, span.size); }
   // The index of the first section of the (trimmed) name, or -1.
   std::int64_t FindSection(std::string_view name) const;

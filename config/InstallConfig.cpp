@@ -152,6 +152,10 @@ std::int32_t InstallConfig::GetDefaultModel(std::string& text) {
   return GetModelEntry(ParseAtol(text), text);
 }
 
+std::vector<std::int32_t> InstallConfig::ExistingModelEntries(std::int32_t count) {
+  return files_.Get(generalPath_).NumberedKeys(kModelSection, "DEVICENAME", 1, count);
+}
+
 std::int32_t InstallConfig::GetModelPortSetting(const std::string& model, const char* key) {
   files_.Refresh();
   return files_.GetNumber(CategoryFile(), model + ".PORT", key, kTextLimit);
@@ -170,6 +174,11 @@ std::int32_t InstallConfig::GetSupportedUsbDeviceCount() {
 std::string InstallConfig::GetSupportedUsbDevice(std::int32_t number) {
   return files_.GetString(generalPath_, kUsbDeviceSection, std::to_string(number),
                           kUsbDeviceLimit);
+}
+
+std::vector<std::int32_t> InstallConfig::ExistingSupportedUsbDevices(std::int32_t count) {
+  if (count <= 0) return {};
+  return files_.Get(generalPath_).NumberedKeys(kUsbDeviceSection, "", 0, count - 1);
 }
 
 }  // namespace setwell

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "config/DriverFileList.h"
 #include "config/IniFile.h"
@@ -63,6 +64,9 @@ class InstallConfig {
   // the category suffix removed from the text; -1 (text as read) when the
   // entry has no category suffix.
   std::int32_t GetModelEntry(std::int32_t number, std::string& text);
+  // The numbers of the model entries 1..count that exist, ascending; every
+  // other entry reads "0", which is no model.
+  std::vector<std::int32_t> ExistingModelEntries(std::int32_t count);
   // The preselected model ("DEFAULTNAME"), as GetModelEntry.
   std::int32_t GetDefaultModel(std::string& text);
   // The distribution's print processor version ("DriverVersion").
@@ -71,6 +75,9 @@ class InstallConfig {
   // USB port name of at most 29 characters.
   std::int32_t GetSupportedUsbDeviceCount();
   std::string GetSupportedUsbDevice(std::int32_t number);
+  // The numbers of the supported USB device entries 0..count-1 that exist,
+  // ascending; every other entry reads "0".
+  std::vector<std::int32_t> ExistingSupportedUsbDevices(std::int32_t count);
 
   // A number of the model's "%s.PORT" section in the current category's
   // file ("AdvancedSetup", "System2003Supported", "BaudRate",

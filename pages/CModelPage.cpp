@@ -22,9 +22,11 @@ bool CModelPage::OnInitDialog() {
   const std::int32_t count = m_config.GetModelCount();
   m_modelsAvailable = 1;
   std::string entry;
-  // Each list is filled in one go once the entries are known.
+  // Entries up to the count are read in order; those without a key read
+  // "0", which is no model, so only the existing ones are visited. Each
+  // list is filled in one go once its entries are known.
   std::vector<std::string> entries[4];
-  for (std::int32_t n = 1; n <= count; ++n) {
+  for (const std::int32_t n : m_config.ExistingModelEntries(count)) {
     const std::int32_t category = m_config.GetModelEntry(n, entry);
     if (category >= 0 && category < 4) entries[category].push_back(entry);
   }

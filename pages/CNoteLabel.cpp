@@ -2,26 +2,27 @@
 
 namespace setwell {
 namespace {
-// The host's window-text and button-face colours of the classic scheme.
-constexpr std::uint32_t kWindowText = Rgb(0, 0, 0);
-constexpr std::uint32_t kButtonFace = Rgb(0xD4, 0xD0, 0xC8);
 // A face name holds at most 31 characters.
 constexpr std::size_t kFaceNameLimit = 31;
 }  // namespace
 
+// The label starts in the system's colours: the window-text colour on the
+// button-face colour, as the user's colour scheme has them.
 CNoteLabel::CNoteLabel() {
-  style_.textColor = kWindowText;
-  style_.backgroundColor = kButtonFace;
+  style_.systemTextColor = true;
+  style_.systemBackground = true;
 }
 
 CNoteLabel& CNoteLabel::SetTextColor(std::uint32_t color) {
   style_.textColor = color;
+  style_.systemTextColor = false;
   RedrawNow();
   return *this;
 }
 
 CNoteLabel& CNoteLabel::SetBkColor(std::uint32_t color) {
   style_.backgroundColor = color;
+  style_.systemBackground = false;
   return *this;
 }
 

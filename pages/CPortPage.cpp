@@ -12,6 +12,8 @@ namespace {
 constexpr int kSerialLists[5] = {IDC_BAUD_RATE, IDC_BYTE_SIZE, IDC_STOP_BITS, IDC_PARITY,
                                  IDC_PROTOCOL};
 constexpr int kToolTipWidth = 200;
+// The entry that every rate the list lacks selects.
+constexpr std::int32_t kListedDefaultBaudRate = 38400;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -100,7 +102,9 @@ void CPortPage::SetControlsForPort() {
 
 void CPortPage::BuildPortList(const std::string& model, std::int32_t target,
                               std::int32_t category) {
-  if (model == m_lastBuiltModel && m_setupType == lastSetupType_) return;
+  // The first build always builds, whatever the model is called.
+  if (built_ && model == m_lastBuiltModel && m_setupType == lastSetupType_) return;
+  built_ = true;
   lastSetupType_ = m_setupType;
   m_lastBuiltModel = model;
   const bool typical = m_setupType == 1;
@@ -170,7 +174,10 @@ void CPortPage::OnPortChosen() {
 }
 
 void CPortPage::PresetBaudRate(std::int32_t baudRate) {
-  m_baudRate = baudRate;
+  // A rate missing from the configuration reads 0; the list then shows
+  // 38400, and that is the rate the port gets, not a baud rate of 0. Any
+  // positive rate is kept as configured, listed or not.
+  m_baudRate = baudRate > 0 ? baudRate : kListedDefaultBaudRate;
   GetComboBox(IDC_BAUD_RATE).SetCurSel(BaudRateEntry(baudRate));
 }
 

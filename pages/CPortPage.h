@@ -47,6 +47,9 @@ class CPortPage : public CDialog {
 
   Platform& platform_;
   std::int32_t lastSetupType_ = 0;
+  // Set by the first BuildPortList: until then no list has been built, for
+  // any model name.
+  bool built_ = false;
 };
 
 // The baud rate list's entry for a configured baud rate.

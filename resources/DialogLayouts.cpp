@@ -37,18 +37,22 @@ constexpr ControlTemplate kTargetSystem[] = {
 };
 
 // --- 131: printer model page -----------------------------------------------------
-// The four radio buttons are one group up to the check box: a group start on
-// a list between them would split the group, and clicking "Ticket" would
-// leave "Receipt" checked.
+// The four radio buttons come one after the other as one group, and the
+// lists after them as the next: the dialog manager's arrow keys walk a group
+// in this order, so a list between two buttons would take the focus (and
+// change its model) on the way from "Receipt" to "Ticket", and a group start
+// on a list between them would leave "Receipt" checked when "Ticket" is
+// clicked. Tab reaches the checked button, then the enabled list, then the
+// check box.
 constexpr ControlTemplate kModel[] = {
     {IDC_STATIC, K::kGroupBox, "Select Install Module", 7, 4, 186, 136},
     {IDC_RECEIPT, K::kRadioButton, "Receipt", 19, 27, 37, 10, kGroup},
-    {IDC_RECEIPT_MODELS, K::kDropDownList, "", 69, 25, 110, 89},
     {IDC_TICKET, K::kRadioButton, "Ticket", 19, 55, 34, 10},
-    {IDC_TICKET_MODELS, K::kDropDownList, "", 69, 53, 110, 81},
     {IDC_LABEL, K::kRadioButton, "Label", 19, 83, 40, 10},
-    {IDC_LABEL_MODELS, K::kDropDownList, "", 69, 81, 110, 78},
     {IDC_EMBEDDED, K::kRadioButton, "Embedded", 19, 111, 44, 10},
+    {IDC_RECEIPT_MODELS, K::kDropDownList, "", 69, 25, 110, 89, kGroup},
+    {IDC_TICKET_MODELS, K::kDropDownList, "", 69, 53, 110, 81},
+    {IDC_LABEL_MODELS, K::kDropDownList, "", 69, 81, 110, 78},
     {IDC_EMBEDDED_MODELS, K::kDropDownList, "", 69, 109, 110, 108, kSorted},
     {IDC_DEFAULT_PRINTER, K::kCheckBox, "Set As Default Printer", 7, 149, 85, 10, kGroup},
 };

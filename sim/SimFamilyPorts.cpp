@@ -35,14 +35,15 @@ void DeclareFamilyMonitorPorts(SimMachine& machine) {
   InstallConfig config(machine);
   PortList usbPorts;
   const std::int32_t usbCount = config.GetSupportedUsbDeviceCount();
-  for (std::int32_t i = 0; i < usbCount; ++i) usbPorts.Add(config.GetSupportedUsbDevice(i));
+  for (const std::int32_t i : config.ExistingSupportedUsbDevices(usbCount)) {
+    usbPorts.Add(config.GetSupportedUsbDevice(i));
+  }
   // Each model's "USBSUPPORTED" is read from the category files as parsed
   // once here: asking the configuration reader model by model would look at
   // the category file again for each of thousands of models.
   IniFileSet categoryFiles(machine);
   std::string model;
-  const std::int32_t count = config.GetModelCount();
-  for (std::int32_t n = 1; n <= count; ++n) {
+  for (const std::int32_t n : config.ExistingModelEntries(config.GetModelCount())) {
     const std::int32_t category = config.GetModelEntry(n, model);
     if (category < 0) continue;
     if (categoryFiles.GetNumber(config.CategoryPath(category), model + ".PORT", "USBSUPPORTED",

@@ -746,8 +746,9 @@ bool SimMachine::ActivateWindow(WindowHandle) {
   return false;
 }
 
-bool SimMachine::ShellOpen(const char* file) {
-  if (auto fault = Enter("ShellOpen", {file})) return Fail(*fault) != FALSE;
+bool SimMachine::ShellOpen(const char* file, int showCommand) {
+  const std::string show = std::to_string(showCommand);
+  if (auto fault = Enter("ShellOpen", {file, show.c_str()})) return Fail(*fault) != FALSE;
   shellOpened.push_back(Text(file));
   return files.Find(FullPath(Text(file))) != nullptr;
 }

@@ -220,7 +220,7 @@ class SimMachine : public Platform {
   int MessageBoxA(const char* text, const char* caption, UINT type) override;
   WindowHandle FindWindowA(const char* className, const char* windowName) override;
   bool ActivateWindow(WindowHandle window) override;
-  bool ShellOpen(const char* file) override;
+  bool ShellOpen(const char* file, int showCommand) override;
 
  private:
   struct OpenKey {

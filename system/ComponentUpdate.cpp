@@ -1,6 +1,9 @@
 #include "system/ComponentUpdate.h"
 
+#include <string_view>
+
 #include "config/InstallConfig.h"
+#include "system/AsciiCase.h"
 #include "resources/StringTable.h"
 #include "system/DriverFiles.h"
 #include "system/Messages.h"
@@ -32,6 +35,13 @@ bool ReplaceProcessorFile(Platform& platform, std::int32_t target, const std::st
   const std::string source =
       std::string(current, length) + DistributionSubfolder(target) + processorFile;
   const std::string destination = directory + "\\" + processorFile;
+  if (!IsPlainFileName(processorFile)) {
+    // A name with a folder part would replace a file outside the folder.
+    ShowError(platform, IDS_COPY_ERROR);
+    ShowErrorText(platform, source);
+    ShowErrorText(platform, destination);
+    return false;
+  }
   // A processor copied from read-only media is read-only itself, and the
   // host refuses to copy over it (5): it is made writable first, as every
   // other driver file copy does.
@@ -43,6 +53,42 @@ bool ReplaceProcessorFile(Platform& platform, std::int32_t target, const std::st
     return false;
   }
   return true;
+}
+
+// The file name that the print system loads for a monitor: its key's
+// "Driver" value. A monitor installed while its DLL was in use was added
+// under the alternate name; true then.
+bool MonitorLoadsAlternateName(Platform& platform, const MONITOR_INFO_2A& monitor) {
+  RegistryKey key(platform);
+  if (!key.Open(MonitorKey(monitor.pName))) return false;
+  char driver[kPathBuffer] = {};
+  DWORD size = sizeof driver - 1;
+  DWORD type = 0;
+  if (!key.ReadValue("Driver", driver, size, &type) || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return false;
+  }
+  // The value may be a path; the file name is its last part.
+  std::string_view loaded(driver);  // the last byte of the buffer stays 0
+  if (const std::size_t slash = loaded.find_last_of("\\/"); slash != std::string_view::npos) {
+    loaded.remove_prefix(slash + 1);
+  }
+  return EqualsNoCase(loaded, AlternateFileName(monitor.pDLLName));
+}
+
+// Replaces the monitor DLL that the print system loads, with the spooler
+// stopped. A target still in use (the spooler may not have let go of it
+// yet) or denied is shown, as the processor branch shows its failure; the
+// install goes on with the monitor already installed.
+void ReplaceMonitorFile(Platform& platform, std::int32_t target, const MONITOR_INFO_2A& monitor,
+                        std::int32_t version) {
+  const bool alternate = MonitorLoadsAlternateName(platform, monitor);
+  const int copied = CopyDriverFile(platform, monitor.pDLLName, kSystemDirectory, target, alternate);
+  if (copied == 1) {
+    WriteVersion(platform, MonitorKey(monitor.pName), version);
+  } else if (copied == kCopyInUse || copied == kCopyDenied) {
+    ShowError(platform, IDS_COPY_ERROR);
+    ShowErrorText(platform, std::to_string(copied));
+  }
 }
 
 bool UpdateOnNt(Platform& platform, int pending, std::int32_t target, const PortMonitorSet& set,
@@ -61,13 +107,9 @@ bool UpdateOnNt(Platform& platform, int pending, std::int32_t target, const Port
   // that failed (the spooler still holding the DLL, say) must leave the old
   // version, so that the next install tries the update again.
   if (pending & kUpdateSerialMonitor) {
-    if (CopyDriverFile(platform, set.serial.pDLLName, kSystemDirectory, target, false) == 1) {
-      WriteVersion(platform, MonitorKey(set.serial.pName), set.serialVersion);
-    }
+    ReplaceMonitorFile(platform, target, set.serial, set.serialVersion);
   } else if (pending & kUpdateUsbMonitor) {
-    if (CopyDriverFile(platform, set.usb.pDLLName, kSystemDirectory, target, false) == 1) {
-      WriteVersion(platform, MonitorKey(set.usb.pName), set.usbVersion);
-    }
+    ReplaceMonitorFile(platform, target, set.usb, set.usbVersion);
   } else if (pending & kUpdatePrintProcessor) {
     if (!ReplaceProcessorFile(platform, target, processorDirectory, processorFile)) {
       // The install ends here; the print system must not be left without

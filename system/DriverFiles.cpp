@@ -2,6 +2,7 @@
 
 #include "config/InstallConfig.h"
 #include "resources/StringTable.h"
+#include "system/AsciiCase.h"
 #include "system/Messages.h"
 #include "system/PortMonitor.h"
 
@@ -42,6 +43,26 @@ const char* DistributionSubfolder(std::int32_t target) {
     default:
       return "\\winnt\\";
   }
+}
+
+// Bytes are tested one by one: a double-byte name whose trail byte is "\\"
+// (0x5C, possible in code page 936) is refused too, on the safe side.
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name.find("..") != std::string_view::npos) return false;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
+      return false;
+    }
+  }
+  if (name.back() == '.' || name.back() == ' ') return false;
+  // The host takes a device name with any extension as the device itself.
+  const std::string_view stem = name.substr(0, name.find('.'));
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CLOCK$"}) {
+    if (EqualsNoCase(stem, device)) return false;
+  }
+  return !(stem.size() == 4 && (StartsWithNoCase(stem, "COM") || StartsWithNoCase(stem, "LPT")) &&
+           stem[3] >= '1' && stem[3] <= '9');
 }
 
 std::string AlternateFileName(const std::string& fileName) {
@@ -97,6 +118,13 @@ int CopyDriverFile(Platform& platform, const char* fileName, std::int32_t kind,
   const std::string source = std::string(current, length) + DistributionSubfolder(target) + fileName;
   const std::string targetPath =
       directory + "\\" + (useAlternateName ? AlternateFileName(fileName) : std::string(fileName));
+  // A configured name must name a file inside the two folders; one with a
+  // folder part ("..\\..\\X.DLL") would write elsewhere on the machine.
+  // An empty name is a copy of the bare folders, which the host refuses.
+  if (fileName[0] != '\0' && !IsPlainFileName(fileName)) {
+    ReportCopyFailure(platform, source, targetPath);
+    return 0;
+  }
 
   // A read-only target could not be replaced; a missing one fails here
   // harmlessly.

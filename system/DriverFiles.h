@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "config/DriverFileList.h"
 #include "system/Platform.h"
@@ -30,6 +31,14 @@ constexpr int kCopyDenied = 5;
 // "\win98\", "\winnt\" or "\win2003\".
 const char* DistributionSubfolder(std::int32_t target);
 
+// Whether name is a plain file name that stays inside the folder it is
+// joined to: not empty, no folder separators or drive ("\\", "/", ":"), no
+// "..", no wildcard or control characters, no trailing dot or blank (the
+// host drops them, so the name would be another), and no device name
+// ("CON", "NUL", "COM1", "LPT1.DLL" ...), which the host opens as a device
+// in every folder.
+bool IsPlainFileName(std::string_view name);
+
 // The file name with the prefix "n": used when the target file is in use.
 std::string AlternateFileName(const std::string& fileName);
 
@@ -39,7 +48,8 @@ bool GetTargetDirectory(Platform& platform, std::int32_t kind, std::string& dire
 
 // Copies fileName from the distribution's per-system folder into the folder
 // of `kind`, replacing a read-only target. A name that is missing or begins
-// with "0" copies nothing, silently.
+// with "0" copies nothing, silently. A name that is not a plain file name
+// is never copied: it fails as a copy does, with the message and both paths.
 int CopyDriverFile(Platform& platform, const char* fileName, std::int32_t kind,
                    std::int32_t target, bool useAlternateName);
 

@@ -152,7 +152,9 @@ class Platform {
   // The help window search and the shell's "open" verb.
   virtual WindowHandle FindWindowA(const char* className, const char* windowName) = 0;
   virtual bool ActivateWindow(WindowHandle window) = 0;
-  virtual bool ShellOpen(const char* file) = 0;
+  // Opens file with the shell's "open" verb, its window shown with the
+  // ShowWindow command given (SW_SHOW ...).
+  virtual bool ShellOpen(const char* file, int showCommand) = 0;
 };
 
 }  // namespace setwell

@@ -304,6 +304,10 @@ constexpr DWORD VER_PLATFORM_WIN32s = 0;
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
 constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 
+// ShowWindow commands.
+constexpr int SW_SHOWNORMAL = 1;
+constexpr int SW_SHOW = 5;
+
 // Service control.
 constexpr DWORD SC_MANAGER_ALL_ACCESS = 0xF003F;
 constexpr DWORD SC_MANAGER_CONNECT = 0x0001;

@@ -101,7 +101,9 @@ TEST(UpdateComponentTest, VersionIsRecordedOnlyForAFilePutInPlace) {
     o.machine.faults.FailOnce("CopyFileA", ERROR_SHARING_VIOLATION, "tsermon.dll");
     ASSERT_TRUE(o.Update(kUpdateSerialMonitor));
     EXPECT_EQ(o.Version(MonitorKey(kSerial)), 1u);
-    EXPECT_TRUE(o.machine.ui.boxes.empty());  // 32 is silent
+    // Shown as the processor branch shows it; the install goes on.
+    EXPECT_EQ(o.machine.ui.Texts(), (std::vector<std::string>{"Copy driver files error", "32"}));
+    EXPECT_TRUE(o.machine.services.IsRunning("Spooler"));
   }
   {
     Outdated o(sim::kWin98, kWin98);
@@ -112,6 +114,25 @@ TEST(UpdateComponentTest, VersionIsRecordedOnlyForAFilePutInPlace) {
               std::string("tpproc.dll\0", 11));
     EXPECT_EQ(o.machine.ui.boxes.size(), 3u);  // the copy's own three boxes
   }
+}
+
+TEST(UpdateComponentTest, MonitorAddedUnderTheAlternateNameIsReplacedUnderIt) {
+  Outdated o(sim::kWinXP, kWinXP);
+  o.machine.spooler.InstallMonitor(kSerial, "ntsermon.dll");  // "Driver" names the n-file
+  ASSERT_TRUE(o.Update(kUpdateSerialMonitor));
+  EXPECT_EQ(CopyTargets(o.machine),
+            std::vector<std::string>{o.machine.system.systemDirectory + "\\ntsermon.dll"});
+  EXPECT_EQ(o.machine.files.Find(o.machine.system.systemDirectory + "\\ntsermon.dll")->data,
+            "stand-in winnt tsermon.dll");
+  EXPECT_EQ(o.Version(MonitorKey(kSerial)), 105u);
+
+  // Not replaced: the version stays.
+  Outdated refused(sim::kWinXP, kWinXP);
+  refused.machine.spooler.InstallMonitor(kSerial, "ntsermon.dll");
+  refused.machine.faults.FailOnce("CopyFileA", ERROR_ACCESS_DENIED, "ntsermon.dll");
+  ASSERT_TRUE(refused.Update(kUpdateSerialMonitor));
+  EXPECT_EQ(refused.Version(MonitorKey(kSerial)), 1u);
+  EXPECT_EQ(refused.machine.ui.Texts(), (std::vector<std::string>{"Copy driver files error", "5"}));
 }
 
 TEST(UpdateComponentTest, Windows98RewritesTheRecordsAndUsesTheAlternateNameWhenInUse) {

@@ -136,6 +136,27 @@ TEST(IniFileTest, NumbersAreReadAfterTheCut) {
   EXPECT_EQ(file.GetNumber("A", "missing", 9), 0);
 }
 
+// A walk over numbered keys visits exactly those that a lookup of each
+// number would find.
+TEST(IniFileTest, NumberedKeysAreThoseALookupWouldFind) {
+  const IniFile file(
+      "[DEVICENAME]\nDEVICENAME1=a\n devicename3 = b\nDEVICENAME03=leading zero\nDEVICENAME+4=sign\n"
+      "DEVICENAME5\nDEVICENAME6=\nDEVICENAME7=first\nDEVICENAME7=second\nDEVICENAME9999999999=x\n"
+      "DEVICENAME2147483647=last\nDEVICENAMEX=x\n"
+      "[SUPPORTED-USB-DEVICE]\n0=USB_A_1\n2=USB_B_1\nPRNCOUNT=3\n");
+  EXPECT_EQ(file.NumberedKeys("devicename", "DEVICENAME", 1, 2147483647),
+            (std::vector<std::int32_t>{1, 3, 6, 7, 2147483647}));
+  EXPECT_EQ(file.NumberedKeys("DEVICENAME", "DEVICENAME", 2, 6), (std::vector<std::int32_t>{3, 6}));
+  EXPECT_EQ(file.NumberedKeys("SUPPORTED-USB-DEVICE", "", 0, 2), (std::vector<std::int32_t>{0, 2}));
+  EXPECT_TRUE(file.NumberedKeys("missing", "", 0, 100).empty());
+  // The same answers key by key.
+  for (std::int32_t n = 0; n <= 12; ++n) {
+    const bool listed = file.Find("DEVICENAME", "DEVICENAME" + std::to_string(n)).has_value();
+    const auto numbers = file.NumberedKeys("DEVICENAME", "DEVICENAME", 0, 12);
+    EXPECT_EQ(listed, std::count(numbers.begin(), numbers.end(), n) == 1) << n;
+  }
+}
+
 TEST(IniFileTest, HostileInputGivesDefaultsWithoutCrashing) {
   std::string garbage;
   for (int i = 0; i < 100000; ++i) garbage.push_back(static_cast<char>((i * 7919) & 0xFF));

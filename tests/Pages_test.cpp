@@ -209,6 +209,18 @@ TEST(PortPageTest, SerialListsStoreTheirValues) {
   EXPECT_EQ(BaudRateEntry(57600), 8);
 }
 
+TEST(NoteLabelTest, StartsInTheSystemColoursUntilColoursAreSet) {
+  CNoteLabel label;
+  ASSERT_NE(label.CtlColor(), nullptr);
+  EXPECT_TRUE(label.CtlColor()->systemTextColor);
+  EXPECT_TRUE(label.CtlColor()->systemBackground);
+  label.SetTextColor(Rgb(0, 0, 255));
+  EXPECT_FALSE(label.CtlColor()->systemTextColor);
+  EXPECT_TRUE(label.CtlColor()->systemBackground) << "each colour on its own";
+  label.SetBkColor(Rgb(255, 255, 0));
+  EXPECT_FALSE(label.CtlColor()->systemBackground);
+}
+
 TEST(NoteLabelTest, StyleIsTheNotesAndFontChangesRedraw) {
   sim::SimMachine machine;
   CPortPage page(machine);

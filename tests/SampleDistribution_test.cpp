@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -25,6 +27,8 @@
 
 namespace setwell {
 namespace {
+
+namespace fs = std::filesystem;
 
 const std::string kDistribution = std::string(SETWELL_SOURCE_DIR) + "/examples/distribution";
 
@@ -654,7 +658,6 @@ TEST_F(SampleDistributionTest, ModelsCoverEveryBranchOfTheInstall) {
 }
 
 TEST_F(SampleDistributionTest, ConfigurationFilesAreWindowsTextUnderTheirOwnNames) {
-  namespace fs = std::filesystem;
   for (const char* name : {"setup.ini", "setup_receipt.ini", "setup_Ticket.ini",
                            "setup_Lable.ini", "setup_Embedded.ini"}) {
     SCOPED_TRACE(name);
@@ -672,6 +675,28 @@ TEST_F(SampleDistributionTest, ConfigurationFilesAreWindowsTextUnderTheirOwnName
       }
       ASSERT_TRUE(static_cast<unsigned char>(text[i]) < 0x80) << "non-ASCII byte at " << i;
     }
+  }
+}
+
+// The help file F1 opens is compiled from docs/guide: every page of the
+// guide is in it (a page added without compiling the file again is not).
+TEST(SampleDistributionHelpTest, GuideHoldsEveryPageOfTheGuide) {
+  const fs::path guide = fs::path(SETWELL_SOURCE_DIR) / "docs" / "guide";
+  std::ifstream chm(fs::path(kDistribution) / "Guide.CHM", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(chm)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(bytes.empty());
+  int pages = 0;
+  for (const auto& entry : fs::directory_iterator(guide)) {
+    if (entry.path().extension() != ".html") continue;
+    ++pages;
+    // The file's directory names each page by its path.
+    EXPECT_NE(bytes.find("/" + entry.path().filename().string()), std::string::npos)
+        << entry.path().filename();
+  }
+  // What the port page asks and what the messages mean have pages of their own.
+  EXPECT_GE(pages, 10);
+  for (const char* page : {"ports.html", "drivers.html", "usbnote.html", "messages.html"}) {
+    EXPECT_TRUE(fs::exists(guide / page)) << page;
   }
 }
 

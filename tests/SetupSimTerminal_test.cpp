@@ -160,6 +160,34 @@ TEST_F(TerminalDriverTest, QuestionAnsweredNoKeepsTheWizardOpenAndEscapeCancels)
   EXPECT_EQ(machine->ui.boxes.back().answer, IDNO);
 }
 
+// The keys move as the host's dialog manager moves them: the arrows walk the
+// category buttons (skipping none here) and leave the model lists alone,
+// Tab goes from the checked button to the enabled list and the check box,
+// and Enter presses a focused push button, Cancel included.
+TEST_F(TerminalDriverTest, ArrowsWalkTheCategoriesAndEnterPressesTheFocusedButton) {
+  Prepare(sim::kWinXP, {});
+  ScriptedTerminal terminal({
+      {CharKey('a', true)},        // Alt+A: I Accept
+      {CodeKey(KeyCode::kEnter)},  // Next
+      {CodeKey(KeyCode::kBackTab), "(*) Receipt"},  // from Next to Back
+      {CodeKey(KeyCode::kBackTab)},                 // the check box
+      {CodeKey(KeyCode::kBackTab)},                 // the receipt list
+      {CodeKey(KeyCode::kBackTab), "[SW-R80"},      // the checked category
+      {CodeKey(KeyCode::kDown), "(*) Receipt"},     // Ticket, and its list with it
+      {CodeKey(KeyCode::kDown), "(*) Ticket"},      // Label
+      {CodeKey(KeyCode::kUp), "(*) Label"},         // Ticket again
+      {CodeKey(KeyCode::kTab), "(*) Ticket"},       // the ticket list
+      {CodeKey(KeyCode::kTab), "[SW-T80"},          // the check box
+      {CodeKey(KeyCode::kTab)},                     // Back
+      {CodeKey(KeyCode::kTab)},                     // Next
+      {CodeKey(KeyCode::kTab)},                     // Cancel
+      {CodeKey(KeyCode::kEnter), ">[Cancel (C)]"},  // the focused Cancel, not Next
+  });
+  ASSERT_TRUE(Run(terminal));
+  EXPECT_EQ(terminal.KeysLeft(), 0u);
+  EXPECT_EQ(outcome, "cancelled");
+}
+
 TEST_F(TerminalDriverTest, TooSmallTerminalWaitsUntilItGrows) {
   Prepare(sim::kWin98, {});
   ScriptedTerminal terminal({

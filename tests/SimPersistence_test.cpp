@@ -92,7 +92,7 @@ void Furnish(SimMachine& machine, const std::string& hostDistribution) {
   machine.Sleep(500);
   machine.Sleep(2500);
   machine.ExitWindowsEx(EWX_REBOOT, 0);
-  machine.ShellOpen(".\\Guide.CHM");
+  machine.ShellOpen(".\\Guide.CHM", SW_SHOW);
   machine.faults.FailTimes("CopyFileA", ERROR_SHARING_VIOLATION, 2, "tvusbmon");
   machine.faults.FailAlways("AddMonitorA", ERROR_ACCESS_DENIED);
   machine.faults.fired.push_back("StartServiceA: 1053");

@@ -275,6 +275,13 @@ TEST_F(WizardTest, AboutBoxAndHelpLeaveTheWizardAsItWas) {
     w.Click(2);
   });
   EXPECT_EQ(aboutBoxes, 2);
+  // The help opens in its current size and place (SW_SHOW), not restored
+  // to its normal one.
+  std::vector<std::string> opened;
+  for (const sim::SimCallRecord& call : machine.trace) {
+    if (call.call == "ShellOpen") opened.push_back(call.arguments);
+  }
+  EXPECT_EQ(opened, std::vector<std::string>{".\\Guide.CHM, " + std::to_string(SW_SHOW)});
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ struct Rect {
 struct StaticStyle {
   std::uint32_t textColor = 0;
   std::uint32_t backgroundColor = 0;
+  // Until a colour of its own is set, a control draws in the host's colours
+  // (the window-text colour, on the button-face colour), read as it paints.
+  bool systemTextColor = false;
+  bool systemBackground = false;
   int fontHeight = 0;  // pixels; 0 keeps the dialog's font
   std::string fontFace;
 };

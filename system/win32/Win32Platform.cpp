@@ -252,9 +252,9 @@ bool Win32Platform::ActivateWindow(WindowHandle window) {
   if (::IsIconic(hwnd)) ::ShowWindow(hwnd, SW_RESTORE);
   return ::SetForegroundWindow(hwnd) != FALSE;
 }
-bool Win32Platform::ShellOpen(const char* file) {
-  HINSTANCE result = ::ShellExecuteA(static_cast<HWND>(owner_), "open", file, nullptr, nullptr,
-                                     SW_SHOWNORMAL);
+bool Win32Platform::ShellOpen(const char* file, int showCommand) {
+  HINSTANCE result =
+      ::ShellExecuteA(static_cast<HWND>(owner_), "open", file, nullptr, nullptr, showCommand);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

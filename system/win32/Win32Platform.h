@@ -83,7 +83,7 @@ class Win32Platform : public Platform {
   int MessageBoxA(const char* text, const char* caption, UINT type) override;
   WindowHandle FindWindowA(const char* className, const char* windowName) override;
   bool ActivateWindow(WindowHandle window) override;
-  bool ShellOpen(const char* file) override;
+  bool ShellOpen(const char* file, int showCommand) override;
 
  private:
   WindowHandle owner_ = nullptr;

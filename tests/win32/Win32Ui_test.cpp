@@ -309,6 +309,15 @@ TEST_F(Win32UiTest, TheAgreementIsStreamedIntoTheRichEditAsFormattedText) {
     EXPECT_EQ(shown.find("\\rtf"), std::string::npos) << "markup is not shown as text";
     EXPECT_EQ(shown.find("\\par"), std::string::npos);
     EXPECT_TRUE(StyleOf(view) & ES_READONLY);
+    // Tabbed into, the agreement is read from its start with nothing
+    // selected: the view does not take the dialog manager's "select all".
+    EXPECT_EQ(::SendMessageA(view, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL, 0);
+    ::SendMessageA(WindowOf(licence), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(view), TRUE);
+    CHARRANGE selected{-1, -1};
+    ::SendMessageA(view, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selected));
+    EXPECT_EQ(selected.cpMin, 0);
+    EXPECT_EQ(selected.cpMax, 0);
+    EXPECT_EQ(::SendMessageA(view, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     // The title is bold: the formatting survived.
     ::SendMessageA(view, EM_SETSEL, 0, 5);
     CHARFORMATA format{};
@@ -348,6 +357,14 @@ TEST_F(Win32UiTest, TheNoteLabelAnswersTheColourRequest) {
       EXPECT_EQ(font.lfHeight, -14) << "a character height of 14 pixels";
       EXPECT_STREQ(font.lfFaceName, "Arial");
     }
+    // Before a page gives it colours, a note label draws in the system's
+    // own: the window-text colour on a button-face brush.
+    port.m_note = CNoteLabel();
+    port.m_note.Attach(&port, IDC_USB_NOTE);
+    EXPECT_EQ(::SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                             reinterpret_cast<LPARAM>(note)),
+              reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE)));
+    EXPECT_EQ(::GetTextColor(dc), ::GetSysColor(COLOR_WINDOWTEXT));
     ::SelectObject(dc, originalFont);
 
     // The "Ports:" label has no style of its own: the host's default answer.
@@ -377,16 +394,27 @@ TEST_F(Win32UiTest, TheNoteLabelAnswersTheColourRequest) {
   });
 }
 
+// A control's place as the dialog manager makes it from a template: the
+// origin and the size are each mapped from dialog units on their own, so
+// the size is not the difference of two mapped corners (each corner is
+// rounded, and with some fonts' base units the two differ by a pixel).
+Rect TemplatePlace(HWND dialog, int x, int y, int cx, int cy) {
+  RECT origin{x, y, 0, 0};
+  RECT size{0, 0, cx, cy};
+  ::MapDialogRect(dialog, &origin);
+  ::MapDialogRect(dialog, &size);
+  return Rect{origin.left, origin.top, size.right, size.bottom};
+}
+
 // Pages sit in the frame's placeholder; the picture fills its control.
 TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
   WithFrame([&](ProbeDialog& frame) {
     const Rect area = frame.GetControlRect(IDC_PAGE_AREA);
-    RECT expected{91, 1, 91 + 194, 1 + 158};
-    ::MapDialogRect(frame.Window(), &expected);
+    const Rect expected = TemplatePlace(frame.Window(), 91, 1, 194, 158);
     EXPECT_EQ(area.left, expected.left);
     EXPECT_EQ(area.top, expected.top);
-    EXPECT_EQ(area.width, expected.right - expected.left);
-    EXPECT_EQ(area.height, expected.bottom - expected.top);
+    EXPECT_EQ(area.width, expected.width);
+    EXPECT_EQ(area.height, expected.height);
 
     ProbeDialog page(IDD_SETUP_TYPE);
     ASSERT_TRUE(page.Create(IDD_SETUP_TYPE, &frame));
@@ -407,18 +435,76 @@ TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
     page.DestroyWindow();
 
     HWND picture = ChildrenInOrder(frame.Window()).back();
-    RECT want{6, 5, 6 + 83, 5 + 159};
-    ::MapDialogRect(frame.Window(), &want);
+    const Rect want = TemplatePlace(frame.Window(), 6, 5, 83, 159);
     RECT got{};
     ::GetWindowRect(picture, &got);
-    EXPECT_EQ(got.right - got.left, want.right - want.left);
-    EXPECT_EQ(got.bottom - got.top, want.bottom - want.top);
+    EXPECT_EQ(got.right - got.left, want.width);
+    EXPECT_EQ(got.bottom - got.top, want.height);
     HBITMAP bitmap = reinterpret_cast<HBITMAP>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
     ASSERT_NE(bitmap, nullptr);
     BITMAP info{};
     ASSERT_TRUE(::GetObjectA(bitmap, sizeof info, &info));
-    EXPECT_EQ(info.bmWidth, want.right - want.left);
-    EXPECT_EQ(info.bmHeight, want.bottom - want.top);
+    EXPECT_EQ(info.bmWidth, want.width);
+    EXPECT_EQ(info.bmHeight, want.height);
+  });
+}
+
+// A key as the modal loop hands it to the dialog manager: to the window
+// with the focus, through IsDialogMessage of the frame.
+void PressKey(HWND frame, WPARAM key) {
+  MSG msg{};
+  msg.hwnd = ::GetFocus();
+  msg.message = WM_KEYDOWN;
+  msg.wParam = key;
+  msg.lParam = 1;
+  EXPECT_TRUE(::IsDialogMessageA(frame, &msg)) << "key " << key;
+}
+
+// The keys of the model page and the frame, as the host's dialog manager
+// moves them: the arrows walk the category buttons and check each, Tab
+// goes from the checked button to the enabled list, the check box and the
+// frame's buttons, and Enter presses the push button that has the focus.
+TEST_F(Win32UiTest, KeysMoveThroughTheCategoriesAndEnterPressesTheFocusedButton) {
+  WithFrame([&](ProbeDialog& frame) {
+    HWND window = frame.Window();
+    ProbeDialog page(IDD_MODEL);
+    ASSERT_TRUE(page.Create(IDD_MODEL, &frame));
+    page.MoveWindow(frame.GetControlRect(IDC_PAGE_AREA));
+    page.ShowWindow(true);
+    ::ShowWindow(window, SW_SHOW);
+    HWND model = page.Window();
+    auto item = [&](int id) { return ::GetDlgItem(model, id); };
+    // As the page leaves them with receipt models only in the receipt list.
+    for (int id : {IDC_TICKET_MODELS, IDC_LABEL_MODELS, IDC_EMBEDDED_MODELS}) {
+      ::EnableWindow(item(id), FALSE);
+    }
+    ::CheckRadioButton(model, IDC_RECEIPT, IDC_EMBEDDED, IDC_RECEIPT);
+    ::SetFocus(item(IDC_RECEIPT));
+    ASSERT_EQ(::GetFocus(), item(IDC_RECEIPT));
+
+    PressKey(window, VK_DOWN);
+    EXPECT_EQ(::GetFocus(), item(IDC_TICKET)) << "the next button, not the receipt list";
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_TICKET), BST_CHECKED);
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_RECEIPT), BST_UNCHECKED);
+    PressKey(window, VK_DOWN);
+    EXPECT_EQ(::GetFocus(), item(IDC_LABEL));
+    PressKey(window, VK_UP);
+    PressKey(window, VK_UP);
+    EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT));
+    EXPECT_EQ(::IsDlgButtonChecked(model, IDC_RECEIPT), BST_CHECKED);
+
+    PressKey(window, VK_TAB);
+    EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT_MODELS));
+    PressKey(window, VK_TAB);
+    EXPECT_EQ(::GetFocus(), item(IDC_DEFAULT_PRINTER)) << "past the disabled lists";
+
+    // Enter on a focused Cancel is Cancel, with Next disabled as on the
+    // licence page.
+    while (::GetFocus() != ::GetDlgItem(window, IDCANCEL_RESULT)) PressKey(window, VK_TAB);
+    frame.commands.clear();
+    PressKey(window, VK_RETURN);
+    EXPECT_EQ(frame.commands, (std::vector<std::pair<int, int>>{{IDCANCEL_RESULT, BN_CLICKED}}));
+    page.DestroyWindow();
   });
 }
 
@@ -439,8 +525,19 @@ TEST_F(Win32UiTest, UserActionsReachTheOwnerDialog) {
     EXPECT_EQ(self.sysCommands, std::vector<int>{IDM_ABOUTBOX});
 
     self.Backend()->SetIcon(IDR_MAINFRAME);
-    EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+    const LRESULT icon = ::SendMessageA(window, WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(icon, 0);
     EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0), 0);
+    // Dragged while minimised, the frame shows its own icon; minimised, it
+    // paints the icon itself, and otherwise leaves painting to the host.
+    EXPECT_EQ(::SendMessageA(window, WM_QUERYDRAGICON, 0, 0), icon);
+    const auto dialogProc = reinterpret_cast<DLGPROC>(::GetWindowLongPtrA(window, DWLP_DLGPROC));
+    ASSERT_NE(dialogProc, nullptr);
+    EXPECT_EQ(dialogProc(window, WM_PAINT, 0, 0), FALSE);
+    ::ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(window));
+    EXPECT_EQ(dialogProc(window, WM_PAINT, 0, 0), TRUE);
+    ::ShowWindow(window, SW_RESTORE);
 
     // F1 in a page that does not answer it goes on to the frame.
     ProbeDialog page(IDD_MODEL);

@@ -186,7 +186,9 @@ CellStyle DialogPainter::Styled(const HeadlessWindow& owner, const HeadlessContr
   if (!c.enabled) return theme_.disabled;
   if (const StaticStyle* own = owner.Owner().GetStaticStyle(c.id)) {
     if (!theme_.color) return CellStyle{kDefaultColor, kDefaultColor, true};
-    return CellStyle{AnsiColor(own->textColor), AnsiColor(own->backgroundColor)};
+    return CellStyle{own->systemTextColor ? theme_.window.fg : AnsiColor(own->textColor),
+                     own->systemBackground ? theme_.window.bg
+                                           : AnsiColor(own->backgroundColor)};
   }
   return theme_.window;
 }

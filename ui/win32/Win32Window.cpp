@@ -185,6 +185,7 @@ void Win32Window::SetIcon(int iconResource) {
   };
   HICON big = load(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
   HICON small = load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
+  icon_ = big;
   if (big != nullptr) ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   if (small != nullptr) {
     ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
@@ -220,6 +221,9 @@ void Win32Window::StreamRichText(HWND control, const std::string& rtf) {
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
   stream.pfnCallback = &ReadStream;
   ::SendMessageA(control, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  // The reader starts at the first line, with nothing selected.
+  ::SendMessageA(control, EM_SETSEL, 0, 0);
+  ::SendMessageA(control, EM_SCROLLCARET, 0, 0);
 }
 
 std::string Win32Window::GetText(int id) const {
@@ -386,6 +390,12 @@ INT_PTR Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return owner_.OnHelp() ? TRUE : FALSE;
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_PAINT:
+      return icon_ != nullptr && ::IsIconic(hwnd_) ? PaintIcon() : FALSE;
+    case WM_QUERYDRAGICON:
+      // The icon the host shows while the minimised window is dragged.
+      if (icon_ == nullptr) return FALSE;
+      return static_cast<INT_PTR>(reinterpret_cast<LONG_PTR>(icon_));
     case WM_DESTROY:
       OnDestroyed();
       return FALSE;
@@ -403,6 +413,7 @@ INT_PTR Win32Window::OnInitDialog() {
   }
   SetPictures();
   FillLists();
+  KeepReadersAtTheStart();
   const bool focusDefault = owner_.OnInitDialog();
   if (modal_) CenterOverOwner();
   return focusDefault ? TRUE : FALSE;
@@ -416,18 +427,41 @@ void Win32Window::SetPictures() {
     HWND window = ::GetDlgItem(hwnd_, control.id);
     if (control.id == IDC_STATIC) window = NthChild(i);
     if (window == nullptr) continue;
-    RECT r{control.x, control.y, control.x + control.cx, control.y + control.cy};
-    ::MapDialogRect(hwnd_, &r);
-    HBITMAP bitmap = LoadPicture(control.resource, r.right - r.left, r.bottom - r.top);
+    // Origin and size are mapped each on its own, as the dialog manager
+    // places every control of a template.
+    RECT origin{control.x, control.y, 0, 0};
+    RECT size{0, 0, control.cx, control.cy};
+    ::MapDialogRect(hwnd_, &origin);
+    ::MapDialogRect(hwnd_, &size);
+    HBITMAP bitmap = LoadPicture(control.resource, size.right, size.bottom);
     if (bitmap == nullptr) continue;
     pictures_.emplace_back(bitmap);
     ::SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-    ::SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+    ::SetWindowPos(window, nullptr, origin.left, origin.top, size.right, size.bottom,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
 namespace {
+
+// The previous window procedure of a subclassed view, kept as a property of
+// the window.
+constexpr const char* kPreviousProc = "Setwell.PreviousProc";
+
+// A read-only text view answers the dialog manager that it takes "select
+// all on focus": tabbed into, the whole agreement would be selected and
+// scrolled to its end. The view keeps its caret and its place instead.
+LRESULT CALLBACK ReaderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto previous = reinterpret_cast<WNDPROC>(::GetPropA(hwnd, kPreviousProc));
+  if (previous == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    ::RemovePropA(hwnd, kPreviousProc);
+  }
+  LRESULT result = ::CallWindowProcA(previous, hwnd, message, wParam, lParam);
+  if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_HASSETSEL);
+  return result;
+}
 
 // The size of a bitmap resource, read from its header without loading it;
 // false when there is none.
@@ -443,6 +477,18 @@ bool BitmapResourceSize(HINSTANCE instance, int resource, LONG& width, LONG& hei
 }
 
 }  // namespace
+
+void Win32Window::KeepReadersAtTheStart() {
+  for (std::size_t i = 0; i < layout_->controlCount; ++i) {
+    const ControlTemplate& control = layout_->controls[i];
+    if (control.kind != ControlKind::kRichText) continue;
+    HWND view = Control(control.id);
+    if (view == nullptr || ::GetPropA(view, kPreviousProc) != nullptr) continue;
+    const LONG_PTR previous = ::GetWindowLongPtrA(view, GWLP_WNDPROC);
+    ::SetPropA(view, kPreviousProc, reinterpret_cast<HANDLE>(previous));
+    ::SetWindowLongPtrA(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReaderProc));
+  }
+}
 
 HBITMAP Win32Window::LoadPicture(int resource, int width, int height) const {
   // Stretching a bitmap while loading it costs tens of milliseconds under
@@ -527,19 +573,38 @@ INT_PTR Win32Window::OnCtlColorStatic(HDC dc, HWND control) {
   const StaticStyle* style = owner_.GetStaticStyle(id);
   if (style == nullptr) return FALSE;
   StaticPaint& paint = paints_[id];
-  const bool fresh = paint.brush.Get() == nullptr;
+  const bool fresh = !paint.painted;
+  paint.painted = true;
   if (fresh || paint.style.fontHeight != style->fontHeight || paint.style.fontFace != style->fontFace) {
     paint.font.Reset(style->fontHeight > 0 || !style->fontFace.empty() ? MakeFont(*style) : nullptr);
   }
-  if (fresh || paint.style.backgroundColor != style->backgroundColor) {
+  if (!style->systemBackground && (paint.brush.Get() == nullptr ||
+                                   paint.style.backgroundColor != style->backgroundColor)) {
     paint.brush.Reset(::CreateSolidBrush(style->backgroundColor));
   }
   paint.style = *style;
   if (paint.font.Get() != nullptr) ::SelectObject(dc, paint.font.Get());
-  ::SetTextColor(dc, style->textColor);
+  ::SetTextColor(dc, style->systemTextColor ? ::GetSysColor(COLOR_WINDOWTEXT) : style->textColor);
   ::SetBkMode(dc, TRANSPARENT);
-  // A dialog procedure answers this request with the brush itself.
-  return reinterpret_cast<INT_PTR>(paint.brush.Get());
+  // A dialog procedure answers this request with the brush itself. The
+  // system's own colour brush belongs to the system and is never deleted.
+  HBRUSH brush = style->systemBackground ? ::GetSysColorBrush(COLOR_BTNFACE) : paint.brush.Get();
+  return reinterpret_cast<INT_PTR>(brush);
+}
+
+// A minimised window with an icon of its own draws it centred in its client
+// area, over the icon background.
+INT_PTR Win32Window::PaintIcon() {
+  PAINTSTRUCT ps{};
+  HDC dc = ::BeginPaint(hwnd_, &ps);
+  ::SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc, x, y, icon_);
+  ::EndPaint(hwnd_, &ps);
+  return TRUE;
 }
 
 void Win32Window::OnDestroyed() {

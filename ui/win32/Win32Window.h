@@ -66,6 +66,7 @@ class Win32Window : public WindowBackend {
   // for as long as the window lives.
   struct StaticPaint {
     StaticStyle style;
+    bool painted = false;
     GdiObject<HFONT> font;
     GdiObject<HBRUSH> brush;
   };
@@ -73,6 +74,7 @@ class Win32Window : public WindowBackend {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnInitDialog();
+  INT_PTR PaintIcon();
   INT_PTR OnCommand(WPARAM wParam, LPARAM lParam);
   INT_PTR OnCtlColorStatic(HDC dc, HWND control);
   void OnDestroyed();
@@ -85,6 +87,8 @@ class Win32Window : public WindowBackend {
   void SetPictures();
   // The entries a drop-down list has at creation.
   void FillLists();
+  // Read-only text views keep their place when tabbed into.
+  void KeepReadersAtTheStart();
   // The control created from the layout's entry `index` (the host keeps
   // the template's order).
   HWND NthChild(std::size_t index) const;
@@ -96,6 +100,8 @@ class Win32Window : public WindowBackend {
   bool modal_ = false;
   bool ownsMessageBoxes_ = false;
   HWND toolTip_ = nullptr;
+  // The large icon set by SetIcon (shared, owned by the module).
+  HICON icon_ = nullptr;
   std::map<int, StaticPaint> paints_;
   // Bitmaps shown by picture controls; the controls do not own them.
   std::vector<GdiObject<HBITMAP>> pictures_;
