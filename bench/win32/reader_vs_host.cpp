@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "Clock.h"
+
 #include "config/IniFile.h"
 #include "system/win32/Win32Platform.h"
 
@@ -22,16 +24,7 @@ namespace {
 
 constexpr int kRounds = 7;
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  ::QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return setwell::bench::NowMicroseconds(); }
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());

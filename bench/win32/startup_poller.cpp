@@ -13,18 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "Clock.h"
+
 namespace {
 
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  ::QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1e3 / static_cast<double>(frequency.QuadPart);
-}
+double NowMs() { return setwell::bench::NowMicroseconds() / 1e3; }
 
 struct Program {
   std::string label, title, path;
