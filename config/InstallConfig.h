@@ -3,8 +3,9 @@
 // them. The parsed files are shared with every other reader (ProfileCache):
 // each operation looks at the files it reads again, so an edited
 // distribution is read afresh, and a file is parsed again only when its
-// bytes changed. The reads of single entries (GetModelEntry,
-// GetDefaultModel, GetSupportedUsbDevice) use the file as the count before
+// bytes changed. The reads of single entries and the walks over them
+// (GetModelEntry, GetDefaultModel, GetSupportedUsbDevice, ExistingModel-
+// Entries, ExistingSupportedUsbDevices) use the file as the count before
 // them saw it.
 //
 // The print-system records built here (driver, printer, device mode,
