@@ -75,14 +75,18 @@ std::string CComboBox::GetLBText(int index) const {
 }
 
 int CComboBox::SelectString(int startAfter, const std::string& prefix) const {
-  const int count = GetCount();
-  if (count <= 0) return kNoSelection;
+  return IsValid() ? Backend()->SelectString(id_, startAfter, prefix) : kNoSelection;
+}
+
+int WindowBackend::SelectString(int id, int startAfter, const std::string& prefix) {
+  const int count = GetCount(id);
+  if (count <= 0) return -1;
   const int start = startAfter < 0 || startAfter >= count ? 0 : startAfter + 1;
   for (int step = 0; step < count; ++step) {
     const int index = (start + step) % count;
-    if (StartsWithNoCase(GetLBText(index), prefix)) return SetCurSel(index);
+    if (StartsWithNoCase(GetItemText(id, index), prefix)) return SetCurSel(id, index);
   }
-  return kNoSelection;
+  return -1;
 }
 
 // --- Dialog ---------------------------------------------------------------------------

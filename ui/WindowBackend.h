@@ -95,6 +95,10 @@ class WindowBackend {
   virtual int GetCurSel(int id) const = 0;
   virtual int GetCount(int id) const = 0;
   virtual std::string GetItemText(int id, int index) const = 0;
+  // Selects the first entry after startAfter (-1: from the first), going
+  // round to the start, whose text begins with prefix in any ASCII letter
+  // case; its index, or -1 with the selection as it was.
+  virtual int SelectString(int id, int startAfter, const std::string& prefix);
 
   // A tooltip shown over a control.
   virtual void SetToolTip(int id, const std::string& text, int maxWidth) = 0;

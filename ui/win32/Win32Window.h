@@ -49,6 +49,7 @@ class Win32Window : public WindowBackend {
   void SetFocus(int id) override;
   int AddString(int id, const std::string& text) override;
   void AddStrings(int id, const std::vector<std::string>& texts) override;
+  int SelectString(int id, int startAfter, const std::string& prefix) override;
   void ResetContent(int id) override;
   int SetCurSel(int id, int index) override;
   int GetCurSel(int id) const override;
