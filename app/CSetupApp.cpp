@@ -25,11 +25,7 @@ bool CSetupApp::InitInstance() {
   CModelPage model(Host());
   CPortPage port(Host());
 
-  frame.AddPage(kLicencePageCaption, &licence, IDD_LICENCE);
-  frame.AddPage(kModelPageCaption, &model, IDD_MODEL);
-  frame.AddPage(kSetupTypePageCaption, &setupType, IDD_SETUP_TYPE);
-  frame.AddPage(kTargetSystemPageCaption, &targetSystem, IDD_TARGET_SYSTEM);
-  frame.AddPage(kPortPageCaption, &port, IDD_PORT);
+  frame.AddPages(WizardPages{licence, model, setupType, targetSystem, port});
 
   frame.DoModal();
   m_pMainWnd = nullptr;

@@ -6,6 +6,7 @@
 #include "pages/CSetupTypePage.h"
 #include "pages/CTargetSystemPage.h"
 #include "resources/StringTable.h"
+#include "pages/CLicencePage.h"
 #include "resources/Texts.h"
 #include "system/Messages.h"
 
@@ -30,14 +31,29 @@ CDialog* CWizardFrame::GetPage(int index) const {
   return index >= 0 && index < static_cast<int>(pages_.size()) ? pages_[index] : nullptr;
 }
 
-CModelPage* CWizardFrame::ModelPage() const { return dynamic_cast<CModelPage*>(GetPage(kModelPage)); }
-CSetupTypePage* CWizardFrame::SetupTypePage() const {
-  return dynamic_cast<CSetupTypePage*>(GetPage(kSetupTypePage));
+void CWizardFrame::AddPages(const WizardPages& pages) {
+  AddPage(kLicencePageCaption, &pages.licence, IDD_LICENCE);
+  AddPage(kModelPageCaption, &pages.model, IDD_MODEL);
+  AddPage(kSetupTypePageCaption, &pages.setupType, IDD_SETUP_TYPE);
+  AddPage(kTargetSystemPageCaption, &pages.targetSystem, IDD_TARGET_SYSTEM);
+  AddPage(kPortPageCaption, &pages.port, IDD_PORT);
+  typed_.emplace(pages);
 }
-CTargetSystemPage* CWizardFrame::TargetSystemPage() const {
-  return dynamic_cast<CTargetSystemPage*>(GetPage(kTargetSystemPage));
+
+void CWizardFrame::GatherSelections() {
+  if (!typed_) return;
+  InstallSelections& s = m_selections;
+  s.setupType = typed_->setupType.m_setupType;
+  s.target = typed_->targetSystem.m_targetSystem;
+  s.category = typed_->model.m_category;
+  s.modelName = typed_->model.m_modelName;
+  s.defaultPrinter = typed_->model.m_defaultPrinter != 0;
+  const CPortPage& port = typed_->port;
+  s.portName = port.m_portName;
+  s.rasterGraphics = port.m_raster;
+  s.serial = SerialLineSettings{port.m_baudRate, port.m_byteSize, port.m_stopBits, port.m_parity,
+                                port.m_flow};
 }
-CPortPage* CWizardFrame::PortPage() const { return dynamic_cast<CPortPage*>(GetPage(kPortPage)); }
 
 bool CWizardFrame::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -72,31 +88,27 @@ void CWizardFrame::ShowPage(int index) {
 
   if (current_ == kSetupTypePage && index < kSetupTypePage) reloadBaudRate_ = true;
   if (current_ == kLicencePage) {
-    CModelPage* model = ModelPage();
-    GetDlgItem(IDOK_RESULT).EnableWindow(model != nullptr && model->m_modelsAvailable != 0);
+    GetDlgItem(IDOK_RESULT).EnableWindow(typed_ && typed_->model.m_modelsAvailable != 0);
   }
-  if (current_ == kModelPage && index > current_) {
-    if (CModelPage* model = ModelPage()) {
-      m_selections.category = model->m_category;
-      settingsModel_ = model->m_modelName;
-      modelSettings_.SetCategory(model->m_category);
-      const std::int32_t advanced = modelSettings_.GetModelPortSetting(settingsModel_, "AdvancedSetup");
-      if (auto* setupType = dynamic_cast<CSetupTypePage*>(GetPage(index))) {
-        setupType->ApplyAdvancedSetting(advanced);
-      }
-    }
+  if (current_ == kModelPage && index > current_ && typed_) {
+    const CModelPage& model = typed_->model;
+    m_selections.category = model.m_category;
+    settingsModel_ = model.m_modelName;
+    modelSettings_.SetCategory(model.m_category);
+    const std::int32_t advanced = modelSettings_.GetModelPortSetting(settingsModel_, "AdvancedSetup");
+    // The page the move arrives at: the setup type page, in the wizard's order.
+    if (index == kSetupTypePage) typed_->setupType.ApplyAdvancedSetting(advanced);
   }
   if (current_ == kTargetSystemPage && index > current_) {
     const std::int32_t supported =
         modelSettings_.GetModelPortSetting(settingsModel_, "System2003Supported");
     if (reloadBaudRate_) {
-      if (CPortPage* port = PortPage()) {
-        port->PresetBaudRate(modelSettings_.GetModelPortSetting(settingsModel_, "BaudRate"));
+      if (typed_) {
+        typed_->port.PresetBaudRate(modelSettings_.GetModelPortSetting(settingsModel_, "BaudRate"));
       }
       reloadBaudRate_ = false;
     }
-    CTargetSystemPage* target = TargetSystemPage();
-    if (target != nullptr && target->m_targetSystem == 4 && supported == 0) {
+    if (typed_ && typed_->targetSystem.m_targetSystem == kWin2003 && supported == 0) {
       ShowError(platform_, IDS_NO_SERVER_2003);
       current_ = index - 1;
       pages_[current_]->ShowWindow(true);
@@ -113,15 +125,10 @@ void CWizardFrame::OnOK() {
     ShowPage(current_ + 1);
     if (current_ == last) {
       SetDlgItemText(IDOK_RESULT, kFinishText);
-      CModelPage* model = ModelPage();
-      CPortPage* port = PortPage();
-      if (model != nullptr && port != nullptr) {
-        m_selections.category = model->m_category;
-        m_selections.modelName = model->m_modelName;
-        m_selections.setupType = SetupTypePage() ? SetupTypePage()->m_setupType : 1;
-        m_selections.target = TargetSystemPage() ? TargetSystemPage()->m_targetSystem : 0;
-        port->m_setupType = m_selections.setupType;
-        port->BuildPortList(m_selections.modelName, m_selections.target, m_selections.category);
+      if (typed_) {
+        GatherSelections();
+        const InstallSelections& s = m_selections;
+        typed_->port.BuildPortList(s.modelName, s.target, s.category, s.setupType);
       }
     }
     GetDlgItem(IDC_BACK).EnableWindow(true);
@@ -133,20 +140,8 @@ void CWizardFrame::OnOK() {
 
 void CWizardFrame::RunInstall() {
   for (CDialog* page : pages_) page->UpdateData(true);  // a refusal does not stop Finish
+  GatherSelections();
   InstallSelections& s = m_selections;
-  if (CSetupTypePage* setupType = SetupTypePage()) s.setupType = setupType->m_setupType;
-  if (CTargetSystemPage* target = TargetSystemPage()) s.target = target->m_targetSystem;
-  if (CModelPage* model = ModelPage()) {
-    s.category = model->m_category;
-    s.modelName = model->m_modelName;
-    s.defaultPrinter = model->m_defaultPrinter != 0;
-  }
-  if (CPortPage* port = PortPage()) {
-    s.portName = port->m_portName;
-    s.rasterGraphics = port->m_raster;
-    s.serial = SerialLineSettings{port->m_baudRate, port->m_byteSize, port->m_stopBits,
-                                  port->m_parity, port->m_flow};
-  }
 
   InstallSequence sequence(platform_, s);
   m_lastOutcome = sequence.Run();

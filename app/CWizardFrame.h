@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,20 @@
 
 namespace setwell {
 
+class CLicencePage;
 class CModelPage;
 class CPortPage;
 class CSetupTypePage;
 class CTargetSystemPage;
+
+// The wizard's five pages, by what each is.
+struct WizardPages {
+  CLicencePage& licence;
+  CModelPage& model;
+  CSetupTypePage& setupType;
+  CTargetSystemPage& targetSystem;
+  CPortPage& port;
+};
 
 // Page indexes, fixed by the order of registration.
 enum PageIndex : int {
@@ -33,6 +44,10 @@ class CWizardFrame : public CDialog {
   explicit CWizardFrame(Platform& platform);
 
   void AddPage(const std::string& caption, CDialog* page, unsigned dialogId);
+  // Registers the five pages with AddPage in the wizard's order (licence,
+  // model, setup type, target system, port: the page indexes below) and
+  // keeps them for the frame's reads of their choices.
+  void AddPages(const WizardPages& pages);
   CDialog* GetPage(int index) const;
   virtual void ShowPage(int index);
 
@@ -56,12 +71,12 @@ class CWizardFrame : public CDialog {
   void OnBack();
   void RunInstall();
   void DestroyPages();
-  CModelPage* ModelPage() const;
-  CSetupTypePage* SetupTypePage() const;
-  CTargetSystemPage* TargetSystemPage() const;
-  CPortPage* PortPage() const;
+  // The choices the pages hold now, into m_selections.
+  void GatherSelections();
 
   Platform& platform_;
+  // Set by AddPages; the frame runs without them (no install) otherwise.
+  std::optional<WizardPages> typed_;
   std::vector<CDialog*> pages_;
   std::vector<std::string> captions_;
   std::vector<unsigned> dialogIds_;

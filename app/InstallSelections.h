@@ -4,12 +4,9 @@
 #include <cstdint>
 #include <string>
 
-namespace setwell {
+#include "config/Selections.h"
 
-enum SetupType : std::int32_t {
-  kAdvancedSetup = 0,
-  kTypicalSetup = 1,
-};
+namespace setwell {
 
 struct SerialLineSettings {
   std::int32_t baudRate = 9600;
@@ -21,18 +18,13 @@ struct SerialLineSettings {
 
 struct InstallSelections {
   std::int32_t setupType = kTypicalSetup;
-  std::int32_t target = 3;
-  std::int32_t category = -1;
+  std::int32_t target = kWinXP;
+  std::int32_t category = kNoCategory;
   std::string modelName;
   bool defaultPrinter = false;
   std::string portName;
-  std::int32_t rasterGraphics = 0;  // the driver mode
+  std::int32_t rasterGraphics = kStandardDriver;  // the driver mode
   SerialLineSettings serial;
 };
-
-// Port kinds, from the port name by case-sensitive substring tests in this
-// order: "USB_", then "COM" (the maker's "TVCOM" ports too), then "LPT".
-enum class PortKind { kSerial = 0, kParallel = 1, kUsb = 2, kUnsupported = 3 };
-PortKind GetPortKind(const std::string& portName);
 
 }  // namespace setwell

@@ -1,6 +1,5 @@
 #include "app/InstallSequence.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "config/DevModeLayout.h"
@@ -12,6 +11,7 @@
 #include "system/DriverFiles.h"
 #include "system/Messages.h"
 #include "system/PortMonitor.h"
+#include "system/PortNames.h"
 #include "system/PrintProcessor.h"
 #include "system/SerialSettings.h"
 #include "system/SystemHelpers.h"
@@ -40,26 +40,19 @@ bool RunsNtFamily(Platform& platform) {
 
 }  // namespace
 
-PortKind GetPortKind(const std::string& portName) {
-  if (portName.find("USB_") != std::string::npos) return PortKind::kUsb;
-  if (portName.find("COM") != std::string::npos) return PortKind::kSerial;
-  if (portName.find("LPT") != std::string::npos) return PortKind::kParallel;
-  return PortKind::kUnsupported;
-}
-
 bool InstallSequence::MatchUsbDeviceNumber() {
   const int value = ProbeUsbPrinter(platform_);
-  // The remainder keeps the sign of the value: -2 (several printers) gives
-  // device number -1, -1 (none) gives 0.
-  const int number = static_cast<int>(std::fmod(static_cast<double>(value), 8.0)) + 1;
+  // The remainder keeps the sign of the value: kSeveralUsbPrinters gives
+  // device number -1, kNoUsbPrinter gives 0.
+  const int number = UsbDeviceNumber(value);
   const std::string& port = selections_.portName;
 
   if (selections_.setupType == kAdvancedSetup) {
-    if (value == -1) {
+    if (value == kNoUsbPrinter) {
       ShowError(platform_, IDS_NO_USB_DEVICE);
       return false;
     }
-    if (value == -2) return false;  // the probe has said why
+    if (value == kSeveralUsbPrinters) return false;  // the probe has said why
     if (port.find("_" + std::to_string(number)) == std::string::npos) {
       int wanted = 0;
       for (int i = 0; i < 4; ++i) {
@@ -70,7 +63,7 @@ bool InstallSequence::MatchUsbDeviceNumber() {
     }
     return true;
   }
-  if (value != -1 && number != 1) {
+  if (value != kNoUsbPrinter && number != 1) {
     if (!AskYesNo(platform_, IDS_RENAME_QUESTION)) return false;
     WriteUsbDeviceNumber(platform_, 1);
   }

@@ -21,35 +21,12 @@
 #include "config/DriverFileList.h"
 #include "config/IniFile.h"
 #include "config/PortMonitorSet.h"
+#include "config/Selections.h"
 #include "system/WinTypes.h"
 
 namespace setwell {
 
 class Platform;
-
-// Target systems, in the order of the wizard's target system page.
-enum TargetSystem : std::int32_t {
-  kWin98 = 0,  // Windows 98/Me
-  kWinNT4 = 1,
-  kWin2000 = 2,
-  kWinXP = 3,
-  kWin2003 = 4,
-};
-
-// Driver modes: the standard driver ("STD" keys) or the raster graphic
-// printing driver ("GDI" keys).
-enum DriverMode : std::int32_t {
-  kStandardDriver = 0,
-  kRasterDriver = 1,
-};
-
-enum Category : std::int32_t {
-  kNoCategory = -1,
-  kReceipt = 0,
-  kTicket = 1,
-  kLabel = 2,
-  kEmbedded = 3,
-};
 
 class InstallConfig {
  public:

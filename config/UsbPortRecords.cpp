@@ -23,10 +23,6 @@ constexpr DWORD kPrinterNameLimit = 200;
 // From "(" to the device digit of "(U) 1".
 constexpr std::size_t kDigitAfterParen = 4;
 
-bool OpenOrCreate(RegistryKey& key, const std::string& path) {
-  return key.Open(path) || (key.Create(path) && key.Open(path));
-}
-
 // The supported USB device entries 0..count-1 as a walk over them reads
 // them, in order: the entries whose key exists, and "0" for every other,
 // given once at the place of the first missing entry (a second "0" finds
@@ -75,13 +71,13 @@ void UpdateUsbPortRecords(Platform& platform, InstallConfig& config, const std::
   const auto devices = SupportedDevices(config, config.GetSupportedUsbDeviceCount());
 
   RegistryKey key(platform);
-  if (OpenOrCreate(key, kPortNameKey)) {
+  if (key.CreateOrOpen(kPortNameKey)) {
     const std::int32_t position = SupportedPosition(devices, portName);
     if (position >= 0) key.WriteDword(portName, static_cast<DWORD>(position));
   }
   key.Close();
 
-  if (OpenOrCreate(key, kPrinterPortKey)) {
+  if (key.CreateOrOpen(kPrinterPortKey)) {
     for (int d = 1; d <= 8; ++d) key.WriteDword("D" + std::to_string(d), 0);
   }
   key.Close();

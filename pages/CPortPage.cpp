@@ -1,9 +1,9 @@
 #include "pages/CPortPage.h"
 
-#include <cmath>
 #include <cstdlib>
 
 #include "resources/StringTable.h"
+#include "system/PortNames.h"
 #include "system/UsbDevice.h"
 
 namespace setwell {
@@ -18,6 +18,10 @@ constexpr std::int32_t kListedDefaultBaudRate = 38400;
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
+
+// The entry of the port list that a USB port of the probed printer takes:
+// "_1".."_4" after the model name.
+std::string UsbPortSuffix(std::int32_t deviceNumber) { return "_" + std::to_string(deviceNumber); }
 
 }  // namespace
 
@@ -54,8 +58,8 @@ bool CPortPage::OnInitDialog() {
   Backend()->SetToolTip(IDC_RASTER, LoadStringText(IDS_PRESS_F1), kToolTipWidth);
   m_note.SetTextColor(Rgb(0, 0, 255)).SetBkColor(Rgb(255, 255, 0)).SetFontSize(14).SetFontFace("Arial");
   m_lastBuiltModel = "PRINTER";
-  m_setupType = 1;
-  lastSetupType_ = 1;
+  m_setupType = kTypicalSetup;
+  lastSetupType_ = kTypicalSetup;
   return true;
 }
 
@@ -83,35 +87,36 @@ void CPortPage::TakeSelectedPort() {
 }
 
 void CPortPage::SetControlsForPort() {
-  if (Contains(m_portName, "USB")) {
+  if (MentionsUsb(m_portName)) {
     m_note.Window().ShowWindow(true);
     GetDlgItem(IDC_RASTER).EnableWindow(true);
-    m_raster = 1;
-  } else if (Contains(m_portName, "LPT")) {
+    m_raster = kRasterDriver;
+  } else if (NamesParallelPort(m_portName)) {
     m_note.Window().ShowWindow(false);
     GetDlgItem(IDC_RASTER).EnableWindow(true);
-    m_raster = 1;
+    m_raster = kRasterDriver;
     EnableSerialLists(false);
   } else {
     EnableSerialLists(true);
     m_note.Window().ShowWindow(false);
     GetDlgItem(IDC_RASTER).EnableWindow(false);
-    m_raster = 0;
+    m_raster = kStandardDriver;
   }
 }
 
 void CPortPage::BuildPortList(const std::string& model, std::int32_t target,
-                              std::int32_t category) {
+                              std::int32_t category, std::int32_t setupType) {
+  m_setupType = setupType;
   // The first build always builds, whatever the model is called.
   if (built_ && model == m_lastBuiltModel && m_setupType == lastSetupType_) return;
   built_ = true;
   lastSetupType_ = m_setupType;
   m_lastBuiltModel = model;
-  const bool typical = m_setupType == 1;
+  const bool typical = m_setupType == kTypicalSetup;
 
   CComboBox ports = GetComboBox(IDC_PORTS);
   ports.ResetContent();
-  if (target == 0) {
+  if (target == kWin98) {
     for (const char* port : {"COM1:", "COM2:", "LPT1:"}) ports.AddString(port);
   } else {
     for (int i = 1; i <= 8; ++i) ports.AddString("TVCOM" + std::to_string(i) + ":");
@@ -126,17 +131,17 @@ void CPortPage::BuildPortList(const std::string& model, std::int32_t target,
 
   bool usbSelected = false;
   if (usbSupported != 0) {
-    if (target != 1) {
+    if (target != kWinNT4) {
       const int count = typical ? 1 : 4;
       for (int i = 1; i <= count; ++i) ports.AddString("USB_" + model + "_" + std::to_string(i));
     }
-    if (probe != -1) {
-      const int number = static_cast<int>(std::fmod(static_cast<double>(probe), 8.0)) + 1;
+    if (probe != kNoUsbPrinter) {
+      const int number = UsbDeviceNumber(probe);
       if (typical) {
         usbSelected = SelectContaining("USB");
       } else {
         if (number > 4) ports.SetCurSel(0);
-        usbSelected = SelectContaining("USB", "_" + std::to_string(number)) || number > 4;
+        usbSelected = SelectContaining("USB", UsbPortSuffix(number)) || number > 4;
       }
       // A printer was found but no entry stands for it (no USB entries on
       // NT 4.0, several printers in the advanced list): the selection falls
@@ -159,16 +164,16 @@ void CPortPage::BuildPortList(const std::string& model, std::int32_t target,
 
 void CPortPage::OnPortChosen() {
   TakeSelectedPort();
-  if (Contains(m_portName, "COM")) {
+  if (NamesSerialPort(m_portName)) {
     EnableSerialLists(true);
     GetDlgItem(IDC_RASTER).EnableWindow(false);
     m_note.Window().ShowWindow(false);
-    m_raster = 0;
+    m_raster = kStandardDriver;
   } else {
     EnableSerialLists(false);
     GetDlgItem(IDC_RASTER).EnableWindow(true);
-    m_raster = 1;
-    m_note.Window().ShowWindow(Contains(m_portName, "USB"));
+    m_raster = kRasterDriver;
+    m_note.Window().ShowWindow(MentionsUsb(m_portName));
   }
   GetButton(IDC_RASTER).SetCheck(m_raster);
 }

@@ -20,9 +20,11 @@ class CPortPage : public CDialog {
   void OnOK() override {}
   void OnCancel() override {}
 
-  // Fills the port list for the model (setup type m_setupType); nothing
-  // changes when model and setup type equal those of the last build.
-  void BuildPortList(const std::string& model, std::int32_t target, std::int32_t category);
+  // Fills the port list for the model and setup type (which becomes
+  // m_setupType); nothing changes when model and setup type equal those of
+  // the last build.
+  void BuildPortList(const std::string& model, std::int32_t target, std::int32_t category,
+                     std::int32_t setupType);
   // The baud rate of the model's configuration, and its list entry.
   void PresetBaudRate(std::int32_t baudRate);
 
@@ -33,9 +35,9 @@ class CPortPage : public CDialog {
   double m_stopBits = 1.0;
   char m_parity = 'n';
   char m_flow = 'p';
-  std::int32_t m_setupType = 1;
+  std::int32_t m_setupType = kTypicalSetup;
   CNoteLabel m_note;
-  int m_raster = 0;
+  int m_raster = kStandardDriver;
 
  private:
   void EnableSerialLists(bool enable);
@@ -46,7 +48,7 @@ class CPortPage : public CDialog {
   void OnPortChosen();
 
   Platform& platform_;
-  std::int32_t lastSetupType_ = 0;
+  std::int32_t lastSetupType_ = kAdvancedSetup;
   // Set by the first BuildPortList: until then no list has been built, for
   // any model name.
   bool built_ = false;

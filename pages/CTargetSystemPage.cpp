@@ -5,11 +5,12 @@
 
 namespace setwell {
 namespace {
+// By target system, kWin98 to kWin2003.
 constexpr int kButtons[5] = {IDC_WIN98, IDC_WINNT, IDC_WIN2000, IDC_WINXP, IDC_WIN2003};
 }
 
 bool TargetSystemOf(const OSVERSIONINFOA& version, std::int32_t& target, int& button) {
-  target = 0;
+  target = kWin98;
   button = 0;
   if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
     // Windows 95 is 4.0; 98 and Me have a minor version.
@@ -18,11 +19,11 @@ bool TargetSystemOf(const OSVERSIONINFOA& version, std::int32_t& target, int& bu
   }
   if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return false;
   const DWORD major = version.dwMajorVersion, minor = version.dwMinorVersion;
-  if (major == 4 && minor == 0) target = 1;
-  if (major == 5 && minor == 0) target = 2;
-  if (major == 5 && minor == 1) target = 3;
-  if (major == 5 && minor == 2) target = 4;
-  if (target != 0) button = kButtons[target];
+  if (major == 4 && minor == 0) target = kWinNT4;
+  if (major == 5 && minor == 0) target = kWin2000;
+  if (major == 5 && minor == 1) target = kWinXP;
+  if (major == 5 && minor == 2) target = kWin2003;
+  if (target != kWin98) button = kButtons[target];
   return true;
 }
 
@@ -32,12 +33,14 @@ bool CTargetSystemPage::OnInitDialog() {
   version.dwOSVersionInfoSize = sizeof version;
   int button = 0;
   if (!platform_.GetVersionExA(&version) || !TargetSystemOf(version, m_targetSystem, button)) {
-    m_targetSystem = 0;
+    m_targetSystem = kWin98;
     button = 0;
     ShowError(platform_, IDS_WRONG_SYSTEM);
   }
   if (button != 0) CheckRadioButton(IDC_WIN98, IDC_WIN2003, button);
-  for (int i = 0; i < 5; ++i) GetDlgItem(kButtons[i]).EnableWindow(i == m_targetSystem);
+  for (std::int32_t target = kWin98; target <= kWin2003; ++target) {
+    GetDlgItem(kButtons[target]).EnableWindow(target == m_targetSystem);
+  }
   return true;
 }
 

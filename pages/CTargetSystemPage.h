@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "config/Selections.h"
 #include "system/Platform.h"
 #include "ui/CDialog.h"
 
@@ -16,7 +17,7 @@ class CTargetSystemPage : public CDialog {
   void OnOK() override {}
   void OnCancel() override {}
 
-  std::int32_t m_targetSystem = 0;
+  std::int32_t m_targetSystem = kWin98;
 
  private:
   Platform& platform_;

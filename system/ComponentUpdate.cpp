@@ -6,6 +6,7 @@
 #include "system/AsciiCase.h"
 #include "resources/StringTable.h"
 #include "system/DriverFiles.h"
+#include "system/HostDirectories.h"
 #include "system/Messages.h"
 #include "system/PortMonitor.h"
 #include "system/PrintProcessor.h"
@@ -14,8 +15,6 @@
 
 namespace setwell {
 namespace {
-
-constexpr DWORD kPathBuffer = 256;
 
 void WriteVersion(Platform& platform, const std::string& key, std::int32_t version) {
   RegistryKey record(platform);
@@ -26,14 +25,12 @@ void WriteVersion(Platform& platform, const std::string& key, std::int32_t versi
 // stopped. False after the failure has been shown.
 bool ReplaceProcessorFile(Platform& platform, std::int32_t target, const std::string& directory,
                           const std::string& processorFile) {
-  char current[kPathBuffer] = {};
-  DWORD length = platform.GetCurrentDirectoryA(sizeof current, current);
-  if (length == 0 || length >= sizeof current) {
+  const std::optional<std::string> current = CurrentDirectory(platform);
+  if (!current) {
     ShowError(platform, IDS_NO_CURRENT_DIRECTORY);
     return false;
   }
-  const std::string source =
-      std::string(current, length) + DistributionSubfolder(target) + processorFile;
+  const std::string source = *current + DistributionSubfolder(target) + processorFile;
   const std::string destination = directory + "\\" + processorFile;
   if (!IsPlainFileName(processorFile)) {
     // A name with a folder part would replace a file outside the folder.
@@ -61,7 +58,7 @@ bool ReplaceProcessorFile(Platform& platform, std::int32_t target, const std::st
 bool MonitorLoadsAlternateName(Platform& platform, const MONITOR_INFO_2A& monitor) {
   RegistryKey key(platform);
   if (!key.Open(MonitorKey(monitor.pName))) return false;
-  char driver[kPathBuffer] = {};
+  char driver[kHostPathBuffer] = {};
   DWORD size = sizeof driver - 1;
   DWORD type = 0;
   if (!key.ReadValue("Driver", driver, size, &type) || (type != REG_SZ && type != REG_EXPAND_SZ)) {
@@ -135,11 +132,10 @@ bool UpdateOnNt(Platform& platform, int pending, std::int32_t target, const Port
 // is in use) and point the print system's record at it.
 bool UpdateOn98(Platform& platform, const std::string& key, const char* fileName,
                 std::int32_t kind, std::int32_t version) {
+  // A record that cannot be made is not written; the file is copied all
+  // the same.
   RegistryKey record(platform);
-  if (!record.Open(key)) {
-    record.Create(key);
-    record.Open(key);
-  }
+  const bool recordable = record.CreateOrOpen(key);
   std::string recorded = fileName;
   int copied = CopyDriverFile(platform, fileName, kind, kWin98, false);
   if (copied == kCopyInUse || copied == kCopyDenied) {
@@ -152,7 +148,7 @@ bool UpdateOn98(Platform& platform, const std::string& key, const char* fileName
   }
   // Nothing put in place (the copy has shown why): the records keep naming
   // the old file and version, and the install goes on.
-  if (copied != 1) return true;
+  if (copied != 1 || !recordable) return true;
   record.WriteString("Driver", recorded);
   record.WriteDword("DriverVersion", static_cast<DWORD>(version));
   return true;

@@ -3,14 +3,13 @@
 #include "config/InstallConfig.h"
 #include "resources/StringTable.h"
 #include "system/AsciiCase.h"
+#include "system/HostDirectories.h"
 #include "system/Messages.h"
+#include "system/PlatformHandle.h"
 #include "system/PortMonitor.h"
 
 namespace setwell {
 namespace {
-
-// The host fills directory paths into 256-byte buffers.
-constexpr DWORD kPathBuffer = 256;
 
 bool IsNoFile(const char* name) { return name == nullptr || name[0] == '0'; }
 
@@ -71,7 +70,7 @@ std::string AlternateFileName(const std::string& fileName) {
 }
 
 bool GetTargetDirectory(Platform& platform, std::int32_t kind, std::string& directory) {
-  char buffer[kPathBuffer] = {};
+  char buffer[kHostPathBuffer] = {};
   DWORD needed = 0;
   switch (kind) {
     case kDriverDirectory:
@@ -91,9 +90,9 @@ bool GetTargetDirectory(Platform& platform, std::int32_t kind, std::string& dire
       directory = buffer;
       return true;
     case kSystemDirectory: {
-      UINT length = platform.GetSystemDirectoryA(buffer, sizeof buffer);
-      if (length == 0 || length >= sizeof buffer) return false;
-      directory.assign(buffer, length);
+      std::optional<std::string> system = SystemDirectory(platform);
+      if (!system) return false;
+      directory = *system;
       return true;
     }
     default:
@@ -109,13 +108,12 @@ int CopyDriverFile(Platform& platform, const char* fileName, std::int32_t kind,
     ShowError(platform, MissingDirectoryMessage(kind));
     return 0;
   }
-  char current[kPathBuffer] = {};
-  DWORD length = platform.GetCurrentDirectoryA(sizeof current, current);
-  if (length == 0 || length >= sizeof current) {
+  const std::optional<std::string> current = CurrentDirectory(platform);
+  if (!current) {
     ShowError(platform, IDS_NO_CURRENT_DIRECTORY);
     return 0;
   }
-  const std::string source = std::string(current, length) + DistributionSubfolder(target) + fileName;
+  const std::string source = *current + DistributionSubfolder(target) + fileName;
   const std::string targetPath =
       directory + "\\" + (useAlternateName ? AlternateFileName(fileName) : std::string(fileName));
   // A configured name must name a file inside the two folders; one with a
@@ -140,28 +138,24 @@ int CopyDriverFile(Platform& platform, const char* fileName, std::int32_t kind,
 void InstallUnidrvSupport(Platform& platform, std::int32_t target, bool ddkDriver) {
   if (target == kWin98) {
     CopyDriverFile(platform, "ICONLIB.DLL", kDriverDirectory, target, false);
-    char system[kPathBuffer] = {};
-    UINT length = platform.GetSystemDirectoryA(system, sizeof system);
-    if (length == 0 || length >= sizeof system) {
+    const std::optional<std::string> system = SystemDirectory(platform);
+    if (!system) {
       ShowError(platform, IDS_NO_SYSTEM_DIRECTORY);
       return;
     }
-    char windows[kPathBuffer] = {};
-    UINT windowsLength = platform.GetWindowsDirectoryA(windows, sizeof windows);
-    if (windowsLength == 0 || windowsLength >= sizeof windows) {
+    const std::optional<std::string> windows = WindowsDirectory(platform);
+    if (!windows) {
       ShowError(platform, IDS_NO_WINDOWS_DIRECTORY);
       return;
     }
-    const std::string unidrv = std::string(system, length) + "\\UNIDRV.DLL";
-    FileHandle existing = platform.CreateFileA(unidrv.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                               OPEN_EXISTING, 0);
-    if (existing != kInvalidFile) {
-      platform.CloseHandle(existing);
-      return;
-    }
+    const std::string unidrv = *system + "\\UNIDRV.DLL";
+    const ScopedFile existing(platform, platform.CreateFileA(unidrv.c_str(), 0,
+                                                             FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                             OPEN_EXISTING, 0));
+    if (existing) return;
     // Windows 98 keeps a copy of its system files in "Sysbckup"; the
     // distribution's own copy is the last resort.
-    const std::string backup = std::string(windows, windowsLength) + "\\Sysbckup\\UNIDRV.DLL";
+    const std::string backup = *windows + "\\Sysbckup\\UNIDRV.DLL";
     if (!platform.CopyFileA(backup.c_str(), unidrv.c_str(), TRUE)) {
       CopyDriverFile(platform, "UNIDRV.DLL", kDriverDirectory, target, false);
     }

@@ -2,31 +2,24 @@
 // owner goes away. Entry points are looked up by export name.
 #pragma once
 
-#include <utility>
-
-#include "system/Platform.h"
+#include "system/PlatformHandle.h"
 
 namespace setwell {
 
 class LoadedLibrary {
  public:
   LoadedLibrary(Platform& platform, const char* fileName)
-      : platform_(&platform), module_(platform.LoadLibraryA(fileName)) {}
-  ~LoadedLibrary() {
-    if (module_ != nullptr) platform_->FreeLibrary(module_);
-  }
-  LoadedLibrary(const LoadedLibrary&) = delete;
-  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+      : platform_(&platform), module_(platform, platform.LoadLibraryA(fileName)) {}
 
-  bool IsLoaded() const { return module_ != nullptr; }
+  bool IsLoaded() const { return module_.IsValid(); }
   // Null when the library is not loaded or lacks the entry point.
   ProcAddress Find(const char* name) const {
-    return module_ == nullptr ? nullptr : platform_->GetProcAddress(module_, name);
+    return IsLoaded() ? platform_->GetProcAddress(module_.Get(), name) : nullptr;
   }
 
  private:
   Platform* platform_;
-  ModuleHandle module_;
+  ScopedModule module_;
 };
 
 }  // namespace setwell

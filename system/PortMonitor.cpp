@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "system/DriverFiles.h"
 #include "system/Messages.h"
+#include "system/PortNames.h"
 #include "system/RegistryKey.h"
 
 namespace setwell {
@@ -69,20 +70,20 @@ int AddPortMonitor(Platform& platform, const char* name, const char* environment
 }
 
 int CheckPortMonitor(Platform& platform, std::int32_t target, const std::string& portName) {
-  if (portName.find("LPT") != std::string::npos) return 0;
+  if (NamesParallelPort(portName)) return 0;
   InstallConfig config(platform);
   PortMonitorSet set{};
   config.GetPortMonitors(target, set);
 
   int result = 0;
-  if (portName.find("COM") != std::string::npos && set.serial.pDLLName[0] != '\0' &&
+  if (NamesSerialPort(portName) && set.serial.pDLLName[0] != '\0' &&
       target != kWin98) {
     int serial = CheckOneMonitor(
         platform, target, {set.serial, set.serialUiDll, set.serialVersion, kUpdateSerialMonitor});
     if (serial == kPortMonitorFailed) return kPortMonitorFailed;
     result = serial;
   }
-  if (portName.find("USB_") != std::string::npos && set.usb.pDLLName[0] != '\0' &&
+  if (NamesUsbPort(portName) && set.usb.pDLLName[0] != '\0' &&
       target != kWinNT4) {
     int usb = CheckOneMonitor(platform, target,
                               {set.usb, set.usbUiDll, set.usbVersion, kUpdateUsbMonitor});

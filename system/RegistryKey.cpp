@@ -5,20 +5,7 @@
 
 namespace setwell {
 
-RegistryKey::RegistryKey(RegistryKey&& other) noexcept
-    : platform_(other.platform_), key_(std::exchange(other.key_, nullptr)), error_(other.error_) {}
-
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-  if (this != &other) {
-    Close();
-    platform_ = other.platform_;
-    key_ = std::exchange(other.key_, nullptr);
-    error_ = other.error_;
-  }
-  return *this;
-}
-
-bool RegistryKey::Fail(LONG error) {
+bool RegistryKey::Succeeded(LONG error) {
   error_ = error;
   return error == static_cast<LONG>(ERROR_SUCCESS);
 }
@@ -27,36 +14,33 @@ bool RegistryKey::Open(const std::string& subKey) {
   Close();
   RegKeyHandle key = nullptr;
   LONG error = platform_->RegOpenKeyExA(subKey.c_str(), KEY_ALL_ACCESS, &key);
-  if (error == static_cast<LONG>(ERROR_SUCCESS)) key_ = key;
-  return Fail(error);
+  if (error == static_cast<LONG>(ERROR_SUCCESS)) key_ = ScopedRegistryKey(*platform_, key);
+  return Succeeded(error);
 }
 
 bool RegistryKey::Create(const std::string& subKey) {
   RegKeyHandle key = nullptr;
   LONG error = platform_->RegCreateKeyExA(subKey.c_str(), KEY_ALL_ACCESS, &key);
   if (error == static_cast<LONG>(ERROR_SUCCESS)) platform_->RegCloseKey(key);
-  return Fail(error);
+  return Succeeded(error);
 }
 
-void RegistryKey::Close() {
-  if (key_ != nullptr) {
-    platform_->RegCloseKey(key_);
-    key_ = nullptr;
-  }
+bool RegistryKey::CreateOrOpen(const std::string& subKey) {
+  return Open(subKey) || (Create(subKey) && Open(subKey));
 }
 
 bool RegistryKey::ReadDword(const std::string& name, DWORD& value) {
   DWORD data = 0;
   DWORD size = sizeof data;
   if (!ReadValue(name, &data, size)) return false;
-  if (size != sizeof data) return Fail(static_cast<LONG>(ERROR_INVALID_PARAMETER));
+  if (size != sizeof data) return Succeeded(static_cast<LONG>(ERROR_INVALID_PARAMETER));
   value = data;
   return true;
 }
 
 bool RegistryKey::ReadValue(const std::string& name, void* data, DWORD& size, DWORD* type) {
-  if (!IsOpen()) return Fail(static_cast<LONG>(ERROR_INVALID_HANDLE));
-  return Fail(platform_->RegQueryValueExA(key_, name.c_str(), type, static_cast<BYTE*>(data), &size));
+  if (!IsOpen()) return Succeeded(static_cast<LONG>(ERROR_INVALID_HANDLE));
+  return Succeeded(platform_->RegQueryValueExA(key_.Get(), name.c_str(), type, static_cast<BYTE*>(data), &size));
 }
 
 bool RegistryKey::WriteDword(const std::string& name, DWORD value) {
@@ -68,18 +52,18 @@ bool RegistryKey::WriteString(const std::string& name, const std::string& value)
 }
 
 bool RegistryKey::WriteBytes(const std::string& name, DWORD type, const void* data, DWORD size) {
-  if (!IsOpen()) return Fail(static_cast<LONG>(ERROR_INVALID_HANDLE));
-  return Fail(platform_->RegSetValueExA(key_, name.c_str(), type, static_cast<const BYTE*>(data), size));
+  if (!IsOpen()) return Succeeded(static_cast<LONG>(ERROR_INVALID_HANDLE));
+  return Succeeded(platform_->RegSetValueExA(key_.Get(), name.c_str(), type, static_cast<const BYTE*>(data), size));
 }
 
 bool RegistryKey::EnumValueName(DWORD index, std::string& name, DWORD maxChars) {
-  if (!IsOpen()) return Fail(static_cast<LONG>(ERROR_INVALID_HANDLE));
+  if (!IsOpen()) return Succeeded(static_cast<LONG>(ERROR_INVALID_HANDLE));
   std::vector<char> buffer(maxChars + 1, '\0');
   DWORD size = maxChars + 1;
-  LONG error = platform_->RegEnumValueA(key_, index, buffer.data(), &size, nullptr, nullptr, nullptr);
-  if (error != static_cast<LONG>(ERROR_SUCCESS)) return Fail(error);
+  LONG error = platform_->RegEnumValueA(key_.Get(), index, buffer.data(), &size, nullptr, nullptr, nullptr);
+  if (error != static_cast<LONG>(ERROR_SUCCESS)) return Succeeded(error);
   name.assign(buffer.data(), size < maxChars ? size : maxChars);
-  return Fail(static_cast<LONG>(ERROR_SUCCESS));
+  return Succeeded(static_cast<LONG>(ERROR_SUCCESS));
 }
 
 }  // namespace setwell

@@ -3,40 +3,24 @@
 #include <string>
 
 #include "system/Messages.h"
+#include "system/PlatformHandle.h"
 
 namespace setwell {
 namespace {
 
 constexpr const char* kSpoolerService = "Spooler";
 
-// Closes a service control handle when it goes.
-class ServiceHandleOwner {
- public:
-  ServiceHandleOwner(Platform& platform, ServiceHandle handle) : platform_(platform), handle_(handle) {}
-  ~ServiceHandleOwner() {
-    if (handle_ != nullptr) platform_.CloseServiceHandle(handle_);
-  }
-  ServiceHandleOwner(const ServiceHandleOwner&) = delete;
-  ServiceHandleOwner& operator=(const ServiceHandleOwner&) = delete;
-  ServiceHandle get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
- private:
-  Platform& platform_;
-  ServiceHandle handle_;
-};
-
 }  // namespace
 
 void StopSpooler(Platform& platform) {
-  ServiceHandleOwner manager(platform, platform.OpenSCManagerA(SC_MANAGER_ALL_ACCESS));
+  ScopedService manager(platform, platform.OpenSCManagerA(SC_MANAGER_ALL_ACCESS));
   if (!manager) return;
   {
-    ServiceHandleOwner service(platform,
-                               platform.OpenServiceA(manager.get(), kSpoolerService, SERVICE_STOP));
+    ScopedService service(platform,
+                               platform.OpenServiceA(manager.Get(), kSpoolerService, SERVICE_STOP));
     if (service) {
       SERVICE_STATUS status{};
-      if (!platform.ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
+      if (!platform.ControlService(service.Get(), SERVICE_CONTROL_STOP, &status)) {
         const DWORD error = platform.GetLastError();
         if (error != ERROR_SERVICE_NOT_ACTIVE) {
           ShowErrorText(platform,
@@ -49,12 +33,12 @@ void StopSpooler(Platform& platform) {
 }
 
 void StartSpooler(Platform& platform) {
-  ServiceHandleOwner manager(platform, platform.OpenSCManagerA(SC_MANAGER_ALL_ACCESS));
+  ScopedService manager(platform, platform.OpenSCManagerA(SC_MANAGER_ALL_ACCESS));
   if (!manager) return;
-  ServiceHandleOwner service(platform,
-                             platform.OpenServiceA(manager.get(), kSpoolerService, SERVICE_START));
+  ScopedService service(platform,
+                             platform.OpenServiceA(manager.Get(), kSpoolerService, SERVICE_START));
   if (!service) return;
-  if (!platform.StartServiceA(service.get())) {
+  if (!platform.StartServiceA(service.Get())) {
     const DWORD error = platform.GetLastError();
     if (error != ERROR_SERVICE_ALREADY_RUNNING) {
       ShowErrorText(platform, "Start spool service error, error code = " + std::to_string(error));
@@ -65,13 +49,13 @@ void StartSpooler(Platform& platform) {
 int WaitSpoolerRunning(Platform& platform) {
   DWORD state = SERVICE_STOPPED;
   {
-    ServiceHandleOwner manager(platform, platform.OpenSCManagerA(SC_MANAGER_ALL_ACCESS));
+    ScopedService manager(platform, platform.OpenSCManagerA(SC_MANAGER_ALL_ACCESS));
     if (manager) {
-      ServiceHandleOwner service(
-          platform, platform.OpenServiceA(manager.get(), kSpoolerService, SERVICE_QUERY_STATUS));
+      ScopedService service(
+          platform, platform.OpenServiceA(manager.Get(), kSpoolerService, SERVICE_QUERY_STATUS));
       for (int query = 0; query < 10; ++query) {
         SERVICE_STATUS status{};
-        if (service && platform.QueryServiceStatus(service.get(), &status)) {
+        if (service && platform.QueryServiceStatus(service.Get(), &status)) {
           state = status.dwCurrentState;
           if (state == SERVICE_RUNNING) break;
         }

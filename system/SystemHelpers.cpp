@@ -10,6 +10,7 @@
 #include "system/LoadedLibrary.h"
 #include "system/Messages.h"
 #include "system/Platform.h"
+#include "system/PlatformHandle.h"
 
 namespace setwell {
 namespace {
@@ -18,29 +19,17 @@ namespace {
 constexpr std::size_t kPortQueryBlock = 100;
 constexpr UINT kBroadcastTimeoutMs = 1000;
 
-// An open printer, closed when the owner goes away.
-class OpenPrinter {
- public:
-  OpenPrinter(Platform& platform, const std::string& name) : platform_(&platform) {
-    if (!platform.OpenPrinterA(name.c_str(), &printer_)) printer_ = nullptr;
-  }
-  ~OpenPrinter() {
-    if (printer_ != nullptr) platform_->ClosePrinter(printer_);
-  }
-  OpenPrinter(const OpenPrinter&) = delete;
-  OpenPrinter& operator=(const OpenPrinter&) = delete;
-
-  bool IsOpen() const { return printer_ != nullptr; }
-  PrinterHandle Get() const { return printer_; }
-
- private:
-  Platform* platform_;
-  PrinterHandle printer_ = nullptr;
-};
+// An open printer, closed when the owner goes away; invalid when the
+// spooler does not know the name.
+ScopedPrinter OpenPrinter(Platform& platform, const std::string& name) {
+  PrinterHandle printer = nullptr;
+  if (!platform.OpenPrinterA(name.c_str(), &printer)) printer = nullptr;
+  return ScopedPrinter(platform, printer);
+}
 
 // The printer's level-2 record in a zeroed block of the size the spooler
 // asks for; null when it cannot be read.
-std::unique_ptr<BYTE[]> ReadPrinterRecord(Platform& platform, const OpenPrinter& printer) {
+std::unique_ptr<BYTE[]> ReadPrinterRecord(Platform& platform, const ScopedPrinter& printer) {
   DWORD needed = 0;
   // An empty buffer can only fail with 122 and the size needed.
   if (!platform.GetPrinterA(printer.Get(), 2, nullptr, 0, &needed) &&
@@ -58,8 +47,8 @@ bool IsPresent(const char* text) { return text != nullptr && text[0] != '\0'; }
 
 // Windows 95/98/Me: the default printer is the one with the default attribute.
 std::int32_t SetDefaultAttribute(Platform& platform, const std::string& printerName) {
-  OpenPrinter printer(platform, printerName);
-  if (!printer.IsOpen()) return 0;
+  const ScopedPrinter printer = OpenPrinter(platform, printerName);
+  if (!printer) return 0;
   std::unique_ptr<BYTE[]> record = ReadPrinterRecord(platform, printer);
   if (record == nullptr) return 0;
   reinterpret_cast<PRINTER_INFO_2A*>(record.get())->Attributes |= PRINTER_ATTRIBUTE_DEFAULT;
@@ -71,8 +60,8 @@ std::int32_t SetDefaultAttribute(Platform& platform, const std::string& printerN
 // NT 4.0: the default printer is the profile's "device" value of section
 // "windows", "printer,driver,port" with no spaces.
 std::int32_t WriteDefaultDevice(Platform& platform, const std::string& printerName) {
-  OpenPrinter printer(platform, printerName);
-  if (!printer.IsOpen()) return 0;
+  const ScopedPrinter printer = OpenPrinter(platform, printerName);
+  if (!printer) return 0;
   std::unique_ptr<BYTE[]> record = ReadPrinterRecord(platform, printer);
   if (record == nullptr) return 0;
   const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(record.get());
@@ -150,10 +139,8 @@ std::int32_t AddPrinterWithSuffix(Platform& platform, PRINTER_INFO_2A& record, b
     return 0;
   };
   const auto add = [&]() -> DWORD {
-    PrinterHandle printer = platform.AddPrinterA(2, reinterpret_cast<BYTE*>(&record));
-    if (printer == nullptr) return platform.GetLastError();
-    platform.ClosePrinter(printer);
-    return ERROR_SUCCESS;
+    const ScopedPrinter printer(platform, platform.AddPrinterA(2, reinterpret_cast<BYTE*>(&record)));
+    return printer ? ERROR_SUCCESS : platform.GetLastError();
   };
 
   DWORD error = add();

@@ -3,17 +3,14 @@
 
 #include "sim/SimMachine.h"
 #include "ui/CDialog.h"
+#include "tests/TestApp.h"
 #include "ui/CWinApp.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace setwell {
 namespace {
 
-class TestApp : public CWinApp {
- public:
-  using CWinApp::CWinApp;
-  bool InitInstance() override { return false; }
-};
+using testing::TestApp;
 
 // A dialog on the model page's layout that records what reaches it.
 class ProbeDialog : public CDialog {

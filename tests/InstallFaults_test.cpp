@@ -17,6 +17,7 @@
 #include "system/DriverFiles.h"
 #include "system/PortMonitor.h"
 #include "system/PrintProcessor.h"
+#include "tests/InstallTestMachine.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace setwell {
@@ -68,13 +69,7 @@ class InstallFaultTest : public ::testing::Test {
   }
   static InstallSelections Selections(int target, const std::string& model, int category,
                                       const std::string& port) {
-    InstallSelections s;
-    s.target = target;
-    s.modelName = model;
-    s.category = category;
-    s.portName = port;
-    s.setupType = kTypicalSetup;
-    s.rasterGraphics = port.find("COM") != std::string::npos ? 0 : 1;
+    InstallSelections s = testing::Selections(target, model, category, port);
     s.serial = SerialLineSettings{9600, 8, 1.0, 'N', 'p'};
     return s;
   }
@@ -230,8 +225,17 @@ TEST_F(InstallFaultTest, UpdateCopyRefusedWhileInUseIsShownAndTriedAgainNextTime
   EXPECT_EQ(Dword(MonitorKey(kSerialMonitor), "DriverVersion"), 105u);
 }
 
-TEST_F(InstallFaultTest, MissingBaudRateStoresTheRateTheListShows) {
-  Edit("DRVCONFIG\\setup_receipt.ini", "[SW-R80.PORT]", "BaudRate=115200", ";");
+// A rate that is missing or not positive stores the 38400 the list shows;
+// a positive rate the list lacks is kept as configured.
+struct BaudRateCase {
+  const char* line;  // in place of "BaudRate=115200"
+  const char* stored;
+};
+class MissingBaudRateTest : public InstallFaultTest,
+                            public ::testing::WithParamInterface<BaudRateCase> {};
+
+TEST_P(MissingBaudRateTest, StoresTheRateTheListShows) {
+  Edit("DRVCONFIG\\setup_receipt.ini", "[SW-R80.PORT]", "BaudRate=115200", GetParam().line);
   RunWizard([&](HeadlessWindow& w) {
     HeadlessWindow& port = ToPortPage(w);
     EXPECT_EQ(port.GetText(IDC_BAUD_RATE), "38400");
@@ -239,26 +243,18 @@ TEST_F(InstallFaultTest, MissingBaudRateStoresTheRateTheListShows) {
     w.Click(1);
     EXPECT_TRUE(w.Ended());
   });
-  const sim::RegValue* line =
-      machine.registry.FindValue("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports", "COM3:");
+  const sim::RegValue* line = machine.registry.FindValue(
+      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports", "COM3:");
   ASSERT_NE(line, nullptr);
-  EXPECT_EQ(line->data, std::string("38400,n,8,1,p\0", 14));
+  EXPECT_EQ(line->data, std::string(GetParam().stored) + ",n,8,1,p" + std::string(1, '\0'));
   EXPECT_EQ(Boxes().back(), kInstalled);
 }
 
-TEST_F(InstallFaultTest, ConfiguredBaudRateOutsideTheListIsKept) {
-  Edit("DRVCONFIG\\setup_receipt.ini", "[SW-R80.PORT]", "BaudRate=115200", "BaudRate=14400");
-  RunWizard([&](HeadlessWindow& w) {
-    HeadlessWindow& port = ToPortPage(w);
-    EXPECT_EQ(port.GetText(IDC_BAUD_RATE), "38400");
-    ASSERT_TRUE(port.SelectText(IDC_PORTS, "TVCOM3:"));
-    w.Click(1);
-  });
-  const sim::RegValue* line =
-      machine.registry.FindValue("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports", "COM3:");
-  ASSERT_NE(line, nullptr);
-  EXPECT_EQ(line->data, std::string("14400,n,8,1,p\0", 14));
-}
+INSTANTIATE_TEST_SUITE_P(ConfiguredRates, MissingBaudRateTest,
+                         ::testing::Values(BaudRateCase{";", "38400"},
+                                           BaudRateCase{"BaudRate=0", "38400"},
+                                           BaudRateCase{"BaudRate=-9600", "38400"},
+                                           BaudRateCase{"BaudRate=14400", "14400"}));
 
 TEST_F(InstallFaultTest, ModelNamedPrinterGetsAPortList) {
   for (const char* file : {"DRVCONFIG\\setup.ini", "DRVCONFIG\\setup_receipt.ini"}) {

@@ -37,17 +37,7 @@ struct Machine {
   std::string finalName;
 };
 
-InstallSelections Selections(int target, const std::string& model, int category,
-                             const std::string& port, int setupType = kTypicalSetup) {
-  InstallSelections s;
-  s.target = target;
-  s.modelName = model;
-  s.category = category;
-  s.portName = port;
-  s.setupType = setupType;
-  s.rasterGraphics = port.find("COM") != std::string::npos ? 0 : 1;
-  return s;
-}
+using testing::Selections;
 
 struct Scenario {
   const char* name;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InstallSelections.h"
 #include "sim/SimMachine.h"
 
 namespace setwell::testing {
@@ -41,6 +42,20 @@ inline void PutTestDistribution(sim::SimMachine& machine) {
                                   std::string("stand-in ") + folder + " " + name);
     }
   }
+}
+
+// Selections for an install of model on port: typical setup, the driver
+// mode the port page gives the port (standard for serial ports).
+inline InstallSelections Selections(int target, const std::string& model, int category,
+                                    const std::string& port, int setupType = kTypicalSetup) {
+  InstallSelections s;
+  s.target = target;
+  s.modelName = model;
+  s.category = category;
+  s.portName = port;
+  s.setupType = setupType;
+  s.rasterGraphics = port.find("COM") != std::string::npos ? kStandardDriver : kRasterDriver;
+  return s;
 }
 
 // The targets of the file copies made, as "directory kind\name" relative

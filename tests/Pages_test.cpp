@@ -120,8 +120,7 @@ TEST(PortPageTest, ListsAndPreselectionByTargetSetupTypeAndPrinter) {
     }
     CPortPage page(bench.machine);
     WithPage(bench.machine, page, [&](HeadlessWindow& w) {
-      page.m_setupType = c.setupType;
-      page.BuildPortList(c.model, c.target, 0);
+      page.BuildPortList(c.model, c.target, 0, c.setupType);
       std::vector<std::string> expected =
           c.target == 0 ? std::vector<std::string>{"COM1:", "COM2:", "LPT1:"}
                         : std::vector<std::string>{"TVCOM1:", "TVCOM2:", "TVCOM3:", "TVCOM4:", "TVCOM5:",
@@ -143,16 +142,15 @@ TEST(PortPageTest, RebuildsOnlyWhenModelOrSetupTypeChange) {
   PortPageBench bench(sim::kWinXP);
   CPortPage page(bench.machine);
   WithPage(bench.machine, page, [&](HeadlessWindow& w) {
-    page.BuildPortList("U", 3, 0);
+    page.BuildPortList("U", 3, 0, kTypicalSetup);
     w.SelectText(IDC_PORTS, "TVCOM3:");
     w.SelectText(IDC_STOP_BITS, "1.5");
     const std::size_t probes = bench.machine.usb.calls.size();
-    page.BuildPortList("U", 3, 0);  // same model and setup type
+    page.BuildPortList("U", 3, 0, kTypicalSetup);  // same model and setup type
     EXPECT_EQ(w.GetText(IDC_PORTS), "TVCOM3:");
     EXPECT_EQ(page.m_raster, 0);
     EXPECT_EQ(bench.machine.usb.calls.size(), probes);  // not even probed
-    page.m_setupType = 0;
-    page.BuildPortList("U", 3, 0);  // advanced: rebuilt
+    page.BuildPortList("U", 3, 0, kAdvancedSetup);  // advanced: rebuilt
     EXPECT_EQ(w.GetText(IDC_PORTS), "LPT1:");
     EXPECT_EQ(page.m_raster, 1);
     EXPECT_EQ(page.m_stopBits, 1.5);  // serial settings stay
@@ -163,8 +161,7 @@ TEST(PortPageTest, ChoosingAPortByHandSetsTheControls) {
   PortPageBench bench(sim::kWinXP);
   CPortPage page(bench.machine);
   WithPage(bench.machine, page, [&](HeadlessWindow& w) {
-    page.m_setupType = 0;
-    page.BuildPortList("COMBO", 3, 0);
+    page.BuildPortList("COMBO", 3, 0, kAdvancedSetup);
     ASSERT_TRUE(w.SelectText(IDC_PORTS, "USB_COMBO_2"));
     // The handler tests "COM" first: this USB entry counts as serial.
     EXPECT_EQ(page.m_raster, 0);
@@ -190,7 +187,7 @@ TEST(PortPageTest, SerialListsStoreTheirValues) {
     EXPECT_EQ(w.GetCurSel(IDC_BAUD_RATE), -1);
     EXPECT_EQ(w.GetText(IDC_BYTE_SIZE), "8");
     EXPECT_EQ(w.Find(IDC_RASTER)->toolTip, "Press \"F1\" for help");
-    page.BuildPortList("P", 3, 0);
+    page.BuildPortList("P", 3, 0, kTypicalSetup);
     w.SelectText(IDC_PORTS, "TVCOM1:");
     w.SelectText(IDC_BAUD_RATE, "57600");
     w.SelectText(IDC_PARITY, "Space");

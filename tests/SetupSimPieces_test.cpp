@@ -122,6 +122,40 @@ TEST(InstallReport, RegistryValuesAsTheReportShowsThem) {
   }
 }
 
+TEST(InstallReport, LongPathsWrapAtTheirSeparators) {
+  const std::string path =
+      "    C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\3\\SWUNIUI5.DLL  57 bytes  from "
+      "D:\\winnt\\SWUNIUI5.DLL";
+  const std::string wrapped = term::WrapAtSeparators(path, 40, 8);
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : wrapped + "\n") {
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    lines.push_back(line);
+    line.clear();
+  }
+  ASSERT_GT(lines.size(), 1u);
+  std::string joined;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_LE(lines[i].size(), 40u) << lines[i];
+    if (i + 1 < lines.size()) {
+      // Each piece ends after a separator or a blank, never inside a name.
+      EXPECT_TRUE(lines[i].back() == '\\' || lines[i].back() == ' ') << lines[i];
+    }
+    if (i > 0) {
+      EXPECT_EQ(lines[i].substr(0, 8), std::string(8, ' '));
+      joined += lines[i].substr(8);
+    } else {
+      joined += lines[i];
+    }
+  }
+  EXPECT_EQ(joined, path) << "nothing lost or added but the breaks";
+  EXPECT_EQ(term::WrapAtSeparators("short", 40, 8), "short");
+}
+
 TEST(MachineFolder, SavingReplacesTheOldMachineWhole) {
   testing_support::TempDir scratch;
   const std::string folder = scratch / "machine";

@@ -170,6 +170,27 @@ TEST_P(SetupSimInstall, ReportMatchesTheSavedMachine) {
   EXPECT_EQ(Between(sections["Printers added"].front(), "\"", "\""), c.printer);
   EXPECT_EQ(Between(sections["Printers added"].front(), " on ", ","), c.port);
   ExpectReportMatchesFolder(run.out, scratch / "machine");
+
+  // The report ends with its one-line summary, and is kept in the machine
+  // folder whole.
+  const std::string summary = "Summary: printer \"" + std::string(c.printer) + "\" added on " +
+                              c.port + " with driver \"";
+  const std::size_t last = run.out.rfind("Summary: ");
+  ASSERT_NE(last, std::string::npos) << run.out;
+  EXPECT_EQ(run.out.compare(last, summary.size(), summary), 0) << run.out.substr(last);
+  const bool restarts = run.out.find("accepted; the machine restarts") != std::string::npos;
+  EXPECT_NE(run.out.find(restarts ? "; a restart is pending" : "; no restart pending", last),
+            std::string::npos)
+      << run.out.substr(last);
+  const std::string kept = ReadText(scratch / "machine/report.txt");
+  ASSERT_FALSE(kept.empty());
+  const std::size_t reportStart = run.out.find("== What the install changed");
+  ASSERT_NE(reportStart, std::string::npos);
+  EXPECT_NE(kept.find(run.out.substr(reportStart, run.out.find("Machine saved in") - reportStart)),
+            std::string::npos);
+  // The folder with its report still loads.
+  sim::SimMachine saved;
+  EXPECT_TRUE(saved.Load(scratch / "machine"));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryTargetSystem, SetupSimInstall, ::testing::ValuesIn(kInstalls),

@@ -56,7 +56,9 @@ class Tmux {
   // Waits until the screen holds `text`; the screen as it was last seen.
   std::string WaitFor(const std::string& text, const std::string& step) const {
     std::string screen;
-    for (int i = 0; i < 200; ++i) {
+    // Up to 30 s: a loaded machine (the sanitizer build beside another
+    // suite) can take seconds to redraw.
+    for (int i = 0; i < 600; ++i) {
       screen = Screen();
       if (screen.find(text) != std::string::npos) return screen;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -70,7 +72,7 @@ class Tmux {
 };
 
 bool WaitForFile(const std::string& path) {
-  for (int i = 0; i < 200; ++i) {
+  for (int i = 0; i < 600; ++i) {
     if (std::filesystem::exists(path) && !ReadText(path).empty()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

@@ -24,22 +24,29 @@ Outcome Registry(LONG result) {
   return Outcome{result == static_cast<LONG>(ERROR_SUCCESS), static_cast<DWORD>(result)};
 }
 
-// One row of a table: what is done, and what Windows answers; where Wine
-// answers otherwise, its answer and why.
+// One row of a table: what is done, and what Windows NT answers; where
+// Windows 98/Me answers otherwise, its answer and why; where Wine answers
+// otherwise, its answer and why.
 struct Row {
   const char* what;
   std::function<Outcome(Platform&)> call;
   DWORD windows;  // ERROR_SUCCESS: the call succeeds
   std::optional<DWORD> wine = std::nullopt;
   const char* departure = nullptr;
+  std::optional<DWORD> win9x = std::nullopt;
+  const char* win9xWhy = nullptr;
 };
 
 void Run(Host& host, const std::vector<Row>& rows) {
+  const bool is9x = host.Is9x();
   for (const Row& row : rows) {
     const bool departs = host.IsWine() && row.wine.has_value();
-    const DWORD expected = departs ? *row.wine : row.windows;
+    const bool differs9x = is9x && row.win9x.has_value();
+    const DWORD expected = differs9x ? *row.win9x : departs ? *row.wine : row.windows;
     std::string label = row.what;
-    if (departs && row.departure != nullptr) {
+    if (differs9x && row.win9xWhy != nullptr) {
+      label += std::string(" (Windows 98/Me: ") + row.win9xWhy + ")";
+    } else if (departs && row.departure != nullptr) {
       label += std::string(" (Wine departs from Windows: ") + row.departure + ")";
     }
     SCOPED_TRACE(label);
@@ -55,6 +62,9 @@ void Run(Host& host, const std::vector<Row>& rows) {
 }
 
 constexpr char kKey[] = "SOFTWARE\\Setwell\\Conformance";
+// Why the Windows 98/Me spooler refuses a record without an environment.
+constexpr char kNoNullEnvironment[] =
+    "its monitors are added for \"Windows 4.0\" only; no environment is refused first";
 constexpr char kMonitorsKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
 constexpr char kNtPortsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 constexpr char kPrinter[] = "Setwell Conformance Printer";
@@ -409,15 +419,18 @@ void CheckMonitorsProcessorsAndPorts(Host& host) {
       {"adding a monitor the spooler knows", [&](Platform& q) {
          MONITOR_INFO_2A info = monitor("Local Port", localPortDll.c_str());
          return Win32(q, q.AddMonitorA(2, reinterpret_cast<BYTE*>(&info)));
-       }, ERROR_PRINT_MONITOR_ALREADY_INSTALLED},
+       }, ERROR_PRINT_MONITOR_ALREADY_INSTALLED, std::nullopt, nullptr,
+       ERROR_INVALID_ENVIRONMENT, kNoNullEnvironment},
       {"adding a monitor whose DLL is missing", [&](Platform& q) {
          MONITOR_INFO_2A info = monitor("Setwell Conformance", "setwell_missing_monitor.dll");
          return Win32(q, q.AddMonitorA(2, reinterpret_cast<BYTE*>(&info)));
-       }, ERROR_MOD_NOT_FOUND},
+       }, ERROR_MOD_NOT_FOUND, std::nullopt, nullptr, ERROR_INVALID_ENVIRONMENT,
+       kNoNullEnvironment},
       {"adding a monitor without a name", [&](Platform& q) {
          MONITOR_INFO_2A info = monitor("", localPortDll.c_str());
          return Win32(q, q.AddMonitorA(2, reinterpret_cast<BYTE*>(&info)));
-       }, ERROR_INVALID_PARAMETER},
+       }, ERROR_INVALID_PARAMETER, std::nullopt, nullptr, ERROR_INVALID_ENVIRONMENT,
+       kNoNullEnvironment},
       {"adding the print processor the spooler has", [&](Platform& q) {
          return Win32(q, q.AddPrintProcessorA(nullptr, "winprint.dll", "WinPrint"));
        }, ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED, ERROR_SUCCESS,
@@ -442,7 +455,8 @@ void CheckMonitorsProcessorsAndPorts(Host& host) {
          DWORD needed = 0;
          DWORD returned = 0;
          return Win32(q, q.EnumPortsA(3, nullptr, 0, &needed, &returned));
-       }, ERROR_INVALID_LEVEL},
+       }, ERROR_INVALID_LEVEL, std::nullopt, nullptr, ERROR_SUCCESS,
+       "the spooler does not look at the level, and lists nothing into no buffer"},
       {"opening a printer that does not exist", [&](Platform& q) {
          PrinterHandle h = nullptr;
          return Win32(q, q.OpenPrinterA("Setwell no such printer", &h));
@@ -584,6 +598,14 @@ void CheckPrinterCycle(Host& host) {
 
 void CheckServiceControl(Host& host) {
   Platform& p = host.platform();
+  if (host.Is9x()) {
+    // Windows 98/Me has no service control manager: its spooler always runs.
+    Run(host, {{"opening the service control manager", [&](Platform& q) {
+                  return Win32(q, q.OpenSCManagerA(SC_MANAGER_ALL_ACCESS) != nullptr);
+                }, ERROR_SUCCESS, std::nullopt, nullptr, ERROR_CALL_NOT_IMPLEMENTED,
+                "there are no services"}});
+    return;
+  }
   ServiceHandle manager = p.OpenSCManagerA(SC_MANAGER_ALL_ACCESS);
   ASSERT_NE(manager, nullptr);
   ServiceHandle queryOnly = nullptr;

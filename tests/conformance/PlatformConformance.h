@@ -19,6 +19,8 @@ class Host {
   virtual ~Host() = default;
   virtual Platform& platform() = 0;
   virtual bool IsWine() const = 0;
+  // Windows 95/98/Me, whose answers some rows give apart.
+  virtual bool Is9x() const = 0;
   // A folder of its own for the file cases, ending in "\".
   virtual std::string Scratch() = 0;
   virtual void MakeFile(const std::string& path, const std::string& data) = 0;

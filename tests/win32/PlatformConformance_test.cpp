@@ -39,6 +39,8 @@ class WineHost : public conformance::Host {
     HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
   }
+  // Wine's spooler answers as NT's, whatever version Wine reports.
+  bool Is9x() const override { return !IsWine() && (::GetVersion() & 0x80000000u) != 0; }
   std::string Scratch() override { return scratch_; }
   void MakeFile(const std::string& path, const std::string& data) override {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

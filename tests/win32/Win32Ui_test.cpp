@@ -12,6 +12,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,17 +21,14 @@
 #include "resources/StringTable.h"
 #include "resources/Texts.h"
 #include "system/win32/Win32Platform.h"
+#include "tests/TestApp.h"
 #include "ui/CWinApp.h"
 #include "ui/win32/Win32UiBackend.h"
 
 namespace setwell {
 namespace {
 
-class TestApp : public CWinApp {
- public:
-  using CWinApp::CWinApp;
-  bool InitInstance() override { return false; }
-};
+using testing::TestApp;
 
 // A dialog that runs a check inside its WM_INITDIALOG and records what the
 // backend hands it.
@@ -449,6 +447,124 @@ TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
   });
 }
 
+// The room a control's own drawing leaves for its text, in pixels: the
+// client width less the check mark and its gap, the drop-down arrow, or the
+// button's edges and focus rectangle. 0 for controls without text to check.
+int TextRoom(HWND control, const ControlTemplate& layout) {
+  RECT client{};
+  ::GetClientRect(control, &client);
+  const int width = client.right - client.left;
+  const int edge = ::GetSystemMetrics(SM_CXEDGE);
+  switch (layout.kind) {
+    case ControlKind::kRadioButton:
+    case ControlKind::kCheckBox:
+      return width - ::GetSystemMetrics(SM_CXMENUCHECK) - 4;
+    case ControlKind::kPushButton:
+    case ControlKind::kDefPushButton:
+      return width - 2 * (edge + 2);
+    case ControlKind::kGroupBox:
+      return width - 2 * 8;  // the caption sits inset in the frame line
+    case ControlKind::kDropDownList:
+      return width - ::GetSystemMetrics(SM_CXVSCROLL) - 2 * edge - 2;
+    case ControlKind::kStatic:
+      return width;
+    default:
+      return 0;
+  }
+}
+
+// Every text of a dialog fits its control, measured in the font the control
+// draws with: captions on one line (statics may wrap onto the lines their
+// height holds), and every entry of every list. The failures name the
+// dialog, the text and the pixels missing.
+void ExpectTextsFit(HWND dialog, const DialogTemplate& layout) {
+  const std::vector<HWND> children = ChildrenInOrder(dialog);
+  ASSERT_EQ(children.size(), layout.controlCount);
+  for (std::size_t i = 0; i < layout.controlCount; ++i) {
+    const ControlTemplate& t = layout.controls[i];
+    HWND control = children[i];
+    const int room = TextRoom(control, t);
+    if (room == 0) continue;
+    std::vector<std::string> texts;
+    if (t.kind == ControlKind::kDropDownList) {
+      texts = ItemsOf(control);
+    } else {
+      texts.push_back(TextOf(control));
+    }
+    HDC dc = ::GetDC(control);
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = ::SelectObject(dc, font != nullptr ? font : ::GetStockObject(SYSTEM_FONT));
+    RECT client{};
+    ::GetClientRect(control, &client);
+    for (const std::string& text : texts) {
+      if (text.empty()) continue;
+      RECT need{0, 0, room, 0};
+      UINT format = DT_CALCRECT | DT_EXPANDTABS;
+      if (t.kind == ControlKind::kStatic) {
+        format |= DT_WORDBREAK;
+      } else {
+        format |= DT_SINGLELINE;
+      }
+      ::DrawTextA(dc, text.c_str(), -1, &need, format);
+      const std::string where = "dialog " + std::to_string(layout.id) + " control " +
+                                std::to_string(t.id) + " \"" + text + "\"";
+      EXPECT_LE(need.right, room) << where << ": " << need.right - room << " pixels too wide";
+      if (t.kind == ControlKind::kStatic) {
+        EXPECT_LE(need.bottom, client.bottom) << where << ": wraps past its height";
+      }
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+  }
+}
+
+// Every text of the frame, the five pages and the about box fits, in the
+// fonts the host gives them (run on each Windows version the program runs on).
+TEST_F(Win32UiTest, EveryTextFitsItsControl) {
+  WithFrame([&](ProbeDialog& frame) {
+    ExpectTextsFit(frame.Window(), *FindDialogTemplate(IDD_WIZARD));
+    // The texts the frame sets at run time, in place of the layout's.
+    for (const char* text : {"<<Back (&B)", "Next (&N)>>", "Finish (&F)", "Cancel (&C)"}) {
+      ::SetDlgItemTextA(frame.Window(), IDOK_RESULT, text);
+      ExpectTextsFit(frame.Window(), *FindDialogTemplate(IDD_WIZARD));
+    }
+    for (int pageId : {IDD_TARGET_SYSTEM, IDD_MODEL, IDD_PORT, IDD_LICENCE, IDD_SETUP_TYPE}) {
+      ProbeDialog page(pageId);
+      ASSERT_TRUE(page.Create(pageId, &frame));
+      if (pageId == IDD_MODEL) {
+        // Model names as long as the sample distribution's.
+        for (int list : {IDC_RECEIPT_MODELS, IDC_TICKET_MODELS, IDC_LABEL_MODELS, IDC_EMBEDDED_MODELS}) {
+          ::SendDlgItemMessageA(page.Window(), list, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>("SW-RXQ-K880"));
+        }
+      }
+      if (pageId == IDD_PORT) {
+        for (const char* port : {"TVCOM8:", "USB_SW-RXQ-K880_4"}) {
+          ::SendDlgItemMessageA(page.Window(), IDC_PORTS, CB_ADDSTRING, 0,
+                                reinterpret_cast<LPARAM>(port));
+        }
+      }
+      ExpectTextsFit(page.Window(), *FindDialogTemplate(pageId));
+      if (pageId == IDD_SETUP_TYPE) {
+        // The remarks the page shows for each setup type.
+        for (std::uint32_t id : {IDS_TYPICAL_REMARK, IDS_MULTI_USB_REMARK, IDS_DRIVER_MODE_REMARK}) {
+          ::SetDlgItemTextA(page.Window(), IDC_REMARK1, LoadStringText(id));
+          ::SetDlgItemTextA(page.Window(), IDC_REMARK2, LoadStringText(id));
+          ::SetDlgItemTextA(page.Window(), IDC_REMARK3, LoadStringText(id));
+          ExpectTextsFit(page.Window(), *FindDialogTemplate(pageId));
+        }
+      }
+      page.DestroyWindow();
+    }
+  });
+  ProbeDialog about(IDD_ABOUTBOX);
+  about.onInit = [&](ProbeDialog& self) {
+    ExpectTextsFit(self.Window(), *FindDialogTemplate(IDD_ABOUTBOX));
+    self.EndDialog(IDOK_RESULT);
+  };
+  about.DoModal();
+}
+
 // A key as the modal loop hands it to the dialog manager: to the window
 // with the focus, through IsDialogMessage of the frame.
 void PressKey(HWND frame, WPARAM key) {
@@ -497,6 +613,26 @@ TEST_F(Win32UiTest, KeysMoveThroughTheCategoriesAndEnterPressesTheFocusedButton)
     EXPECT_EQ(::GetFocus(), item(IDC_RECEIPT_MODELS));
     PressKey(window, VK_TAB);
     EXPECT_EQ(::GetFocus(), item(IDC_DEFAULT_PRINTER)) << "past the disabled lists";
+
+    // The licence and setup type pages: their two buttons are one group.
+    for (const auto& [pageId, first, second] :
+         {std::tuple{IDD_LICENCE, IDC_ACCEPT, IDC_REJECT},
+          std::tuple{IDD_SETUP_TYPE, IDC_TYPICAL, IDC_ADVANCED}}) {
+      ProbeDialog other(pageId);
+      ASSERT_TRUE(other.Create(pageId, &frame));
+      other.ShowWindow(true);
+      HWND dialog = other.Window();
+      ::CheckRadioButton(dialog, first, second, first);
+      ::SetFocus(::GetDlgItem(dialog, first));
+      PressKey(window, VK_DOWN);
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, second)) << pageId;
+      EXPECT_EQ(::IsDlgButtonChecked(dialog, second), BST_CHECKED) << pageId;
+      PressKey(window, VK_DOWN);
+      EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, first)) << pageId << ": the group wraps round";
+      other.DestroyWindow();
+    }
+    page.ShowWindow(true);
+    ::SetFocus(item(IDC_DEFAULT_PRINTER));
 
     // Enter on a focused Cancel is Cancel, with Next disabled as on the
     // licence page.

@@ -317,6 +317,9 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     if (same != before.printers.end() && *same == printer) continue;
     printers.push_back((same != before.printers.end() ? "(changed) " : "") +
                        DescribePrinter(printer));
+    if (same == before.printers.end()) {
+      printersAdded.push_back(Named{printer.name, printer.portName + "\t" + printer.driverName});
+    }
   }
   defaultBefore = before.defaultPrinter;
   defaultAfter = after.spooler.DefaultPrinter();
@@ -373,6 +376,9 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     const std::string icon = MessageBoxIconName(box.type);
     messages.push_back((icon.empty() ? "" : "[" + icon + "] ") + OneLine(box.text) + " -> " +
                        AnswerName(box.answer));
+    // The installer shows its failures with the warning icon.
+    const UINT kind = box.type & MB_ICONMASK;
+    if (kind == MB_ICONWARNING || kind == MB_ICONERROR) ++errorsShown;
   }
   for (std::size_t i = before.usbWrites; i < after.usb.writes.size(); ++i) {
     const sim::SimUsbWrite& write = after.usb.writes[i];
@@ -389,6 +395,7 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
   }
   for (std::size_t i = before.restartRequests; i < after.restartRequests.size(); ++i) {
     const sim::RestartRequest& request = after.restartRequests[i];
+    if (request.refusedWith == 0) restartPending = true;
     restarts.push_back("restart requested (flags 0x" + Hex(request.flags, 2) + "): " +
                        (request.refusedWith == 0
                             ? std::string("accepted; the machine restarts before its next run")
@@ -399,15 +406,57 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
   }
 }
 
-std::string InstallReport::Format(const std::string& heading) const {
-  std::string out = heading + "\n";
+std::string InstallReport::Summary() const {
+  std::string out = "Summary: ";
+  if (printersAdded.empty()) {
+    out += "no printer added";
+  } else {
+    for (std::size_t i = 0; i < printersAdded.size(); ++i) {
+      const Named& p = printersAdded[i];
+      const std::size_t tab = p.detail.find('\t');
+      out += (i == 0 ? "printer " : ", printer ") + Quoted(p.name) + " added on " +
+             p.detail.substr(0, tab) + " with driver " + Quoted(p.detail.substr(tab + 1));
+    }
+  }
+  out += "; default printer " +
+         (defaultAfter.empty() ? std::string("none") : Quoted(defaultAfter)) +
+         (defaultAfter == defaultBefore ? " (unchanged)" : "");
+  out += restartPending ? "; a restart is pending" : "; no restart pending";
+  out += "; " + std::to_string(errorsShown) + (errorsShown == 1 ? " error" : " errors") + " shown";
+  return out;
+}
+
+std::string WrapAtSeparators(const std::string& line, std::size_t width, std::size_t indent) {
+  if (width <= indent + 10 || line.size() <= width) return line;
+  std::string out;
+  std::string_view rest(line);
+  std::size_t room = width;
+  while (rest.size() > room) {
+    // The last break that keeps the piece within the width: after a path
+    // separator, else at a blank; a name longer than the width is cut.
+    std::size_t cut = rest.substr(0, room).find_last_of("\\/");
+    if (cut == std::string_view::npos || cut < room / 3) {
+      const std::size_t blank = rest.substr(0, room).find_last_of(' ');
+      cut = blank != std::string_view::npos && blank >= room / 3 ? blank : room - 1;
+    }
+    out += std::string(rest.substr(0, cut + 1)) + "\n" + std::string(indent, ' ');
+    rest.remove_prefix(cut + 1);
+    room = width - indent;
+  }
+  return out + std::string(rest);
+}
+
+std::string InstallReport::Format(const std::string& heading, std::size_t width) const {
+  std::string out = heading + "\n" + Summary() + "\n";
   auto section = [&](const std::string& title, const std::vector<std::string>& lines) {
     if (lines.empty()) {
       out += title + ": none\n";
       return;
     }
     out += title + " (" + std::to_string(lines.size()) + "):\n";
-    for (const std::string& line : lines) out += "    " + line + "\n";
+    for (const std::string& line : lines) {
+      out += (width == 0 ? "    " + line : WrapAtSeparators("    " + line, width, 8)) + "\n";
+    }
   };
 
   std::vector<std::string> lines;
@@ -484,7 +533,7 @@ std::string InstallReport::Format(const std::string& heading) const {
   section("Sent to USB printers", usb);
   section("Restart", restarts);
   section("Help", help);
-  return out;
+  return out + Summary() + "\n";
 }
 
 }  // namespace setwell::term

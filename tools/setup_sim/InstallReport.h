@@ -55,8 +55,13 @@ class InstallReport {
 
   InstallReport(const MachineSnapshot& before, const sim::SimMachine& after);
 
-  // The report as text; `heading` comes first.
-  std::string Format(const std::string& heading) const;
+  // The report as text: `heading`, the summary, every section, and the
+  // summary again as its last line. With a width, lines longer than it are
+  // wrapped after a path separator (else at a blank), continued indented.
+  std::string Format(const std::string& heading, std::size_t width = 0) const;
+  // One line: the printers added with their ports and drivers, the default
+  // printer, whether a restart is pending, and how many errors were shown.
+  std::string Summary() const;
 
   std::vector<FileChange> files;
   std::vector<ValueChange> values;
@@ -74,8 +79,15 @@ class InstallReport {
   std::vector<std::string> usb;
   std::vector<std::string> restarts;
   std::vector<std::string> help;
+  std::vector<Named> printersAdded;  // name, "port\tdriver"
+  int errorsShown = 0;
+  bool restartPending = false;
   bool hasServices = true;
 };
+
+// line wrapped to width: after the last path separator (or blank) that
+// fits, continuation lines indented by `indent` blanks.
+std::string WrapAtSeparators(const std::string& line, std::size_t width, std::size_t indent);
 
 // A registry value as the report shows it: "text", dword:0000000a (10),
 // hex(3):01,02 ...

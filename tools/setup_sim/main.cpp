@@ -10,8 +10,10 @@
 // script file, terminal); 3 the machine could not be saved. The machine
 // folder is changed only with status 0.
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,6 +43,8 @@ constexpr int kExitFailed = 1;
 constexpr int kExitBadInput = 2;
 constexpr int kExitNotSaved = 3;
 constexpr char kDistributionDrive = 'D';
+// The last run's report, kept in the machine folder.
+constexpr const char* kReportFileName = "report.txt";
 
 constexpr char kUsage[] =
     "usage: setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003]\n"
@@ -301,14 +305,34 @@ int main(int argc, char** argv) {
   }
 
   // --- What changed, and the machine kept -----------------------------------------------------
+  // On a terminal the report is wrapped to its width; when it is longer
+  // than the terminal, its head says where the whole of it is kept.
   const term::InstallReport report(before, machine);
-  std::cout << (options.script ? "" : heading.str())
-            << report.Format("== What the install changed (wizard " + outcome + ")");
+  const std::string title = "== What the install changed (wizard " + outcome + ")";
+  const std::string reportFile = (fs::path(options.machine) / kReportFileName).string();
+  const std::string full = report.Format(title);
+  std::string shown = full;
+  winsize size{};
+  if (::isatty(1) && ::ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    shown = report.Format(title, size.ws_col);
+    const std::string head = heading.str();
+    const auto lines = std::count(shown.begin(), shown.end(), '\n') +
+                       std::count(head.begin(), head.end(), '\n');
+    if (size.ws_row > 0 && lines >= size.ws_row) {
+      shown = report.Format(title + "\n(longer than the terminal: the whole report is in " +
+                                reportFile + ")",
+                            size.ws_col);
+    }
+  }
+  std::cout << (options.script ? "" : heading.str()) << shown;
   machine.files.UnmountDrive(kDistributionDrive);
   std::string error;
   if (!term::SaveMachineAtomically(machine, options.machine, error)) {
     return Fail(kExitNotSaved, "--machine " + options.machine + ": " + error);
   }
-  std::cout << "Machine saved in " << options.machine << "\n";
+  // Beside the machine it describes; the next save replaces the folder, and
+  // the next report with it.
+  std::ofstream(reportFile, std::ios::binary) << heading.str() << full;
+  std::cout << "Machine saved in " << options.machine << "; this report in " << reportFile << "\n";
   return 0;
 }

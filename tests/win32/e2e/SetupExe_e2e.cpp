@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "WindowDriver.h"
+#include "resources/DialogTemplate.h"
 #include "resources/Texts.h"
 
 namespace setwell {
@@ -27,12 +29,10 @@ constexpr DWORD kTimeout = 30000;
 constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\Setup.exe";
 constexpr const char* kAppX11Settings = "Software\\Wine\\AppDefaults\\Setup.exe\\X11 Driver";
 
-// The controls the test looks at.
-enum : int {
-  kNext = 1, kCancel = 2, kBack = 1002, kAccept = 1057, kReject = 1058, kReceiptModels = 1030,
-  kAdvanced = 1067, kWin98 = 1026, kWin2003 = 1075, kPorts = 1049, kRaster = 1052,
-  kUsbNote = 1065,
-};
+// The wizard's default and Cancel buttons; the other controls by the ids
+// of the layouts Setup.exe is built from.
+constexpr int kNext = IDOK;
+constexpr int kCancel = IDCANCEL;
 
 struct Target {
   const char* wineVersion;
@@ -42,8 +42,9 @@ struct Target {
 };
 
 const Target kTargets[] = {
-    {"win98", 1026, true, false},  {"nt40", 1027, false, true}, {"win2k", 1028, true, true},
-    {"winxp", 1029, true, true},   {"win2003", 1075, true, true},
+    {"win98", IDC_WIN98, true, false},  {"nt40", IDC_WINNT, false, true},
+    {"win2k", IDC_WIN2000, true, true}, {"winxp", IDC_WINXP, true, true},
+    {"win2003", IDC_WIN2003, true, true},
 };
 
 bool CopyTree(const std::string& from, const std::string& to) {
@@ -82,6 +83,34 @@ void SetWineVersion(const char* version) {
             ERROR_SUCCESS);
   ::RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
   ::RegCloseKey(key);
+}
+
+// From the licence page to the port page with the choices the pages make
+// themselves: the agreement accepted, then Next four times.
+void WalkToThePortPage(HWND wizard) {
+  Click(wizard, IDC_ACCEPT);
+  for (int page = 1; page <= 4; ++page) {
+    Settle(wizard);
+    Click(wizard, kNext);
+  }
+}
+
+// Answers the wizard's message boxes as they come, each with the button
+// `answer` names for its text, until `isLast` says a text ends the install,
+// none comes within a minute, or eight have come; their texts, in order.
+std::vector<std::string> AnswerMessageBoxes(
+    const std::function<const char*(const std::string&)>& answer,
+    const std::function<bool(const std::string&)>& isLast) {
+  std::vector<std::string> messages;
+  while (messages.size() < 8) {
+    HWND box = WaitForMessageBox(kTitle, 60000);
+    if (box == nullptr) break;
+    messages.push_back(MessageBoxText(box));
+    ClickButtonByText(box, answer(messages.back()));
+    WaitUntilGone(box, kTimeout);
+    if (isLast(messages.back())) break;
+  }
+  return messages;
 }
 
 ControlState Read(HWND wizard, int id) {
@@ -139,37 +168,37 @@ TEST_P(SetupExeTest, WalksThroughTheWizardAndCancels) {
   ASSERT_NE(wizard, nullptr) << "the wizard did not open";
 
   // Licence page: the agreement shows, Reject is checked, Next waits.
-  EXPECT_EQ(Read(wizard, kReject).check, BST_CHECKED);
+  EXPECT_EQ(Read(wizard, IDC_REJECT).check, BST_CHECKED);
   EXPECT_FALSE(Read(wizard, kNext).enabled);
-  EXPECT_FALSE(Read(wizard, kBack).enabled);
+  EXPECT_FALSE(Read(wizard, IDC_BACK).enabled);
   EXPECT_EQ(Read(wizard, kNext).text, "Next (&N)>>");
   EXPECT_NE(Read(wizard, 1063).text.find("LICENCE AGREEMENT"), std::string::npos);
-  ASSERT_TRUE(Click(wizard, kAccept));
+  ASSERT_TRUE(Click(wizard, IDC_ACCEPT));
   Settle(wizard);
   EXPECT_TRUE(Read(wizard, kNext).enabled);
 
   // Printer model page: the receipt models of the sample distribution.
   Click(wizard, kNext);
   Settle(wizard);
-  const ControlState models = Read(wizard, kReceiptModels);
+  const ControlState models = Read(wizard, IDC_RECEIPT_MODELS);
   EXPECT_TRUE(models.visible);
   EXPECT_EQ(models.text, "SW-R80");
-  EXPECT_TRUE(Read(wizard, kBack).enabled);
+  EXPECT_TRUE(Read(wizard, IDC_BACK).enabled);
 
   // Setup type page: the model allows Advanced.
   Click(wizard, kNext);
   Settle(wizard);
-  EXPECT_TRUE(Read(wizard, kAdvanced).visible);
-  EXPECT_TRUE(Read(wizard, kAdvanced).enabled);
+  EXPECT_TRUE(Read(wizard, IDC_ADVANCED).visible);
+  EXPECT_TRUE(Read(wizard, IDC_ADVANCED).enabled);
 
   // Target system page: the running system, and only it.
   Click(wizard, kNext);
   Settle(wizard);
-  for (int button = kWin98; button <= 1029; ++button) {
+  for (int button = IDC_WIN98; button <= IDC_WINXP; ++button) {
     EXPECT_EQ(Read(wizard, button).check == BST_CHECKED, button == target.button) << button;
     EXPECT_EQ(Read(wizard, button).enabled, button == target.button) << button;
   }
-  EXPECT_EQ(Read(wizard, kWin2003).check == BST_CHECKED, target.button == kWin2003);
+  EXPECT_EQ(Read(wizard, IDC_WIN2003).check == BST_CHECKED, target.button == IDC_WIN2003);
 
   // Port page: the USB probe finds no interface library under Wine and
   // says so; then the list of the system's ports.
@@ -182,7 +211,7 @@ TEST_P(SetupExeTest, WalksThroughTheWizardAndCancels) {
   ASSERT_TRUE(WaitUntilGone(box, kTimeout));
   Settle(wizard);
   EXPECT_EQ(Read(wizard, kNext).text, "Finish (&F)");
-  const ControlState ports = Read(wizard, kPorts);
+  const ControlState ports = Read(wizard, IDC_PORTS);
   std::vector<std::string> expected;
   if (target.tvcomPorts) {
     for (int i = 1; i <= 8; ++i) expected.push_back("TVCOM" + std::to_string(i) + ":");
@@ -193,11 +222,11 @@ TEST_P(SetupExeTest, WalksThroughTheWizardAndCancels) {
   if (target.usbListed) expected.push_back("USB_SW-R80_1");
   EXPECT_EQ(ports.items, expected);
   EXPECT_EQ(ports.selection, 0);
-  EXPECT_FALSE(Read(wizard, kRaster).visible) << "typical setup hides the raster choice";
+  EXPECT_FALSE(Read(wizard, IDC_RASTER).visible) << "typical setup hides the raster choice";
   if (target.usbListed) {
-    ASSERT_TRUE(SelectEntry(wizard, kPorts, "USB_SW-R80_1"));
+    ASSERT_TRUE(SelectEntry(wizard, IDC_PORTS, "USB_SW-R80_1"));
     Settle(wizard);
-    EXPECT_TRUE(Read(wizard, kUsbNote).visible);
+    EXPECT_TRUE(Read(wizard, IDC_USB_NOTE).visible);
   }
 
   // The about box from the system menu, twice the same.
@@ -261,30 +290,20 @@ TEST_P(SetupExeInstallTest, FinishInstallsTheDriverAndThePrinter) {
   DeletePrinters("SW-R80(P)");
   HWND wizard = WaitForWizard(kTitle, kTimeout);
   ASSERT_NE(wizard, nullptr);
-  Click(wizard, kAccept);
-  for (int page = 1; page <= 4; ++page) {
-    Settle(wizard);
-    Click(wizard, kNext);
-  }
+  WalkToThePortPage(wizard);
   HWND probe = WaitForMessageBox(kTitle, kTimeout);
   ASSERT_NE(probe, nullptr);
   ClickButtonByText(probe, "OK");
   WaitUntilGone(probe, kTimeout);
   Settle(wizard);
-  ASSERT_TRUE(SelectEntry(wizard, kPorts, "LPT1:"));
+  ASSERT_TRUE(SelectEntry(wizard, IDC_PORTS, "LPT1:"));
   Settle(wizard);
-  EXPECT_EQ(Read(wizard, kRaster).check, BST_CHECKED) << "a parallel port takes the raster driver";
+  EXPECT_EQ(Read(wizard, IDC_RASTER).check, BST_CHECKED) << "a parallel port takes the raster driver";
   Click(wizard, kNext);  // Finish
 
-  std::vector<std::string> messages;
-  while (messages.size() < 8) {
-    HWND box = WaitForMessageBox(kTitle, 60000);
-    if (box == nullptr) break;
-    messages.push_back(MessageBoxText(box));
-    ClickButtonByText(box, "OK");
-    WaitUntilGone(box, kTimeout);
-    if (messages.back() == "Successfully installed printer driver") break;
-  }
+  const std::vector<std::string> messages = AnswerMessageBoxes(
+      [](const std::string&) { return "OK"; },
+      [](const std::string& text) { return text == "Successfully installed printer driver"; });
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), "Successfully installed printer driver");
   EXPECT_EQ(::WaitForSingleObject(process_.hProcess, kTimeout), WAIT_OBJECT_0)
@@ -480,33 +499,23 @@ TEST_P(SetupExeFullInstallTest, InstallsThePrinterWithTheFamilyComponents) {
   const Install& install = GetParam();
   HWND wizard = WaitForWizard(kTitle, kTimeout);
   ASSERT_NE(wizard, nullptr);
-  Click(wizard, kAccept);
-  for (int page = 1; page <= 4; ++page) {
-    Settle(wizard);
-    Click(wizard, kNext);
-  }
+  WalkToThePortPage(wizard);
   Settle(wizard);
   // The probe found the simulated printer: no message, its USB port listed.
   ASSERT_EQ(WaitForMessageBox(kTitle, 0), nullptr) << MessageBoxText(WaitForMessageBox(kTitle, 0));
-  const ControlState ports = Read(wizard, kPorts);
+  const ControlState ports = Read(wizard, IDC_PORTS);
   ASSERT_TRUE(Contains(ports.items, install.port));
-  ASSERT_TRUE(SelectEntry(wizard, kPorts, install.port));
+  ASSERT_TRUE(SelectEntry(wizard, IDC_PORTS, install.port));
   Settle(wizard);
   Click(wizard, kNext);  // Finish
 
-  std::vector<std::string> messages;
-  while (messages.size() < 8) {
-    HWND box = WaitForMessageBox(kTitle, 60000);
-    if (box == nullptr) break;
-    messages.push_back(MessageBoxText(box));
-    const bool question = messages.back() == kRenumber || messages.back() == kRestart;
-    ClickButtonByText(box, question ? (messages.back() == kRenumber ? "Yes" : "No") : "OK");
-    WaitUntilGone(box, kTimeout);
-    if (messages.back() == kSuccess || messages.back() == kSuccessUsb ||
-        messages.back() == kRestart) {
-      break;
-    }
-  }
+  const std::vector<std::string> messages = AnswerMessageBoxes(
+      [](const std::string& text) {
+        return text == kRenumber ? "Yes" : text == kRestart ? "No" : "OK";
+      },
+      [](const std::string& text) {
+        return text == kSuccess || text == kSuccessUsb || text == kRestart;
+      });
   std::vector<std::string> expected = install.messages;
   char system[MAX_PATH] = {};
   ::GetSystemDirectoryA(system, MAX_PATH);
