@@ -190,14 +190,15 @@ bool SelectEntry(HWND top, int id, const std::string& text) {
 void SysCommand(HWND top, WPARAM command) { ::PostMessageA(top, WM_SYSCOMMAND, command, 0); }
 
 void Settle(HWND top) {
-  // A message sent from another thread is answered when the window's thread
-  // next looks for messages, before it takes a posted one. So the first
-  // round trip may come back while a posted click still waits in the queue;
-  // the thread takes the click in that same look, and answers the second
-  // only once the click's handler has returned to a message loop (the
-  // dialog's own, or a message box's). The third covers a message the
-  // handler posts itself.
-  for (int i = 0; i < 3; ++i) {
+  // A message sent from another thread is answered whenever the window's
+  // thread looks for messages, before any posted one: round trips alone can
+  // all come back while a posted click still waits in the queue. The thread
+  // takes a posted message within moments of going idle, so the driver
+  // gives it that moment; the round trips then come back only once the
+  // handler has returned to a message loop (the dialog's own, or a message
+  // box's), the second for a message the handler posts itself.
+  ::Sleep(50);
+  for (int i = 0; i < 2; ++i) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
   }
