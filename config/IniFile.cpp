@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "system/AsciiCase.h"
 #include "system/Platform.h"
@@ -36,8 +37,6 @@ std::string_view CutAtNul(std::string_view text) {
   return nul == std::string_view::npos ? text : text.substr(0, nul);
 }
 
-// Lookup names are trimmed the way the host trims them before comparing.
-std::string LookupName(std::string_view name) { return LowerAscii(TrimBlanks(CutAtNul(name))); }
 
 // Code page 1252, the host's ANSI code page: the characters of bytes 0x80 to
 // 0x9F; the bytes below and above stand for the code points of their value.
@@ -159,6 +158,15 @@ std::string Utf16ToAnsi(std::string_view in, bool bigEndian) {
 
 }  // namespace
 
+namespace {
+
+bool HasByteOrderMark(std::string_view contents) {
+  return contents.substr(0, 3) == "\xEF\xBB\xBF" || contents.substr(0, 2) == "\xFF\xFE" ||
+         contents.substr(0, 2) == "\xFE\xFF";
+}
+
+}  // namespace
+
 std::string ProfileText(std::string_view contents) {
   if (contents.substr(0, 3) == "\xEF\xBB\xBF") return Utf8ToAnsi(contents.substr(3));
   if (contents.substr(0, 2) == "\xFF\xFE") return Utf16ToAnsi(contents.substr(2), false);
@@ -166,92 +174,261 @@ std::string ProfileText(std::string_view contents) {
   return std::string(contents);
 }
 
-IniFile::IniFile(std::string_view contents, IniOutline* outline) {
-  Parse(ProfileText(contents), outline);
+IniFile::IniFile(std::string contents) {
+  converted_ = HasByteOrderMark(contents);
+  if (converted_) {
+    text_ = ProfileText(contents);
+    source_ = std::move(contents);
+  } else {
+    text_ = std::move(contents);
+  }
+  ParseSections();
+  BuildSectionTable();
 }
 
-void IniFile::Parse(std::string_view contents, IniOutline* outline) {
-  sections_.clear();
-  index_.clear();
-  sections_.emplace_back();  // keys before the first section header
-  index_.emplace("", 0);
-  Section* current = &sections_.back();
-  if (outline != nullptr) *outline = IniOutline{{IniOutline::Section{}}, {}};
-  bool currentFirst = true;
-
-  std::size_t pos = 0;
-  int lineNumber = 0;
-  while (pos < contents.size()) {
-    std::size_t end = contents.find_first_of("\r\n", pos);
-    std::string_view line =
-        contents.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
-    // The reader ends a line at every "\r" and "\n"; a person counts a
-    // "\r\n" pair as one line end.
-    const bool betweenCrLf = pos > 0 && contents[pos - 1] == '\r' && contents[pos] == '\n';
-    if (!betweenCrLf) ++lineNumber;
-    pos = end == std::string_view::npos ? contents.size() : end + 1;
-
-    line = TrimBlanks(line);
-    if (line.empty()) continue;
-
-    if (line.front() == '[') {
-      std::size_t close = line.rfind(']');
-      if (close != std::string_view::npos) {
-        std::string name = LowerAscii(CutAtNul(TrimBlanks(line.substr(1, close - 1))));
-        sections_.emplace_back();
-        current = &sections_.back();
-        // The first section of a name wins.
-        currentFirst = index_.emplace(std::move(name), sections_.size() - 1).second;
-        if (outline != nullptr) {
-          outline->sections.push_back(
-              {std::string(TrimBlanks(line.substr(1, close - 1))), lineNumber, currentFirst});
-        }
-        continue;
-      }
-      // "[" without "]" is an ordinary line.
+IniFile::IniFile(std::string contents, IniOutline* outline) : IniFile(std::move(contents)) {
+  if (outline == nullptr) return;
+  // Line numbers as a person counts them: "\r\n" ends one line, and so do
+  // a lone "\r" and a lone "\n".
+  std::vector<std::uint32_t> lineStarts{0};
+  for (std::size_t i = 0; i < text_.size(); ++i) {
+    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n'))) {
+      lineStarts.push_back(static_cast<std::uint32_t>(i + 1));
     }
-
-    std::size_t equals = line.find('=');
-    std::string_view name = line;
-    std::optional<std::string> value;
-    if (equals != std::string_view::npos) {
-      name = TrimBlanks(line.substr(0, equals));
-      std::string_view rest = line.substr(equals + 1);
-      while (!rest.empty() && IsProfileBlank(rest.front())) rest.remove_prefix(1);
-      value = std::string(CutAtNul(rest));
-    }
-    const bool hasValue = value.has_value();
-    const bool first = current->keys.emplace(LowerAscii(CutAtNul(name)), std::move(value)).second;
-    if (outline != nullptr) {
-      outline->keys.push_back({outline->sections.size() - 1, std::string(CutAtNul(name)),
-                               lineNumber, hasValue, first && currentFirst});
+  }
+  auto lineOf = [&](std::uint32_t at) {
+    return static_cast<int>(std::upper_bound(lineStarts.begin(), lineStarts.end(), at) -
+                            lineStarts.begin());
+  };
+  outline->sections.clear();
+  outline->keys.clear();
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    Section& section = sections_[i];
+    if (!section.keysParsed) ParseKeys(section);
+    const std::string_view name = View(section.name);
+    const bool first = FindSection(name) == static_cast<std::int64_t>(i);
+    // The unnamed part before the first header has no header line.
+    outline->sections.push_back(
+        IniOutline::Section{std::string(name), i == 0 ? 0 : lineOf(section.name.at), first});
+    for (std::uint32_t k = section.firstKey; k < section.firstKey + section.keyCount; ++k) {
+      const Key& key = keys_[k];
+      const std::string_view keyName = View(key.name);
+      const bool firstKey = first && FirstKey(section, keyName, key.hash) == &key;
+      outline->keys.push_back(IniOutline::Key{i, std::string(keyName), lineOf(key.name.at),
+                                              key.hasValue, firstKey});
     }
   }
 }
 
+namespace {
+
+// FNV-1a over the case-folded bytes.
+std::uint32_t FoldedHash(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(ToLowerAscii(c));
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+// Sections with more keys than this get a table; shorter ones are searched
+// in order, which costs less than building one for each of thousands of
+// model sections.
+constexpr std::uint32_t kShortSection = 16;
+
+std::size_t TableSize(std::size_t entries) {
+  std::size_t size = 8;
+  while (size < entries * 2) size *= 2;
+  return size;
+}
+
+}  // namespace
+
+namespace {
+
+// The next line of text from pos: lines end at every "\r" and every "\n".
+// Returns the line, untrimmed, and moves pos past its end.
+std::string_view NextLine(std::string_view text, std::size_t& pos) {
+  const char* const start = text.data() + pos;
+  const std::size_t rest = text.size() - pos;
+  const void* lf = std::memchr(start, '\n', rest);
+  std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) : rest;
+  if (const void* cr = std::memchr(start, '\r', length)) {
+    length = static_cast<std::size_t>(static_cast<const char*>(cr) - start);
+  }
+  pos += length < rest ? length + 1 : length;
+  return std::string_view(start, length);
+}
+
+// The name of a section header line (trimmed), or nothing for other lines.
+std::optional<std::string_view> HeaderName(std::string_view line) {
+  if (line.empty() || line.front() != '[') return std::nullopt;
+  const std::size_t close = line.rfind(']');
+  if (close == std::string_view::npos) return std::nullopt;  // an ordinary line
+  return CutAtNul(TrimBlanks(line.substr(1, close - 1)));
+}
+
+}  // namespace
+
+void IniFile::ParseSections() {
+  const std::string_view contents(text_);
+  auto spanOf = [&](std::string_view part) {
+    return Span{static_cast<std::uint32_t>(part.data() - contents.data()),
+                static_cast<std::uint32_t>(part.size())};
+  };
+  sections_.clear();
+  keys_.clear();
+  keyTable_.clear();
+  sections_.push_back(Section{Span{}, FoldedHash(""), Span{}});  // lines before the first header
+  std::size_t bodyAt = 0;
+  std::size_t pos = 0;
+  while (pos < contents.size()) {
+    const std::size_t lineAt = pos;
+    const std::string_view line = TrimBlanks(NextLine(contents, pos));
+    const std::optional<std::string_view> name = HeaderName(line);
+    if (!name) continue;
+    sections_.back().body = Span{static_cast<std::uint32_t>(bodyAt),
+                                 static_cast<std::uint32_t>(lineAt - bodyAt)};
+    Section section;
+    section.name = spanOf(*name);
+    section.hash = FoldedHash(*name);
+    sections_.push_back(section);
+    bodyAt = pos;
+  }
+  sections_.back().body =
+      Span{static_cast<std::uint32_t>(bodyAt), static_cast<std::uint32_t>(contents.size() - bodyAt)};
+}
+
+void IniFile::BuildSectionTable() {
+  sectionTable_.assign(TableSize(sections_.size()), 0);
+  const std::size_t mask = sectionTable_.size() - 1;
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const std::string_view name = View(sections_[i].name);
+    for (std::size_t slot = sections_[i].hash & mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t held = sectionTable_[slot];
+      if (held == 0) {
+        sectionTable_[slot] = static_cast<std::uint32_t>(i + 1);
+        break;
+      }
+      if (EqualsNoCase(View(sections_[held - 1].name), name)) break;  // the first one wins
+    }
+  }
+}
+
+void IniFile::ParseKeys(Section& section) const {
+  section.keysParsed = true;
+  section.firstKey = static_cast<std::uint32_t>(keys_.size());
+  const std::string_view contents(text_);
+  const std::string_view body = View(section.body);
+  auto spanOf = [&](std::string_view part) {
+    return Span{static_cast<std::uint32_t>(part.data() - contents.data()),
+                static_cast<std::uint32_t>(part.size())};
+  };
+  std::size_t pos = 0;
+  while (pos < body.size()) {
+    const std::string_view line = TrimBlanks(NextLine(body, pos));
+    if (line.empty()) continue;  // no header lies inside a body
+    Key key;
+    const std::size_t equals = line.find('=');
+    std::string_view name = line;
+    if (equals != std::string_view::npos) {
+      name = TrimBlanks(line.substr(0, equals));
+      std::string_view rest = line.substr(equals + 1);
+      while (!rest.empty() && IsProfileBlank(rest.front())) rest.remove_prefix(1);
+      key.value = spanOf(CutAtNul(rest));
+      key.hasValue = true;
+    }
+    name = CutAtNul(name);
+    key.name = spanOf(name);
+    key.hash = FoldedHash(name);
+    keys_.push_back(key);
+  }
+  section.keyCount = static_cast<std::uint32_t>(keys_.size()) - section.firstKey;
+  if (section.keyCount <= kShortSection) return;
+
+  section.tableAt = static_cast<std::uint32_t>(keyTable_.size());
+  section.tableSize = static_cast<std::uint32_t>(TableSize(section.keyCount));
+  keyTable_.resize(keyTable_.size() + section.tableSize, 0);
+  std::uint32_t* table = keyTable_.data() + section.tableAt;
+  const std::size_t mask = section.tableSize - 1;
+  for (std::uint32_t i = section.firstKey; i < section.firstKey + section.keyCount; ++i) {
+    const Key& key = keys_[i];
+    const std::string_view name = View(key.name);
+    for (std::size_t slot = key.hash & mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t held = table[slot];
+      if (held == 0) {
+        table[slot] = i + 1;
+        break;
+      }
+      const Key& other = keys_[held - 1];
+      if (other.hash == key.hash && EqualsNoCase(View(other.name), name)) break;  // the first wins
+    }
+  }
+}
+
+std::int64_t IniFile::FindSection(std::string_view name) const {
+  if (sectionTable_.empty()) return -1;  // a default-constructed file
+  const std::uint32_t hash = FoldedHash(name);
+  const std::size_t mask = sectionTable_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t held = sectionTable_[slot];
+    if (held == 0) return -1;
+    const Section& section = sections_[held - 1];
+    if (section.hash == hash && EqualsNoCase(View(section.name), name)) return held - 1;
+  }
+}
+
+const IniFile::Key* IniFile::FirstKey(const Section& in, std::string_view name,
+                                      std::uint32_t hash) const {
+  if (in.tableSize == 0) {
+    for (std::uint32_t i = in.firstKey; i < in.firstKey + in.keyCount; ++i) {
+      const Key& candidate = keys_[i];
+      if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) return &candidate;
+    }
+    return nullptr;
+  }
+  const std::uint32_t* table = keyTable_.data() + in.tableAt;
+  const std::size_t mask = in.tableSize - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t held = table[slot];
+    if (held == 0) return nullptr;
+    const Key& candidate = keys_[held - 1];
+    if (candidate.hash == hash && EqualsNoCase(View(candidate.name), name)) return &candidate;
+  }
+}
+
 std::optional<std::string_view> IniFile::Find(std::string_view section, std::string_view key) const {
-  auto sectionIt = index_.find(LookupName(section));
-  if (sectionIt == index_.end()) return std::nullopt;
-  const Section& found = sections_[sectionIt->second];
-  auto keyIt = found.keys.find(LookupName(key));
-  if (keyIt == found.keys.end() || !keyIt->second) return std::nullopt;
-  return std::string_view(*keyIt->second);
+  // Names asked for are trimmed the way the host trims them before comparing.
+  const std::int64_t found = FindSection(TrimBlanks(CutAtNul(section)));
+  if (found < 0) return std::nullopt;
+  Section& in = sections_[static_cast<std::size_t>(found)];
+  if (!in.keysParsed) ParseKeys(in);
+  const std::string_view name = TrimBlanks(CutAtNul(key));
+  const Key* match = FirstKey(in, name, FoldedHash(name));
+  if (match == nullptr || !match->hasValue) return std::nullopt;
+  return View(match->value);
 }
 
 std::vector<std::int32_t> IniFile::NumberedKeys(std::string_view section, std::string_view prefix,
                                                 std::int32_t first, std::int32_t last) const {
   std::vector<std::int32_t> numbers;
-  auto sectionIt = index_.find(LookupName(section));
-  if (sectionIt == index_.end()) return numbers;
-  const std::string lowerPrefix = LowerAscii(prefix);
-  for (const auto& [name, value] : sections_[sectionIt->second].keys) {
-    if (!value || !name.starts_with(lowerPrefix)) continue;
-    const std::string_view digits = std::string_view(name).substr(lowerPrefix.size());
+  const std::int64_t found = FindSection(TrimBlanks(CutAtNul(section)));
+  if (found < 0) return numbers;
+  Section& in = sections_[static_cast<std::size_t>(found)];
+  if (!in.keysParsed) ParseKeys(in);
+  for (std::uint32_t i = in.firstKey; i < in.firstKey + in.keyCount; ++i) {
+    const Key& key = keys_[i];
+    const std::string_view name = View(key.name);
+    if (!key.hasValue || !StartsWithNoCase(name, prefix)) continue;
+    const std::string_view digits = name.substr(prefix.size());
     // Only the spelling "%d" gives: no sign, no leading zero, no blank.
     if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0') ||
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
       continue;
     }
+    // A later key of a name already given is never read.
+    if (FirstKey(in, name, key.hash) != &key) continue;
     const long long number = std::stoll(std::string(digits));
     if (number >= first && number <= last) numbers.push_back(static_cast<std::int32_t>(number));
   }
@@ -296,6 +473,31 @@ std::int32_t ParseAtol(std::string_view text) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+ProfileCache& ProfileCache::Shared() {
+  static ProfileCache cache;
+  return cache;
+}
+
+std::shared_ptr<const IniFile> ProfileCache::Load(Platform& platform, const std::string& path) {
+  static const auto kNoFile = std::make_shared<const IniFile>();
+  // The file is read into the same buffer each time: most looks find it
+  // unchanged, and a fresh buffer of megabytes on each would cost more than
+  // the comparison.
+  std::string name = LowerAscii(path);
+  if (!platform.ReadWholeFile(path.c_str(), buffer_)) {
+    files_.erase(name);
+    return kNoFile;
+  }
+  std::shared_ptr<const IniFile>& entry = files_[std::move(name)];
+  if (!entry || !entry->IsParseOf(buffer_)) {
+    // Readers still holding the former parse keep it until they look again.
+    entry = std::make_shared<const IniFile>(std::move(buffer_));
+    buffer_.clear();
+    if (observer_) observer_(path);
+  }
+  return entry;
+}
+
 namespace {
 IniFileSource* sharedSource = nullptr;
 }  // namespace
@@ -306,15 +508,20 @@ const IniFile& IniFileSet::Get(const std::string& path) {
   if (sharedSource != nullptr) {
     if (const IniFile* shared = sharedSource->Find(path)) return *shared;
   }
-  std::string key = LowerAscii(path);
-  auto it = files_.find(key);
-  if (it == files_.end()) {
-    std::string contents;
-    auto file = std::make_unique<IniFile>();
-    if (platform_->ReadWholeFile(path.c_str(), contents)) *file = IniFile(contents);
-    it = files_.emplace(std::move(key), std::move(file)).first;
+  for (Held& held : held_) {
+    if (held.path != path) continue;
+    if (!held.current) {
+      held.file = ProfileCache::Shared().Load(*platform_, path);
+      held.current = true;
+    }
+    return *held.file;
   }
-  return *it->second;
+  held_.push_back(Held{path, ProfileCache::Shared().Load(*platform_, path), true});
+  return *held_.back().file;
+}
+
+void IniFileSet::Refresh() {
+  for (Held& held : held_) held.current = false;
 }
 
 }  // namespace setwell

@@ -20,12 +20,15 @@
 //   then the value is cut to the caller's limit; a missing file, section or
 //   key gives the default.
 //
-// The file is parsed once; every read afterwards is a lookup.
+// The file is parsed once, in one pass over its lines for the section
+// headers and a pass over a section's lines when it is first read; every read
+// afterwards is a lookup in hash tables of the case-folded names, without
+// copying or folding the names asked for.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,10 +64,20 @@ struct IniOutline {
 class IniFile {
  public:
   IniFile() = default;
-  explicit IniFile(std::string_view contents, IniOutline* outline = nullptr);
+  // The parse of a file's contents; it keeps them (converted when Unicode).
+  explicit IniFile(std::string contents);
+  // The same, and where each section and key stands in the file, into
+  // outline: every section's keys are parsed at once.
+  IniFile(std::string contents, IniOutline* outline);
+
+  // Whether this is the parse of exactly these file contents.
+  bool IsParseOf(std::string_view contents) const {
+    return converted_ ? source_ == contents : text_ == contents;
+  }
 
   // The stored value (quotes kept, not cut), or nothing when the section or
-  // key is missing or the key has no "=".
+  // key is missing or the key has no "=". The view lives as long as this
+  // object.
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
 
   // GetPrivateProfileStringA with a buffer of limit + 1 bytes.
@@ -80,18 +93,62 @@ class IniFile {
   std::vector<std::int32_t> NumberedKeys(std::string_view section, std::string_view prefix,
                                          std::int32_t first, std::int32_t last) const;
 
+  // Section headers, the unnamed section before the first one included.
   std::size_t SectionCount() const { return sections_.size(); }
 
  private:
-  struct Section {
-    // Lower-cased key name -> value; a key without "=" maps to nothing.
-    std::unordered_map<std::string, std::optional<std::string>> keys;
+  // A stretch of text_; offsets rather than views, so that copies and moves
+  // of the object (and of a short text_ held in place) stay valid.
+  struct Span {
+    std::uint32_t at = 0;
+    std::uint32_t size = 0;
   };
-  void Parse(std::string_view contents, IniOutline* outline);
+  struct Section {
+    Span name;
+    std::uint32_t hash = 0;
+    // The text of its lines, up to the next header.
+    Span body;
+    // Its keys, parsed from the body on the first lookup in the section:
+    // keys_[firstKey, firstKey + keyCount), in file order. A section of
+    // many keys has a table of its own, keyTable_[tableAt, tableAt +
+    // tableSize); a short one is searched in order.
+    bool keysParsed = false;
+    std::uint32_t firstKey = 0;
+    std::uint32_t keyCount = 0;
+    std::uint32_t tableAt = 0;
+    std::uint32_t tableSize = 0;
+  };
+  struct Key {
+    Span name;
+    Span value;
+    std::uint32_t hash = 0;
+    bool hasValue = false;
+  };
+  void ParseSections();
+  void BuildSectionTable();
+  void ParseKeys(Section& section) const;
+  // The first key of the name in a section whose keys are parsed, or null.
+  const Key* FirstKey(const Section& in, std::string_view name, std::uint32_t hash) const;
+  std::string_view View(Span span) const { return std::string_view(text_).substr(span.at, span.size); }
+  // The index of the first section of the (trimmed) name, or -1.
+  std::int64_t FindSection(std::string_view name) const;
 
-  std::vector<Section> sections_;
-  // Lower-cased section name -> index of its first occurrence.
-  std::unordered_map<std::string, std::size_t> index_;
+  // The text as the host reads it; the file's own bytes, kept only when
+  // they were converted (Unicode files).
+  std::string text_;
+  bool converted_ = false;
+  std::string source_;
+  // Every header in file order; the first stands for the lines before any.
+  // A file is read through few of its sections (a model's, of thousands),
+  // so their keys are parsed when first asked for: the parse grows these
+  // lazily, behind a const interface (the program has one thread).
+  mutable std::vector<Section> sections_;
+  mutable std::vector<Key> keys_;
+  // Open-addressing tables of index + 1 (0: empty slot), each a power of
+  // two in size: the first section of each name, and for each long section
+  // the first key of each name.
+  std::vector<std::uint32_t> sectionTable_;
+  mutable std::vector<std::uint32_t> keyTable_;
 };
 
 // The bytes of a file as the host reads them: Unicode text (after a UTF-8 or
@@ -109,9 +166,35 @@ std::string ProfileValue(std::string_view value, std::size_t limit);
 // beyond the 32-bit range saturate.
 std::int32_t ParseAtol(std::string_view text);
 
-// A set of INI files read through the platform, each parsed on first use and
-// kept for the life of the set. Paths are Windows paths; the same file named
-// with other letter case is the same entry.
+// The parsed INI files of the running program, shared by all their readers,
+// so that a file is parsed once however many readers ask for it. A parse is
+// handed out again only while the file holds the very bytes it was parsed
+// from: each Load reads the file and compares, so an edited file is parsed
+// afresh. Paths are Windows paths; the same file named with other letter
+// case is the same entry. Used from the one user-interface thread only.
+class ProfileCache {
+ public:
+  static ProfileCache& Shared();
+
+  // The parse of the file as it is now; an empty file when it cannot be
+  // read.
+  std::shared_ptr<const IniFile> Load(Platform& platform, const std::string& path);
+
+  // Called with the path each time a file is parsed.
+  using ParseObserver = std::function<void(const std::string& path)>;
+  void SetParseObserver(ParseObserver observer) { observer_ = std::move(observer); }
+  // Forgets every parse kept.
+  void Clear() {
+    files_.clear();
+    buffer_ = std::string();
+  }
+
+ private:
+  std::unordered_map<std::string, std::shared_ptr<const IniFile>> files_;  // by lower-cased path
+  std::string buffer_;
+  ParseObserver observer_;
+};
+
 // Files parsed once elsewhere, for a tool that runs many installs over one
 // read-only distribution: every set asks the source first and reads the file
 // itself only when the source has none of that path.
@@ -121,14 +204,20 @@ class IniFileSource {
   virtual const IniFile* Find(const std::string& path) = 0;
 };
 
+// The INI files one reader uses, from the shared cache. A file is looked at
+// on its first use and again on the first use after Refresh; in between the
+// reader keeps the parse it has, so that a run of reads (a count, then the
+// entries it counts) sees one state of the file.
 class IniFileSet {
  public:
   explicit IniFileSet(Platform& platform) : platform_(&platform) {}
 
-  // Process-wide; null (the default) reads every file through the platform.
+  // Process-wide; null (the default) reads every file through the cache.
   static void SetSharedSource(IniFileSource* source);
 
   const IniFile& Get(const std::string& path);
+  // The next use of each file reads it again.
+  void Refresh();
 
   std::string GetString(const std::string& path, std::string_view section, std::string_view key,
                         std::size_t limit, std::string_view defaultValue = "0") {
@@ -140,8 +229,15 @@ class IniFileSet {
   }
 
  private:
+  struct Held {
+    std::string path;  // as asked for
+    std::shared_ptr<const IniFile> file;
+    bool current = true;
+  };
   Platform* platform_;
-  std::map<std::string, std::unique_ptr<IniFile>> files_;
+  // A reader uses at most the five files: a short list searched by exact
+  // path beats folding and hashing the path on every read.
+  std::vector<Held> held_;
 };
 
 }  // namespace setwell

@@ -130,6 +130,7 @@ const std::string& InstallConfig::CategoryPath(std::int32_t category) const {
 }
 
 std::int32_t InstallConfig::GetModelCount() {
+  files_.Refresh();
   return files_.GetNumber(generalPath_, kModelSection, "DEVICENUMBER", kModelCountLimit);
 }
 
@@ -156,14 +157,17 @@ std::vector<std::int32_t> InstallConfig::ExistingModelEntries(std::int32_t count
 }
 
 std::int32_t InstallConfig::GetModelPortSetting(const std::string& model, const char* key) {
+  files_.Refresh();
   return files_.GetNumber(CategoryFile(), model + ".PORT", key, kTextLimit);
 }
 
 std::int32_t InstallConfig::GetDriverVersion() {
+  files_.Refresh();
   return files_.GetNumber(generalPath_, "Version", "DriverVersion", kDriverVersionLimit);
 }
 
 std::int32_t InstallConfig::GetSupportedUsbDeviceCount() {
+  files_.Refresh();
   return files_.GetNumber(generalPath_, kUsbDeviceSection, "PRNCOUNT", kUsbDeviceCountLimit);
 }
 
@@ -183,6 +187,7 @@ namespace setwell {
 
 void InstallConfig::GetDriverFiles(const std::string& model, std::int32_t target,
                                    DriverFileList& list, std::int32_t mode) {
+  files_.Refresh();
   const std::string section = TargetSection(model, target);
   const std::string& file = CategoryFile();
   Read(file, section, Prefixed(mode, "DriverPath"), list.driverFile);
@@ -198,6 +203,7 @@ void InstallConfig::GetDriverFiles(const std::string& model, std::int32_t target
 
 void InstallConfig::GetDriverInfo(const std::string& model, std::int32_t target,
                                   DRIVER_INFO_3A& record, std::int32_t mode) {
+  files_.Refresh();
   const std::string& file = CategoryFile();
   DriverInfoFields& f = driver_;
   Read(file, PrinterSection(model, target), Prefixed(mode, "DRIVERNAME"), f.name);
@@ -240,6 +246,7 @@ void InstallConfig::GetDriverInfo(const std::string& model, std::int32_t target,
 }
 
 bool InstallConfig::IsDdkDriver(const std::string& model, std::int32_t target, std::int32_t mode) {
+  files_.Refresh();
   char flag[5];
   Read(CategoryFile(), TargetSection(model, target), Prefixed(mode, "2KDDKDEV"), flag);
   return flag[0] == '1';
@@ -252,6 +259,7 @@ void InstallConfig::ReleaseSecurityDescriptor() {
 
 void InstallConfig::GetPrinterInfo(const std::string& model, std::int32_t target,
                                    PRINTER_INFO_2A& record, std::int32_t mode) {
+  files_.Refresh();
   const std::string& file = CategoryFile();
   PrinterInfoFields& f = printer_;
   const std::string section = PrinterSection(model, target);
@@ -347,6 +355,7 @@ void InstallConfig::GetPrinterInfo(const std::string& model, std::int32_t target
 
 void InstallConfig::GetMonitorInfo(const std::string& model, std::int32_t target,
                                    MONITOR_INFO_2A& record, std::int32_t mode) {
+  files_.Refresh();
   const std::string section = TargetSection(model, target);
   Read(CategoryFile(), section, Prefixed(mode, "MonitorName"), monitor_.name);
   Read(CategoryFile(), section, Prefixed(mode, "MonitorDLLName"), monitor_.dllName);
@@ -356,6 +365,7 @@ void InstallConfig::GetMonitorInfo(const std::string& model, std::int32_t target
 }
 
 void InstallConfig::GetPortMonitors(std::int32_t target, PortMonitorSet& set) {
+  files_.Refresh();
   const std::string section = PortMonitorSection(target);
   PortMonitorFields& f = portMonitors_;
   Read(generalPath_, section, "USBMONitorPName", f.usbName);

@@ -1,6 +1,12 @@
 // The configuration reader of one installation: the paths of the
 // distribution's INI files beside the program, and the values read from
-// them. Each file is parsed once, on first use.
+// them. The parsed files are shared with every other reader (ProfileCache):
+// each operation looks at the files it reads again, so an edited
+// distribution is read afresh, and a file is parsed again only when its
+// bytes changed. The reads of single entries and the walks over them
+// (GetModelEntry, GetDefaultModel, GetSupportedUsbDevice, ExistingModel-
+// Entries, ExistingSupportedUsbDevices) use the file as the count before
+// them saw it.
 //
 // The print-system records built here (driver, printer, device mode,
 // monitors) point into this object's storage: it must outlive them, and a

@@ -1,5 +1,8 @@
 #include "pages/CModelPage.h"
 
+#include <string>
+#include <vector>
+
 namespace setwell {
 namespace {
 
@@ -20,11 +23,14 @@ bool CModelPage::OnInitDialog() {
   m_modelsAvailable = 1;
   std::string entry;
   // Entries up to the count are read in order; those without a key read
-  // "0", which is no model, so only the existing ones are visited.
+  // "0", which is no model, so only the existing ones are visited. Each
+  // list is filled in one go once its entries are known.
+  std::vector<std::string> entries[4];
   for (const std::int32_t n : m_config.ExistingModelEntries(count)) {
     const std::int32_t category = m_config.GetModelEntry(n, entry);
-    if (category >= 0 && category < 4) GetComboBox(kLists[category]).AddString(entry);
+    if (category >= 0 && category < 4) entries[category].push_back(entry);
   }
+  for (int k = 0; k < 4; ++k) GetComboBox(kLists[k]).AddStrings(entries[k]);
   bool any = false;
   for (int k = 0; k < 4; ++k) {
     GetComboBox(kLists[k]).SetCurSel(0);

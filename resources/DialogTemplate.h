@@ -86,7 +86,16 @@ enum ResourceId : int {
   IDD_LICENCE = 133,
   IDB_WIZARD_PICTURE = 136,
   IDD_SETUP_TYPE = 137,
+  IDB_WIZARD_PICTURE_WIDE = 138,  // the same picture for a wider dialog font
 };
+
+// Bitmap resources that hold one picture drawn at several sizes, the
+// layout's own first: a window shows the one that fits its control as it
+// is, and stretches the first only when none does.
+struct PictureSizes {
+  int resources[2];
+};
+constexpr PictureSizes kWizardPictureSizes{{IDB_WIZARD_PICTURE, IDB_WIZARD_PICTURE_WIDE}};
 
 // Control ids.
 enum ControlId : int {

@@ -1,7 +1,7 @@
 #include "sim/SimFamilyPorts.h"
 
-#include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "config/InstallConfig.h"
@@ -12,31 +12,47 @@ namespace {
 constexpr int kTargets = 5;  // 98/Me, NT 4.0, 2000, XP, Server 2003
 constexpr int kVirtualSerialPorts = 8;
 constexpr int kUsbPortsPerModel = 4;
+constexpr std::size_t kUsbSupportedLimit = 199;  // as the port page reads it
 
 bool Names(const char* name) { return name != nullptr && name[0] != '\0' && name[0] != '0'; }
 
-void AddOnce(std::vector<std::string>& ports, const std::string& port) {
-  if (std::find(ports.begin(), ports.end(), port) == ports.end()) ports.push_back(port);
-}
+// The ports in the order first named, each once.
+class PortList {
+ public:
+  void Add(const std::string& port) {
+    if (seen_.insert(port).second) ports_.push_back(port);
+  }
+  const std::vector<std::string>& Ports() const { return ports_; }
+
+ private:
+  std::vector<std::string> ports_;
+  std::unordered_set<std::string> seen_;
+};
 
 }  // namespace
 
 void DeclareFamilyMonitorPorts(SimMachine& machine) {
   InstallConfig config(machine);
-  std::vector<std::string> usbPorts;
-  const std::int32_t count = config.GetSupportedUsbDeviceCount();
-  for (const std::int32_t i : config.ExistingSupportedUsbDevices(count)) {
-    AddOnce(usbPorts, config.GetSupportedUsbDevice(i));
+  PortList usbPorts;
+  const std::int32_t usbCount = config.GetSupportedUsbDeviceCount();
+  for (const std::int32_t i : config.ExistingSupportedUsbDevices(usbCount)) {
+    usbPorts.Add(config.GetSupportedUsbDevice(i));
   }
+  // Each model's "USBSUPPORTED" is read from the category files as parsed
+  // once here: asking the configuration reader model by model would look at
+  // the category file again for each of thousands of models.
+  IniFileSet categoryFiles(machine);
   std::string model;
   for (const std::int32_t n : config.ExistingModelEntries(config.GetModelCount())) {
     const std::int32_t category = config.GetModelEntry(n, model);
     if (category < 0) continue;
-    config.SetCategory(category);
-    if (config.GetModelPortSetting(model, "USBSUPPORTED") == 0) continue;
-    for (int i = 1; i <= kUsbPortsPerModel; ++i) AddOnce(usbPorts, "USB_" + model + "_" + std::to_string(i));
+    if (categoryFiles.GetNumber(config.CategoryPath(category), model + ".PORT", "USBSUPPORTED",
+                                kUsbSupportedLimit) == 0) {
+      continue;
+    }
+    for (int i = 1; i <= kUsbPortsPerModel; ++i) usbPorts.Add("USB_" + model + "_" + std::to_string(i));
   }
-  DeclareFamilyMonitorPorts(machine, usbPorts);
+  DeclareFamilyMonitorPorts(machine, usbPorts.Ports());
 }
 
 void DeclareFamilyMonitorPorts(SimMachine& machine, const std::vector<std::string>& usbPorts) {

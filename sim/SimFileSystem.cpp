@@ -46,7 +46,16 @@ std::string Normal(const std::string& path) {
 bool ReadHostFile(const fs::path& path, std::string& data) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // In blocks: a distribution of thousands of models is megabytes, which a
+  // character iterator reads several times slower.
+  data.clear();
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (!error) data.reserve(static_cast<std::size_t>(size));
+  char block[65536];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    data.append(block, static_cast<std::size_t>(in.gcount()));
+  }
   return !in.bad();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <unordered_map>
 
 #include "sim/SimFileSystem.h"
 #include "sim/SimProfile.h"
@@ -199,6 +200,28 @@ std::vector<std::string> SimSpooler::Ports() const {
       ports.push_back(port);
     }
   }
+  return ports;
+}
+
+std::vector<SimSpooler::PortEntry> SimSpooler::PortsAndMonitors() const {
+  std::vector<PortEntry> ports;
+  // The first monitor of each port name (lower-cased), in the order
+  // MonitorOfPort looks: the local ports, then every monitor's key, the
+  // Local Port monitor's own included.
+  std::unordered_map<std::string, std::string> owner;
+  for (const std::string& local : profile_->Keys("Ports")) {
+    ports.push_back({local, kLocalPort});
+    owner.emplace(LowerAscii(local), kLocalPort);
+  }
+  for (const std::string& monitor : registry_->SubKeys(kMonitorsKey)) {
+    const bool local = EqualsNoCase(monitor, kLocalPort);
+    for (const std::string& port :
+         registry_->SubKeys(std::string(kMonitorsKey) + "\\" + monitor + "\\Ports")) {
+      owner.emplace(LowerAscii(port), monitor);
+      if (!local) ports.push_back({port, {}});
+    }
+  }
+  for (PortEntry& entry : ports) entry.monitor = owner[LowerAscii(entry.port)];
   return ports;
 }
 
@@ -602,18 +625,18 @@ DWORD SimSpooler::EnumPorts(DWORD level, BYTE* buffer, DWORD size, DWORD* needed
     return ERROR_SUCCESS;
   }
   if ((needed == nullptr || returned == nullptr) && nt) return RPC_X_NULL_REF_POINTER;
-  const std::vector<std::string> ports = Ports();
+  const std::vector<PortEntry> ports = PortsAndMonitors();
   const std::size_t entry = level == 1 ? sizeof(PORT_INFO_1A) : sizeof(PORT_INFO_2A);
   auto fill = [&](BYTE* out) {
     Packer packer(out, entry * ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
       if (level == 1) {
-        PORT_INFO_1A record{packer.String(ports[i])};
+        PORT_INFO_1A record{packer.String(ports[i].port)};
         if (out != nullptr) std::memcpy(out + i * entry, &record, sizeof record);
       } else {
-        const std::string monitor = MonitorOfPort(ports[i]);
+        const std::string& monitor = ports[i].monitor;
         PORT_INFO_2A record{};
-        record.pPortName = packer.String(ports[i]);
+        record.pPortName = packer.String(ports[i].port);
         record.pMonitorName = packer.String(monitor);
         record.pDescription = packer.String(monitor);
         record.fPortType = PORT_TYPE_WRITE | PORT_TYPE_READ;

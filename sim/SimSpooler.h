@@ -122,6 +122,14 @@ class SimSpooler {
   std::vector<std::string> Ports() const;
   // The monitor that serves a port, or "".
   std::string MonitorOfPort(const std::string& port) const;
+  // Every port of Ports() with the monitor MonitorOfPort gives it, found in
+  // one walk of the monitors: with thousands of ports, asking MonitorOfPort
+  // for each would walk them once a port.
+  struct PortEntry {
+    std::string port;
+    std::string monitor;
+  };
+  std::vector<PortEntry> PortsAndMonitors() const;
   std::string DefaultPrinter() const;
   // The DLLs loaded by the running spooler (full paths).
   const std::vector<std::string>& LoadedModules() const { return loaded_; }

@@ -1,4 +1,5 @@
 #include "config/IniFile.h"
+#include "sim/SimMachine.h"
 #include "system/AsciiCase.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,54 @@ TEST(IniFileTest, HostileInputGivesDefaultsWithoutCrashing) {
   EXPECT_EQ(IniFile("[A]\n=").GetString("A", "", 5), "");
 }
 
+// Thousands of sections and keys, as a large distribution has: every key is
+// found through the tables, in any letter case, and the first of a name wins.
+TEST(IniFileTest, LargeFileFindsEveryKeyAndTheFirstOfEachName) {
+  std::string text;
+  for (int s = 0; s < 3000; ++s) {
+    text += "[Model-" + std::to_string(s) + ".PORT]\r\n";
+    for (int k = 0; k < 4; ++k) text += "Key" + std::to_string(k) + "=" + std::to_string(s * 10 + k) + "\r\n";
+    text += "key0=second\r\n";
+  }
+  text += "[MODEL-7.port]\r\nKey1=from the second section\r\nExtra=1\r\n";
+  // One long section, as the model list is, with a key given twice.
+  text += "[DEVICENAME]\r\n";
+  for (int n = 1; n <= 2500; ++n) text += "DEVICENAME" + std::to_string(n) + "=M" + std::to_string(n) + "\r\n";
+  text += "devicename17=again\r\nNoValue\r\n";
+  const IniFile file(text);
+  EXPECT_EQ(file.SectionCount(), 3003u);
+  for (int n = 1; n <= 2500; n += 13) {
+    EXPECT_EQ(file.GetString("devicename", "DeviceName" + std::to_string(n), 199), "M" + std::to_string(n));
+  }
+  EXPECT_EQ(file.GetString("DEVICENAME", "DEVICENAME17", 199), "M17");
+  EXPECT_EQ(file.GetString("DEVICENAME", "DEVICENAME2501", 199), "0");
+  EXPECT_EQ(file.Find("DEVICENAME", "NoValue"), std::nullopt);
+  for (int s = 0; s < 3000; s += 7) {
+    const std::string section = "model-" + std::to_string(s) + ".Port";
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_EQ(file.GetString(section, "KEY" + std::to_string(k), 199), std::to_string(s * 10 + k))
+          << section << " key " << k;
+    }
+    EXPECT_EQ(file.GetString(section, "Key4", 199), "0");
+  }
+  EXPECT_EQ(file.GetString("Model-7.PORT", "Key1", 199), "71");
+  EXPECT_EQ(file.GetString("Model-7.PORT", "Extra", 199), "0");
+  EXPECT_EQ(file.GetString("Model-3000.PORT", "Key0", 199), "0");
+}
+
+// A parse refers to its own text: copies and moves of a file, short or
+// long, read the same.
+TEST(IniFileTest, CopiesAndMovesKeepTheirValues) {
+  IniFile shortFile("[A]\nk=v\n");
+  IniFile longFile("[Section]\nkey=" + std::string(300, 'x') + "\n");
+  IniFile copied = shortFile;
+  IniFile moved = std::move(longFile);
+  shortFile = IniFile("[A]\nk=other\n");
+  EXPECT_EQ(copied.GetString("A", "k", 199), "v");
+  EXPECT_EQ(moved.GetString("section", "KEY", 400), std::string(300, 'x'));
+  EXPECT_EQ(shortFile.GetString("A", "k", 199), "other");
+}
+
 // The corpus and case list of the comparison with the host (tests/ini/):
 // every query against every file, so the sanitizer builds see all the odd
 // inputs, and the documented answers where the host under Wine departs.
@@ -262,6 +311,78 @@ TEST(IniCorpusTest, EveryQueryOnEveryFileKeepsTheLimitAndTheDocumentedAnswers) {
   EXPECT_GE(files, 30u);
   EXPECT_EQ(departures, static_cast<std::size_t>(std::count_if(
                             queries.begin(), queries.end(), [](const CorpusQuery& q) { return q.departure; })));
+}
+
+// The parsed files shared by every reader of the program.
+class ProfileCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ProfileCache::Shared().Clear();
+    ProfileCache::Shared().SetParseObserver([this](const std::string& path) { parsed.push_back(path); });
+  }
+  void TearDown() override { ProfileCache::Shared().SetParseObserver(nullptr); }
+
+  sim::SimMachine machine;
+  std::vector<std::string> parsed;
+};
+
+TEST_F(ProfileCacheTest, ReadersShareOneParseWhateverTheLetterCase) {
+  machine.files.WriteFile("D:\\CFG\\setup.ini", "[A]\nk=1\n");
+  IniFileSet first(machine), second(machine);
+  EXPECT_EQ(first.GetString("D:\\CFG\\setup.ini", "A", "k", 9), "1");
+  EXPECT_EQ(second.GetString("d:\\cfg\\SETUP.INI", "A", "k", 9), "1");
+  first.Refresh();
+  EXPECT_EQ(first.GetString("D:\\CFG\\setup.ini", "A", "k", 9), "1");
+  EXPECT_EQ(parsed, std::vector<std::string>{"D:\\CFG\\setup.ini"});
+}
+
+TEST_F(ProfileCacheTest, AnEditedFileIsParsedAfreshOnTheNextLook) {
+  machine.files.WriteFile("D:\\setup.ini", "[A]\nk=1\n");
+  IniFileSet reader(machine);
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "1");
+  // Same size, other bytes: only the contents tell.
+  machine.files.WriteFile("D:\\setup.ini", "[A]\nk=2\n");
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "1") << "no look between reads";
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "2");
+  IniFileSet later(machine);
+  EXPECT_EQ(later.GetString("D:\\setup.ini", "A", "k", 9), "2");
+  EXPECT_EQ(parsed.size(), 2u);
+
+  // A file that goes away reads as missing; one that comes back is read.
+  machine.files.Remove("D:\\setup.ini");
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "0");
+  machine.files.WriteFile("D:\\setup.ini", "[A]\nk=2\n");
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "2");
+}
+
+// A Unicode file is compared by its own bytes, not by the text it reads as.
+TEST_F(ProfileCacheTest, AUnicodeFileIsComparedByItsBytes) {
+  machine.files.WriteFile("D:\\u.ini", "\xEF\xBB\xBF[A]\nk=\xC3\xA9\n");
+  IniFileSet reader(machine);
+  EXPECT_EQ(reader.GetString("D:\\u.ini", "A", "k", 9), "\xE9");
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\u.ini", "A", "k", 9), "\xE9");
+  EXPECT_EQ(parsed.size(), 1u);
+  // The same text in ANSI is another file.
+  machine.files.WriteFile("D:\\u.ini", "[A]\nk=\xE9\n");
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\u.ini", "A", "k", 9), "\xE9");
+  EXPECT_EQ(parsed.size(), 2u);
+}
+
+// The parse a reader holds stays valid while another reader replaces the
+// shared one.
+TEST_F(ProfileCacheTest, AReplacedParseLivesOnWithItsReader) {
+  machine.files.WriteFile("D:\\setup.ini", "[A]\nk=old\n");
+  IniFileSet holder(machine);
+  const IniFile& held = holder.Get("D:\\setup.ini");
+  machine.files.WriteFile("D:\\setup.ini", "[A]\nk=newer\n");
+  IniFileSet other(machine);
+  EXPECT_EQ(other.GetString("D:\\setup.ini", "A", "k", 9), "newer");
+  EXPECT_EQ(held.GetString("A", "k", 9), "old");
 }
 
 }  // namespace

@@ -128,15 +128,21 @@ TEST_F(InstallConfigTest, UnreadableAndHostileFilesGiveTheDefaults) {
   EXPECT_EQ(hostile.GetModelCount(), 0);
 }
 
-TEST_F(InstallConfigTest, EachFileIsParsedOnce) {
-  WriteGeneral("[DEVICENAME]\nDEVICENUMBER=1\n");
+// Each operation looks at the file again; the entries read after a count
+// come from the file as the count saw it.
+TEST_F(InstallConfigTest, AnOperationSeesTheFileAsItIsNowAndEntriesFollowTheirCount) {
+  WriteGeneral("[DEVICENAME]\nDEVICENUMBER=2\nDEVICENAME1=A-ReceiptPrinter\nDEVICENAME2=B-TicketPrinter\n");
   InstallConfig config(machine);
+  std::string model;
+  EXPECT_EQ(config.GetModelCount(), 2);
+  WriteGeneral("[DEVICENAME]\nDEVICENUMBER=1\nDEVICENAME1=C-LabelPrinter\n");
+  EXPECT_EQ(config.GetModelEntry(1, model), kReceipt);
+  EXPECT_EQ(model, "A");
+  EXPECT_EQ(config.GetModelEntry(2, model), kTicket);
   EXPECT_EQ(config.GetModelCount(), 1);
-  // A change on disk after the first read is not seen by this reader.
-  WriteGeneral("[DEVICENAME]\nDEVICENUMBER=9\n");
-  EXPECT_EQ(config.GetModelCount(), 1);
-  InstallConfig fresh(machine);
-  EXPECT_EQ(fresh.GetModelCount(), 9);
+  EXPECT_EQ(config.GetModelEntry(1, model), kLabel);
+  EXPECT_EQ(model, "C");
+  EXPECT_EQ(config.GetModelEntry(2, model), kNoCategory);
 }
 
 }  // namespace

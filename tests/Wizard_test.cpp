@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <string>
 
 #include "app/CSetupApp.h"
 #include "app/CWizardFrame.h"
+#include "config/IniFile.h"
 #include "pages/CModelPage.h"
 #include "pages/CPortPage.h"
 #include "pages/CSetupTypePage.h"
@@ -13,6 +16,7 @@
 #include "resources/StringTable.h"
 #include "sim/SimFamilyPorts.h"
 #include "sim/SimMachine.h"
+#include "system/AsciiCase.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace setwell {
@@ -343,6 +347,63 @@ TEST_F(WizardInstallTest, FinishInstallsThePrinterAndClosesTheWizard) {
   // The probe's message when the port list was built, then the success.
   EXPECT_EQ(machine.ui.Texts().back(), "Successfully installed printer driver");
   EXPECT_EQ(ui.AbandonedDialogs(), 0);
+}
+
+// Every reader of the run (frame, model page, port page, install sequence,
+// component checks) shares the parsed files: each is parsed once, and an
+// edit made while the wizard is open is read by what comes after it.
+class WizardParseTest : public WizardInstallTest {
+ protected:
+  void SetUp() override {
+    WizardInstallTest::SetUp();
+    ProfileCache::Shared().Clear();
+    ProfileCache::Shared().SetParseObserver(
+        [this](const std::string& path) { ++parses[LowerAscii(path)]; });
+  }
+  void TearDown() override { ProfileCache::Shared().SetParseObserver(nullptr); }
+  // Accept, the default model SW-R80 (receipt), typical setup, TVCOM3:,
+  // then `beforeFinish` and Finish.
+  void Install(const std::function<void()>& beforeFinish) {
+    Run([&](HeadlessWindow& w) {
+      w.VisibleChild()->Click(IDC_ACCEPT);
+      for (int i = 0; i < 4; ++i) w.Click(1);
+      ASSERT_EQ(w.VisibleChild()->TemplateId(), IDD_PORT);
+      EXPECT_TRUE(w.VisibleChild()->SelectText(IDC_PORTS, "TVCOM3:"));
+      beforeFinish();
+      w.Click(1);
+      EXPECT_TRUE(w.Ended());
+    });
+  }
+  std::map<std::string, int> parses;
+  const std::string general = "d:\\drvconfig\\setup.ini";
+  const std::string receipt = "d:\\drvconfig\\setup_receipt.ini";
+};
+
+TEST_F(WizardParseTest, EachFileIsParsedOncePerInstall) {
+  Install([] {});
+  ASSERT_NE(machine.spooler.FindPrinter("SW-R80(S)"), nullptr);
+  EXPECT_EQ(parses, (std::map<std::string, int>{{general, 1}, {receipt, 1}}));
+}
+
+TEST_F(WizardParseTest, AFileEditedWhileTheWizardIsOpenIsReadAfresh) {
+  Install([&] {
+    const sim::SimFile* file = machine.files.Find("D:\\DRVCONFIG\\setup_receipt.ini");
+    ASSERT_NE(file, nullptr);
+    std::string text = file->data;
+    // The driver name of every target system's printer section.
+    const std::string from = "STDDRIVERNAME=SW-R80 Standard";
+    ASSERT_NE(text.find(from), std::string::npos);
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+      text.replace(at, from.size(), "STDDRIVERNAME=SW-R80 Edited");
+    }
+    machine.PutDistributionFile("DRVCONFIG\\setup_receipt.ini", text);
+  });
+  const sim::SimPrinter* printer = machine.spooler.FindPrinter("SW-R80(S)");
+  ASSERT_NE(printer, nullptr);
+  EXPECT_EQ(printer->driverName, "SW-R80 Edited");
+  EXPECT_NE(machine.spooler.FindDriver("SW-R80 Edited"), nullptr);
+  EXPECT_EQ(parses[receipt], 2);
+  EXPECT_EQ(parses[general], 1);
 }
 
 TEST_F(WizardInstallTest, FinishThatStopsKeepsTheWizardOnThePortPage) {

@@ -59,6 +59,9 @@ int CButton::GetCheck() const { return IsValid() ? Backend()->GetCheck(id_) : 0;
 int CComboBox::AddString(const std::string& text) const {
   return IsValid() ? Backend()->AddString(id_, text) : kNoSelection;
 }
+void CComboBox::AddStrings(const std::vector<std::string>& texts) const {
+  if (IsValid()) Backend()->AddStrings(id_, texts);
+}
 void CComboBox::ResetContent() const {
   if (IsValid()) Backend()->ResetContent(id_);
 }
@@ -72,14 +75,18 @@ std::string CComboBox::GetLBText(int index) const {
 }
 
 int CComboBox::SelectString(int startAfter, const std::string& prefix) const {
-  const int count = GetCount();
-  if (count <= 0) return kNoSelection;
+  return IsValid() ? Backend()->SelectString(id_, startAfter, prefix) : kNoSelection;
+}
+
+int WindowBackend::SelectString(int id, int startAfter, const std::string& prefix) {
+  const int count = GetCount(id);
+  if (count <= 0) return -1;
   const int start = startAfter < 0 || startAfter >= count ? 0 : startAfter + 1;
   for (int step = 0; step < count; ++step) {
     const int index = (start + step) % count;
-    if (StartsWithNoCase(GetLBText(index), prefix)) return SetCurSel(index);
+    if (StartsWithNoCase(GetItemText(id, index), prefix)) return SetCurSel(id, index);
   }
-  return kNoSelection;
+  return -1;
 }
 
 // --- Dialog ---------------------------------------------------------------------------

@@ -72,6 +72,8 @@ class CComboBox : public CWnd {
  public:
   using CWnd::CWnd;
   int AddString(const std::string& text) const;
+  // Appends the entries in their order, in one go.
+  void AddStrings(const std::vector<std::string>& texts) const;
   void ResetContent() const;
   int SetCurSel(int index) const;
   int GetCurSel() const;

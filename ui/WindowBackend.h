@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "resources/DialogTemplate.h"
 
@@ -84,11 +85,20 @@ class WindowBackend {
 
   // Drop-down lists. Indexes are 0-based; -1 is "no selection" (CB_ERR).
   virtual int AddString(int id, const std::string& text) = 0;
+  // Appends entries in their order, as AddString one by one does; a
+  // backend may do it in one go (a list of thousands of models).
+  virtual void AddStrings(int id, const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) AddString(id, text);
+  }
   virtual void ResetContent(int id) = 0;
   virtual int SetCurSel(int id, int index) = 0;
   virtual int GetCurSel(int id) const = 0;
   virtual int GetCount(int id) const = 0;
   virtual std::string GetItemText(int id, int index) const = 0;
+  // Selects the first entry after startAfter (-1: from the first), going
+  // round to the start, whose text begins with prefix in any ASCII letter
+  // case; its index, or -1 with the selection as it was.
+  virtual int SelectString(int id, int startAfter, const std::string& prefix);
 
   // A tooltip shown over a control.
   virtual void SetToolTip(int id, const std::string& text, int maxWidth) = 0;

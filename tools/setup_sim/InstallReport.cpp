@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 #include "tools/setup_sim/DialogText.h"
 
@@ -305,9 +306,9 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     if (same != before.drivers.end() && *same == driver) continue;
     drivers.push_back((same != before.drivers.end() ? "(replaced) " : "") + DescribeDriver(driver));
   }
-  for (const std::string& port : after.spooler.Ports()) {
-    if (!Contains(before.ports, port))
-      ports.push_back(port + " (" + after.spooler.MonitorOfPort(port) + ")");
+  const std::unordered_set<std::string> portsBefore(before.ports.begin(), before.ports.end());
+  for (const sim::SimSpooler::PortEntry& entry : after.spooler.PortsAndMonitors()) {
+    if (!portsBefore.contains(entry.port)) ports.push_back(entry.port + " (" + entry.monitor + ")");
   }
   for (const sim::SimPrinter& printer : after.spooler.Printers()) {
     auto same = std::find_if(

@@ -273,6 +273,36 @@ int Win32Window::AddString(int id, const std::string& text) {
   return static_cast<int>(
       ::SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
+void Win32Window::AddStrings(int id, const std::vector<std::string>& texts) {
+  HWND control = Control(id);
+  if (control == nullptr || texts.empty()) return;
+  std::size_t bytes = 0;
+  for (const std::string& text : texts) bytes += text.size() + 1;
+  // Room for every entry at once, and no repainting while they go in:
+  // otherwise the list grows its storage and redraws entry by entry, which
+  // is most of the start-up time with thousands of models.
+  ::SendMessageA(control, WM_SETREDRAW, FALSE, 0);
+  ::SendMessageA(control, CB_INITSTORAGE, static_cast<WPARAM>(texts.size()),
+                 static_cast<LPARAM>(bytes));
+  for (const std::string& text : texts) {
+    ::SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(control, nullptr, TRUE);
+}
+int Win32Window::SelectString(int id, int startAfter, const std::string& prefix) {
+  HWND control = Control(id);
+  if (control == nullptr) return CB_ERR;
+  // The list's own search, in one message: asking for each entry's text
+  // in turn costs three messages an entry, thousands at start-up when the
+  // preselected model is the first of a long list. It starts after
+  // startAfter and goes round to it, as documented.
+  const int count = GetCount(id);
+  const WPARAM after = startAfter < 0 || startAfter >= count ? static_cast<WPARAM>(-1)
+                                                             : static_cast<WPARAM>(startAfter);
+  return static_cast<int>(
+      ::SendMessageA(control, CB_SELECTSTRING, after, reinterpret_cast<LPARAM>(prefix.c_str())));
+}
 void Win32Window::ResetContent(int id) {
   if (HWND control = Control(id)) ::SendMessageA(control, CB_RESETCONTENT, 0, 0);
 }
@@ -416,9 +446,7 @@ void Win32Window::SetPictures() {
     RECT size{0, 0, control.cx, control.cy};
     ::MapDialogRect(hwnd_, &origin);
     ::MapDialogRect(hwnd_, &size);
-    HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageA(
-        ui_.Instance(), MAKEINTRESOURCEA(control.resource), IMAGE_BITMAP, size.right, size.bottom,
-        LR_DEFAULTCOLOR));
+    HBITMAP bitmap = LoadPicture(control.resource, size.right, size.bottom);
     if (bitmap == nullptr) continue;
     pictures_.emplace_back(bitmap);
     ::SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
@@ -448,6 +476,19 @@ LRESULT CALLBACK ReaderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return result;
 }
 
+// The size of a bitmap resource, read from its header without loading it;
+// false when there is none.
+bool BitmapResourceSize(HINSTANCE instance, int resource, LONG& width, LONG& height) {
+  HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(resource), MAKEINTRESOURCEA(2));  // RT_BITMAP
+  if (found == nullptr || ::SizeofResource(instance, found) < sizeof(BITMAPINFOHEADER)) return false;
+  HGLOBAL data = ::LoadResource(instance, found);
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(data ? ::LockResource(data) : nullptr);
+  if (header == nullptr) return false;
+  width = header->biWidth;
+  height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+  return true;
+}
+
 }  // namespace
 
 void Win32Window::KeepReadersAtTheStart() {
@@ -460,6 +501,23 @@ void Win32Window::KeepReadersAtTheStart() {
     ::SetPropA(view, kPreviousProc, reinterpret_cast<HANDLE>(previous));
     ::SetWindowLongPtrA(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReaderProc));
   }
+}
+
+HBITMAP Win32Window::LoadPicture(int resource, int width, int height) const {
+  // Stretching a bitmap while loading it costs tens of milliseconds under
+  // Wine, which the user waits for at start-up: a resource drawn at the
+  // control's size is loaded as it is.
+  if (resource == kWizardPictureSizes.resources[0]) {
+    for (int candidate : kWizardPictureSizes.resources) {
+      LONG w = 0, h = 0;
+      if (BitmapResourceSize(ui_.Instance(), candidate, w, h) && w == width && h == height) {
+        return static_cast<HBITMAP>(::LoadImageA(ui_.Instance(), MAKEINTRESOURCEA(candidate),
+                                                 IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+      }
+    }
+  }
+  return static_cast<HBITMAP>(::LoadImageA(ui_.Instance(), MAKEINTRESOURCEA(resource),
+                                           IMAGE_BITMAP, width, height, LR_DEFAULTCOLOR));
 }
 
 void Win32Window::FillLists() {

@@ -48,6 +48,8 @@ class Win32Window : public WindowBackend {
   int GetCheck(int id) const override;
   void SetFocus(int id) override;
   int AddString(int id, const std::string& text) override;
+  void AddStrings(int id, const std::vector<std::string>& texts) override;
+  int SelectString(int id, int startAfter, const std::string& prefix) override;
   void ResetContent(int id) override;
   int SetCurSel(int id, int index) override;
   int GetCurSel(int id) const override;
@@ -78,6 +80,8 @@ class Win32Window : public WindowBackend {
   INT_PTR OnCtlColorStatic(HDC dc, HWND control);
   void OnDestroyed();
   HWND Control(int id) const;
+  // A bitmap resource at width x height pixels (see PictureSizes).
+  HBITMAP LoadPicture(int resource, int width, int height) const;
   const ControlTemplate* LayoutOf(int id) const;
   void StreamRichText(HWND control, const std::string& rtf);
   void CenterOverOwner();

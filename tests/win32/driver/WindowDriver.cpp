@@ -71,6 +71,10 @@ std::string ItemOf(HWND list, int index) {
 
 }  // namespace
 
+// How often a wait looks again: a window list walk costs little, and each
+// wait of a wizard walk would otherwise add half this on average.
+constexpr DWORD kPollMs = 10;
+
 HWND WaitForWindow(const std::string& title, DWORD timeoutMs, bool (*accept)(HWND)) {
   const DWORD start = ::GetTickCount();
   for (;;) {
@@ -78,7 +82,7 @@ HWND WaitForWindow(const std::string& title, DWORD timeoutMs, bool (*accept)(HWN
     ::EnumWindows(&MatchTopWindow, reinterpret_cast<LPARAM>(&search));
     if (search.found != nullptr) return search.found;
     if (::GetTickCount() - start >= timeoutMs) return nullptr;
-    ::Sleep(100);
+    ::Sleep(kPollMs);
   }
 }
 
@@ -94,7 +98,7 @@ bool WaitUntilGone(HWND window, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   while (::IsWindow(window)) {
     if (::GetTickCount() - start >= timeoutMs) return false;
-    ::Sleep(100);
+    ::Sleep(kPollMs);
   }
   return true;
 }
@@ -186,13 +190,18 @@ bool SelectEntry(HWND top, int id, const std::string& text) {
 void SysCommand(HWND top, WPARAM command) { ::PostMessageA(top, WM_SYSCOMMAND, command, 0); }
 
 void Settle(HWND top) {
-  // A posted click is taken from the queue within moments; a sent message
-  // is answered only once the handler it started has returned to a message
-  // loop (the dialog's own, or a message box's).
-  ::Sleep(200);
-  DWORD_PTR result = 0;
-  ::SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
-  ::Sleep(100);
+  // A message sent from another thread is answered whenever the window's
+  // thread looks for messages, before any posted one: round trips alone can
+  // all come back while a posted click still waits in the queue. The thread
+  // takes a posted message within moments of going idle, so the driver
+  // gives it that moment; the round trips then come back only once the
+  // handler has returned to a message loop (the dialog's own, or a message
+  // box's), the second for a message the handler posts itself.
+  ::Sleep(50);
+  for (int i = 0; i < 2; ++i) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(top, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
+  }
 }
 
 }  // namespace setwell::driver

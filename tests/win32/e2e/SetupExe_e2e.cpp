@@ -27,6 +27,7 @@ using namespace driver;
 constexpr const char* kTitle = "Install Driver for Printers";
 constexpr DWORD kTimeout = 30000;
 constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\Setup.exe";
+constexpr const char* kAppX11Settings = "Software\\Wine\\AppDefaults\\Setup.exe\\X11 Driver";
 
 // The wizard's default and Cancel buttons; the other controls by the ids
 // of the layouts Setup.exe is built from.
@@ -72,6 +73,15 @@ void SetWineVersion(const char* version) {
             ERROR_SUCCESS);
   ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
                    static_cast<DWORD>(strlen(version) + 1));
+  ::RegCloseKey(key);
+  // Setup.exe's windows are not handed to a window manager: the virtual X
+  // server has none, and Wine waits two seconds for one to confirm each
+  // top-level window it hides (every message box, about box and the wizard
+  // itself), which was most of a wizard walk.
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kAppX11Settings, 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ::RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
   ::RegCloseKey(key);
 }
 
@@ -127,6 +137,7 @@ void StopSetup(PROCESS_INFORMATION& process) {
     ::CloseHandle(process.hThread);
     process = PROCESS_INFORMATION{};
   }
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppX11Settings);  // a key with subkeys stays
   ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
 }
 
