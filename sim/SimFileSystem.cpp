@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "sim/HostFiles.h"
 #include "sim/SimRecordFile.h"
 #include "sim/SimText.h"
 
@@ -43,11 +44,16 @@ std::string Normal(const std::string& path) {
   return out;
 }
 
-bool ReadHostFile(const fs::path& path, std::string& data) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+bool ReadHostPath(const fs::path& path, std::string& data, std::string* why = nullptr) {
+  return setwell::sim::ReadHostFile(path.string(), data, why);
+}
+
+// A path files.txt may name: on a drive ("C:" and more), without NUL bytes
+// (no host file has one in its name).
+bool IsDrivePath(const std::string& path) {
+  const std::string normal = Normal(path);
+  return normal.size() >= 2 && normal[1] == ':' && SimFileSystem::DriveOf(normal) != '\0' &&
+         (normal.size() == 2 || normal[2] == '\\') && normal.find('\0') == std::string::npos;
 }
 
 bool WriteHostFile(const fs::path& path, const std::string& data) {
@@ -154,7 +160,7 @@ bool SimFileSystem::MountHostFolder(char letter, const std::string& hostFolder, 
       MakeFolder(path);
     } else if (it->is_regular_file(error)) {
       std::string data;
-      if (!ReadHostFile(it->path(), data)) return false;
+      if (!ReadHostPath(it->path(), data)) return false;
       SimFile& file = WriteFile(path, std::move(data));
       if (readOnly) file.attributes = FILE_ATTRIBUTE_READONLY;
       file.fromHost = readOnly;
@@ -294,7 +300,10 @@ bool SimFileSystem::Load(const std::string& folder, std::string* error) {
     return false;
   };
   std::string text;
-  if (!ReadHostFile(fs::path(folder) / "files.txt", text)) return fail("cannot read files.txt");
+  std::string why;
+  if (!ReadHostPath(fs::path(folder) / "files.txt", text, &why)) {
+    return fail("cannot read files.txt: " + why);
+  }
   SimRecordFile record;
   std::string parseError;
   if (!record.Parse(text, &parseError)) return fail("files.txt: " + parseError);
@@ -302,20 +311,29 @@ bool SimFileSystem::Load(const std::string& folder, std::string* error) {
   *this = SimFileSystem();
   const fs::path root = fs::path(folder) / "drives";
   for (const SimRecordFile::Section& section : record.Sections()) {
+    const std::string where = "files.txt: " + section.Where();
     if (section.kind == "drive") {
-      if (section.name.size() != 1) return fail("files.txt: bad drive \"" + section.name + "\"");
+      if (section.name.size() != 1 || section.name[0] < 'A' || section.name[0] > 'Z') {
+        return fail(where + "bad drive \"" + section.name + "\" (a letter A to Z)");
+      }
       SimDrive drive{section.GetOr("host", ""), section.GetOr("read-only", "") == "yes"};
       if (drive.readOnly && !drive.hostFolder.empty()) {
         if (!MountHostFolder(section.name[0], drive.hostFolder, true)) {
-          return fail("cannot mount " + drive.hostFolder + " as drive " + section.name);
+          return fail(where + "cannot mount " + drive.hostFolder + " as drive " + section.name);
         }
       } else {
         drives_[section.name[0]] = drive;
       }
     } else if (section.kind == "folder") {
+      if (!IsDrivePath(section.name)) {
+        return fail(where + "the folder \"" + section.name + "\" is not on a drive");
+      }
       MakeFolder(section.name);
       if (section.GetOr("denied", "") == "yes") DenyFolder(section.name);
     } else if (section.kind == "file") {
+      if (!IsDrivePath(section.name) || Parent(section.name).empty()) {
+        return fail(where + "the file \"" + section.name + "\" is not in a folder of a drive");
+      }
       fs::path host = root;
       bool first = true;
       for (const std::string& part : Split(Normal(section.name), '\\')) {
@@ -323,15 +341,20 @@ bool SimFileSystem::Load(const std::string& folder, std::string* error) {
         first = false;
       }
       std::string data;
-      if (!ReadHostFile(host, data)) return fail("cannot read " + host.string());
+      if (!ReadHostPath(host, data, &why)) {
+        return fail(where + "cannot read the contents of " + section.name + ", " + host.string() +
+                    ": " + why);
+      }
       SimFile& file = WriteFile(section.name, std::move(data));
       std::optional<std::uint64_t> attributes = ParseNumber(section.GetOr("attributes", "0x20"));
-      if (!attributes) return fail("files.txt: bad attributes of " + section.name);
+      if (!attributes || *attributes > 0xFFFFFFFFu) {
+        return fail(where + "bad attributes of " + section.name);
+      }
       file.attributes = static_cast<DWORD>(*attributes);
       file.inUse = section.GetOr("in-use", "") == "yes";
       file.denied = section.GetOr("denied", "") == "yes";
     } else {
-      return fail("files.txt: unknown section [" + section.kind + "]");
+      return fail(where + "unknown section [" + section.kind + "]");
     }
   }
   return true;

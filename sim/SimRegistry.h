@@ -13,8 +13,12 @@
 //   "Driver"="nusbmon.dll"
 //   "DCB"=hex(0):1c,00,00,00,80,25,00,00,...
 //
+//   ; end
+//
 // A REG_SZ value whose data is not one terminated line of text is written
-// as hex(1) so that its bytes come back exactly.
+// as hex(1) so that its bytes come back exactly. The last line, "; end",
+// tells a whole file from one cut short; to the registry editor it is a
+// comment.
 #pragma once
 
 #include <cstdint>
