@@ -116,7 +116,7 @@ void Check(const IniFile& file, const std::vector<ReferenceSection>* reference,
     Fail("GetString is not Find's value, unquoted and cut", section, key);
   }
   if (file.GetNumber(section, key, limit) !=
-      setwell::ParseAtol(file.GetString(section, key, limit))) {
+      setwell::ParseAtol(setwell::ProfileValue(found ? *found : "0", limit))) {
     Fail("GetNumber is not atol of GetString", section, key);
   }
   if (found) {
@@ -167,9 +167,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The file's own sections and keys (the first ones of each), as written
   // and in other letter case with blanks around them.
-  for (std::size_t i = 0; i < sections.size() && i < 8; ++i) {
+  for (std::size_t i = 0; i < sections.size() && i < 6; ++i) {
     const ReferenceSection& section = sections[i];
-    for (std::size_t j = 0; j < section.keys.size() && j < 8; ++j) {
+    for (std::size_t j = 0; j < section.keys.size() && j < 6; ++j) {
       check(section.lowerName, section.keys[j].lowerName);
       if (j % 2 == 0) check(" " + Upper(section.lowerName), "\t" + Upper(section.keys[j].lowerName) + "\x1a");
     }
@@ -178,12 +178,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Names as sections and keys of each other, pieces of the text, and
   // names no file has.
   const std::string_view odd[] = {"", "DEVICENAME", "DEVICENUMBER", "[", "="};
-  for (std::size_t i = 0; i < names.size() && i < 8; ++i) {
+  for (std::size_t i = 0; i < names.size() && i < 6; ++i) {
     check(names[i], names[i]);
     check(odd[i % 5], names[i]);
     check(names[i], odd[(i + 2) % 5]);
   }
-  for (std::size_t at = 0; at < text.size(); at += 1 + text.size() / 4) {
+  for (std::size_t at = 0; at < text.size(); at += 1 + text.size() / 3) {
     const std::string_view piece = std::string_view(text).substr(at, 1 + static_cast<unsigned char>(text[at]) % 13);
     check(piece, piece);
     check("", piece);

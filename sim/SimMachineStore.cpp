@@ -196,7 +196,7 @@ bool SimMachine::Load(const std::string& folder, std::string* error) {
   }
 
   std::string why;
-  if (!registry.FromRegedit4(regText, &why)) return fail("registry.reg: " + why);
+  if (!registry.FromRegedit4(regText, &why, true)) return fail("registry.reg: " + why);
   if (!files.Load(folder, error)) return false;
   if (!services.Load(spoolerRecord, &why) || !spooler.Load(spoolerRecord, &why)) {
     return fail("spooler.txt: " + why);

@@ -228,7 +228,7 @@ std::string SimRegistry::ToRegedit4() const {
   return out + "\n" + kEndLine + "\n";
 }
 
-bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
+bool SimRegistry::FromRegedit4(const std::string& text, std::string* error, bool requireEnd) {
   SimRegistry parsed;
   RegKey* current = nullptr;
   int number = 0;
@@ -324,7 +324,7 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
     current->values.push_back(std::move(value));
   }
   if (!sawHeader) return fail("the file does not start with REGEDIT4");
-  if (!ended) {
+  if (requireEnd && !ended) {
     return fail("the file ends before its \"" + std::string(kEndLine) + "\" line (cut short?)");
   }
   *this = std::move(parsed);
