@@ -90,12 +90,25 @@ char SimFileSystem::DriveOf(const std::string& path) {
 }
 
 void SimFileSystem::MakeFolder(const std::string& path) {
-  std::string normal = Normal(path);
-  while (!normal.empty()) {
-    folders_.try_emplace(LowerAscii(normal), normal);
+  // The folder and its parents, the longest first.
+  std::vector<std::string> prefixes;
+  for (std::string normal = Normal(path); !normal.empty();) {
+    prefixes.push_back(normal);
     const std::size_t slash = normal.rfind('\\');
     if (slash == std::string::npos) break;
     normal.resize(slash);
+  }
+  // A new folder is kept under its parent's path as made, with its own name
+  // in the case given: "C:\WINDOWS\syStem32\spool" below "C:\WINDOWS\system32"
+  // is "C:\WINDOWS\system32\spool", as FolderPath gives it and as it is saved.
+  for (auto it = prefixes.rbegin(); it != prefixes.rend(); ++it) {
+    std::string made = *it;
+    const std::size_t slash = made.rfind('\\');
+    if (slash != std::string::npos && slash > 0) {
+      auto parent = folders_.find(LowerAscii(made.substr(0, slash)));
+      if (parent != folders_.end()) made = parent->second + made.substr(slash);
+    }
+    folders_.try_emplace(LowerAscii(*it), std::move(made));
   }
 }
 

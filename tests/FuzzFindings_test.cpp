@@ -358,5 +358,30 @@ TEST(FuzzFindings, FilesListFolderOffAnyDriveIsRefused) {
   EXPECT_NE(error.find("bad drive \"c\""), std::string::npos) << error;
 }
 
+// --- Found by fuzz_machine --------------------------------------------------------------
+
+TEST(FuzzFindings, FolderNamedInOtherLetterCaseSavesAndLoadsToTheSameMachine) {
+  // "C:\WINDOWS\syStem32\spool" below "C:\WINDOWS\system32" was kept with the
+  // case it was named with, and saved with its parent's: loaded again, the
+  // machine differed in its files.
+  TempDir scratch;
+  const std::string folder = SavedMachine(scratch);
+  Edit(folder + "/files.txt", "[folder C:\\WINDOWS\\system32\\spool]",
+       "[folder C:\\WINDOWS\\syStem32\\spool]");
+  sim::SimMachine loaded;
+  std::string error;
+  ASSERT_TRUE(loaded.Load(folder, &error)) << error;
+  EXPECT_EQ(loaded.files.FolderPath("c:\\windows\\system32\\spool"), "C:\\WINDOWS\\system32\\spool");
+  ASSERT_TRUE(loaded.Save(scratch / "again", &error)) << error;
+  sim::SimMachine again;
+  ASSERT_TRUE(again.Load(scratch / "again", &error)) << error;
+  EXPECT_TRUE(again == loaded) << testing::PrintToString(loaded.DifferingParts(again));
+
+  sim::SimFileSystem files;
+  files.MakeFolder("C:\\A");
+  files.MakeFolder("c:\\a\\B\\c");
+  EXPECT_EQ(files.Folders().at("c:\\a\\b\\c"), "C:\\A\\B\\c");
+}
+
 }  // namespace
 }  // namespace setwell
