@@ -1,10 +1,10 @@
 // fuzz_ini: the private-profile reader (config/IniFile) on any bytes.
 //
 // The input is one INI file. It is parsed, then looked up with arbitrary
-// sections, keys and limits: every name the file itself holds (as written,
-// in other letter case, with blanks around it), pieces of its lines, and
-// names that are in no file. Besides not crashing, the reader must keep its
-// own rules:
+// sections, keys and limits: names the file itself holds (as written, and in
+// other letter case with blanks around them), a piece of its text, and names
+// that are in no file. Besides not crashing, the reader must keep its own
+// rules:
 //   - GetString never gives more than the limit, and is Find's value (or the
 //     default) with its quotes removed and cut; GetNumber is atol of it;
 //   - a file without NUL bytes and without a byte-order mark reads as a
@@ -18,7 +18,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "config/IniFile.h"
@@ -46,21 +45,26 @@ std::string_view Trim(std::string_view text) {
 }
 
 // The reader's rules as a plain scan, for files without NUL bytes and
-// without a byte-order mark.
+// without a byte-order mark. Names are kept as written (trimmed) and
+// compared without regard to ASCII letter case.
 struct ReferenceKey {
-  std::string lowerName;
-  std::optional<std::string> value;
+  std::string_view name;
+  std::optional<std::string_view> value;
 };
 struct ReferenceSection {
-  std::string lowerName;
+  std::string_view name;
   std::vector<ReferenceKey> keys;
   bool first = false;  // the first section of its name
 };
 
-std::vector<ReferenceSection> Scan(std::string_view text, std::vector<std::string>& names) {
+// Past this many sections the scan's own name comparisons would cost more
+// than the reader's: no reference then.
+constexpr std::size_t kReferenceSections = 256;
+
+std::vector<ReferenceSection> Scan(std::string_view text, bool& complete) {
   std::vector<ReferenceSection> sections(1);
   sections[0].first = true;
-  std::unordered_set<std::string> seen = {""};
+  complete = true;
   std::size_t pos = 0;
   while (pos <= text.size()) {
     std::size_t end = text.find_first_of("\r\n", pos);
@@ -70,37 +74,40 @@ std::vector<ReferenceSection> Scan(std::string_view text, std::vector<std::strin
     if (line.empty()) continue;
     const std::size_t close = line.rfind(']');
     if (line[0] == '[' && close != std::string_view::npos) {
+      if (sections.size() >= kReferenceSections) {
+        complete = false;
+        break;
+      }
       ReferenceSection section;
-      const std::string_view name = Trim(line.substr(1, close - 1));
-      section.lowerName = setwell::LowerAscii(name);
-      section.first = seen.insert(section.lowerName).second;
-      names.emplace_back(name);
+      section.name = Trim(line.substr(1, close - 1));
+      section.first = true;
+      for (const ReferenceSection& earlier : sections) {
+        if (setwell::EqualsNoCase(earlier.name, section.name)) section.first = false;
+      }
       sections.push_back(std::move(section));
       continue;
     }
     const std::size_t equals = line.find('=');
     ReferenceKey key;
-    const std::string_view name = equals == std::string_view::npos ? line : Trim(line.substr(0, equals));
-    key.lowerName = setwell::LowerAscii(name);
+    key.name = equals == std::string_view::npos ? line : Trim(line.substr(0, equals));
     if (equals != std::string_view::npos) {
       std::string_view rest = line.substr(equals + 1);
       while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
-      key.value = std::string(rest);
+      key.value = rest;
     }
-    names.emplace_back(name);
-    sections.back().keys.push_back(std::move(key));
+    sections.back().keys.push_back(key);
   }
   return sections;
 }
 
-std::optional<std::string> ReferenceFind(const std::vector<ReferenceSection>& sections,
-                                         std::string_view section, std::string_view key) {
-  const std::string s = setwell::LowerAscii(Trim(section));
-  const std::string k = setwell::LowerAscii(Trim(key));
+std::optional<std::string_view> ReferenceFind(const std::vector<ReferenceSection>& sections,
+                                              std::string_view section, std::string_view key) {
+  section = Trim(section);
+  key = Trim(key);
   for (const ReferenceSection& candidate : sections) {
-    if (!candidate.first || candidate.lowerName != s) continue;
+    if (!candidate.first || !setwell::EqualsNoCase(candidate.name, section)) continue;
     for (const ReferenceKey& entry : candidate.keys) {
-      if (entry.lowerName == k) return entry.value;
+      if (setwell::EqualsNoCase(entry.name, key)) return entry.value;
     }
     return std::nullopt;
   }
@@ -124,7 +131,7 @@ void Check(const IniFile& file, const std::vector<ReferenceSection>* reference,
     if (found->find('\0') != std::string_view::npos) Fail("a value holds a NUL", section, key);
   }
   if (reference != nullptr) {
-    const std::optional<std::string> expected = ReferenceFind(*reference, section, key);
+    const std::optional<std::string_view> expected = ReferenceFind(*reference, section, key);
     if (expected.has_value() != found.has_value() || (expected && *expected != *found)) {
       Fail("the reader departs from a plain scan of the file", section, key);
     }
@@ -151,9 +158,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       input.substr(0, 3) == "\xEF\xBB\xBF";
   if (!marked && text != input) std::abort();
 
-  std::vector<std::string> names;
-  const std::vector<ReferenceSection> sections = Scan(text, names);
-  const bool plain = !marked && input.find('\0') == std::string_view::npos;
+  bool complete = true;
+  const std::vector<ReferenceSection> sections = Scan(text, complete);
+  const bool plain = !marked && complete && input.find('\0') == std::string_view::npos;
   const std::vector<ReferenceSection>* reference = plain ? &sections : nullptr;
 
   // Limits: none, one, the usual ones, one taken from the input, and no
@@ -165,29 +172,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(file, reference, section, key, limits[n++ % (sizeof limits / sizeof limits[0])]);
   };
 
-  // The file's own sections and keys (the first ones of each), as written
-  // and in other letter case with blanks around them.
-  for (std::size_t i = 0; i < sections.size() && i < 6; ++i) {
+  // The file's own sections and keys: the first and the last of each (the
+  // first key of a name wins), as written, then in other letter case with
+  // blanks around them.
+  for (std::size_t i = 0; i < sections.size() && i < 4; ++i) {
     const ReferenceSection& section = sections[i];
-    for (std::size_t j = 0; j < section.keys.size() && j < 6; ++j) {
-      check(section.lowerName, section.keys[j].lowerName);
-      if (j % 2 == 0) check(" " + Upper(section.lowerName), "\t" + Upper(section.keys[j].lowerName) + "\x1a");
+    const std::size_t count = section.keys.size();
+    for (std::size_t j : {std::size_t{0}, count / 2, count - 1}) {
+      if (j >= count) continue;
+      check(section.name, section.keys[j].name);
     }
-    check(section.lowerName, "no such key");
+    if (count > 0) {
+      check(" " + Upper(section.name), "\t" + Upper(section.keys[0].name) + "\x1a");
+    }
   }
-  // Names as sections and keys of each other, pieces of the text, and
-  // names no file has.
-  const std::string_view odd[] = {"", "DEVICENAME", "DEVICENUMBER", "[", "="};
-  for (std::size_t i = 0; i < names.size() && i < 6; ++i) {
-    check(names[i], names[i]);
-    check(odd[i % 5], names[i]);
-    check(names[i], odd[(i + 2) % 5]);
+  const std::size_t last = sections.size() - 1;
+  if (last >= 4 && !sections[last].keys.empty()) {
+    check(sections[last].name, sections[last].keys.back().name);
   }
-  for (std::size_t at = 0; at < text.size(); at += 1 + text.size() / 3) {
-    const std::string_view piece = std::string_view(text).substr(at, 1 + static_cast<unsigned char>(text[at]) % 13);
+  // A piece of the text as a section and a key, and names no file has.
+  if (!text.empty()) {
+    const std::size_t at = fromInput % text.size();
+    const std::string_view piece = std::string_view(text).substr(at, 1 + fromInput % 13);
     check(piece, piece);
     check("", piece);
   }
-  for (const std::string_view a : odd) check(a, odd[n % 5]);
+  check("DEVICENAME", "DEVICENUMBER");
+  check("", "");
+  check("[", "=");
   return 0;
 }
