@@ -16,4 +16,9 @@ std::string ResolveHostPathNoCase(const std::string& path);
 // Reads a whole host file found by ResolveHostPathNoCase.
 bool ReadHostFileNoCase(const std::string& path, std::string& contents);
 
+// Reads a whole regular host file. False, with the reason in `why`, for
+// anything else: a missing file, a folder, a file that cannot be read. Never
+// throws (the C++ library throws when reading a folder fails).
+bool ReadHostFile(const std::string& path, std::string& contents, std::string* why = nullptr);
+
 }  // namespace setwell::sim

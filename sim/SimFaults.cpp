@@ -1,5 +1,6 @@
 #include "sim/SimFaults.h"
 
+#include <climits>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -86,8 +87,10 @@ bool SimFaults::Load(const SimRecordFile& record, std::string* error) {
       std::optional<std::uint64_t> number = ParseNumber(section.GetOr("error", ""));
       const std::string times = section.GetOr("times", "1");
       std::optional<std::uint64_t> count = ParseNumber(times);
-      if (!IsKnownCall(section.name) || !number || (!count && times != "always")) {
-        if (error != nullptr) *error = "bad fault " + section.name;
+      // A fault fires 1 to INT_MAX times, or always; an error is a DWORD.
+      const bool countOk = count ? *count >= 1 && *count <= INT_MAX : times == "always";
+      if (!IsKnownCall(section.name) || !number || *number > 0xFFFFFFFFu || !countOk) {
+        if (error != nullptr) *error = section.Where() + "bad fault " + section.name;
         return false;
       }
       pending.push_back(SimFault{section.name, static_cast<DWORD>(*number),

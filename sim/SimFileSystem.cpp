@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "sim/HostFiles.h"
 #include "sim/SimRecordFile.h"
 #include "sim/SimText.h"
 
@@ -43,20 +44,16 @@ std::string Normal(const std::string& path) {
   return out;
 }
 
-bool ReadHostFile(const fs::path& path, std::string& data) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  // In blocks: a distribution of thousands of models is megabytes, which a
-  // character iterator reads several times slower.
-  data.clear();
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (!error) data.reserve(static_cast<std::size_t>(size));
-  char block[65536];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    data.append(block, static_cast<std::size_t>(in.gcount()));
-  }
-  return !in.bad();
+bool ReadHostPath(const fs::path& path, std::string& data, std::string* why = nullptr) {
+  return setwell::sim::ReadHostFile(path.string(), data, why);
+}
+
+// A path files.txt may name: on a drive ("C:" and more), without NUL bytes
+// (no host file has one in its name).
+bool IsDrivePath(const std::string& path) {
+  const std::string normal = Normal(path);
+  return normal.size() >= 2 && normal[1] == ':' && SimFileSystem::DriveOf(normal) != '\0' &&
+         (normal.size() == 2 || normal[2] == '\\') && normal.find('\0') == std::string::npos;
 }
 
 bool WriteHostFile(const fs::path& path, const std::string& data) {
@@ -93,12 +90,25 @@ char SimFileSystem::DriveOf(const std::string& path) {
 }
 
 void SimFileSystem::MakeFolder(const std::string& path) {
-  std::string normal = Normal(path);
-  while (!normal.empty()) {
-    folders_.try_emplace(LowerAscii(normal), normal);
+  // The folder and its parents, the longest first.
+  std::vector<std::string> prefixes;
+  for (std::string normal = Normal(path); !normal.empty();) {
+    prefixes.push_back(normal);
     const std::size_t slash = normal.rfind('\\');
     if (slash == std::string::npos) break;
     normal.resize(slash);
+  }
+  // A new folder is kept under its parent's path as made, with its own name
+  // in the case given: "C:\WINDOWS\syStem32\spool" below "C:\WINDOWS\system32"
+  // is "C:\WINDOWS\system32\spool", as FolderPath gives it and as it is saved.
+  for (auto it = prefixes.rbegin(); it != prefixes.rend(); ++it) {
+    std::string made = *it;
+    const std::size_t slash = made.rfind('\\');
+    if (slash != std::string::npos && slash > 0) {
+      auto parent = folders_.find(LowerAscii(made.substr(0, slash)));
+      if (parent != folders_.end()) made = parent->second + made.substr(slash);
+    }
+    folders_.try_emplace(LowerAscii(*it), std::move(made));
   }
 }
 
@@ -163,7 +173,7 @@ bool SimFileSystem::MountHostFolder(char letter, const std::string& hostFolder, 
       MakeFolder(path);
     } else if (it->is_regular_file(error)) {
       std::string data;
-      if (!ReadHostFile(it->path(), data)) return false;
+      if (!ReadHostPath(it->path(), data)) return false;
       SimFile& file = WriteFile(path, std::move(data));
       if (readOnly) file.attributes = FILE_ATTRIBUTE_READONLY;
       file.fromHost = readOnly;
@@ -303,7 +313,10 @@ bool SimFileSystem::Load(const std::string& folder, std::string* error) {
     return false;
   };
   std::string text;
-  if (!ReadHostFile(fs::path(folder) / "files.txt", text)) return fail("cannot read files.txt");
+  std::string why;
+  if (!ReadHostPath(fs::path(folder) / "files.txt", text, &why)) {
+    return fail("cannot read files.txt: " + why);
+  }
   SimRecordFile record;
   std::string parseError;
   if (!record.Parse(text, &parseError)) return fail("files.txt: " + parseError);
@@ -311,20 +324,29 @@ bool SimFileSystem::Load(const std::string& folder, std::string* error) {
   *this = SimFileSystem();
   const fs::path root = fs::path(folder) / "drives";
   for (const SimRecordFile::Section& section : record.Sections()) {
+    const std::string where = "files.txt: " + section.Where();
     if (section.kind == "drive") {
-      if (section.name.size() != 1) return fail("files.txt: bad drive \"" + section.name + "\"");
+      if (section.name.size() != 1 || section.name[0] < 'A' || section.name[0] > 'Z') {
+        return fail(where + "bad drive \"" + section.name + "\" (a letter A to Z)");
+      }
       SimDrive drive{section.GetOr("host", ""), section.GetOr("read-only", "") == "yes"};
       if (drive.readOnly && !drive.hostFolder.empty()) {
         if (!MountHostFolder(section.name[0], drive.hostFolder, true)) {
-          return fail("cannot mount " + drive.hostFolder + " as drive " + section.name);
+          return fail(where + "cannot mount " + drive.hostFolder + " as drive " + section.name);
         }
       } else {
         drives_[section.name[0]] = drive;
       }
     } else if (section.kind == "folder") {
+      if (!IsDrivePath(section.name)) {
+        return fail(where + "the folder \"" + section.name + "\" is not on a drive");
+      }
       MakeFolder(section.name);
       if (section.GetOr("denied", "") == "yes") DenyFolder(section.name);
     } else if (section.kind == "file") {
+      if (!IsDrivePath(section.name) || Parent(section.name).empty()) {
+        return fail(where + "the file \"" + section.name + "\" is not in a folder of a drive");
+      }
       fs::path host = root;
       bool first = true;
       for (const std::string& part : Split(Normal(section.name), '\\')) {
@@ -332,15 +354,20 @@ bool SimFileSystem::Load(const std::string& folder, std::string* error) {
         first = false;
       }
       std::string data;
-      if (!ReadHostFile(host, data)) return fail("cannot read " + host.string());
+      if (!ReadHostPath(host, data, &why)) {
+        return fail(where + "cannot read the contents of " + section.name + ", " + host.string() +
+                    ": " + why);
+      }
       SimFile& file = WriteFile(section.name, std::move(data));
       std::optional<std::uint64_t> attributes = ParseNumber(section.GetOr("attributes", "0x20"));
-      if (!attributes) return fail("files.txt: bad attributes of " + section.name);
+      if (!attributes || *attributes > 0xFFFFFFFFu) {
+        return fail(where + "bad attributes of " + section.name);
+      }
       file.attributes = static_cast<DWORD>(*attributes);
       file.inUse = section.GetOr("in-use", "") == "yes";
       file.denied = section.GetOr("denied", "") == "yes";
     } else {
-      return fail("files.txt: unknown section [" + section.kind + "]");
+      return fail(where + "unknown section [" + section.kind + "]");
     }
   }
   return true;

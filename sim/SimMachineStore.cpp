@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "sim/HostFiles.h"
 #include "sim/SimMachine.h"
 #include "sim/SimRecordFile.h"
 #include "sim/SimText.h"
@@ -22,22 +23,25 @@ bool WriteText(const fs::path& path, const std::string& text, std::string* error
 }
 
 bool ReadRecord(const fs::path& path, SimRecordFile& record, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error != nullptr) *error = "cannot read " + path.string();
+  std::string text;
+  std::string why;
+  if (!ReadHostFile(path.string(), text, &why)) {
+    if (error != nullptr) *error = "cannot read " + path.string() + ": " + why;
     return false;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string why;
   if (record.Parse(text, &why)) return true;
   if (error != nullptr) *error = path.filename().string() + ": " + why;
   return false;
 }
 
-std::optional<DWORD> Number(const SimRecordFile::Section& section, const std::string& key) {
-  std::optional<std::uint64_t> value = ParseNumber(section.GetOr(key, ""));
+std::optional<DWORD> Number32(const std::string& text) {
+  std::optional<std::uint64_t> value = ParseNumber(text);
   if (!value || *value > 0xFFFFFFFFu) return std::nullopt;
   return static_cast<DWORD>(*value);
+}
+
+std::optional<DWORD> Number(const SimRecordFile::Section& section, const std::string& key) {
+  return Number32(section.GetOr(key, ""));
 }
 
 void AddOptional(SimRecordFile::Section& section, const char* key,
@@ -130,10 +134,17 @@ bool SimMachine::Load(const std::string& folder, std::string* error) {
       !ReadRecord(root / "records.txt", records, error)) {
     return false;
   }
-  std::ifstream regFile(root / "registry.reg", std::ios::binary);
-  if (!regFile) return fail("cannot read registry.reg");
-  const std::string regText((std::istreambuf_iterator<char>(regFile)),
-                            std::istreambuf_iterator<char>());
+  std::string regText;
+  std::string unreadable;
+  if (!ReadHostFile((root / "registry.reg").string(), regText, &unreadable)) {
+    return fail("cannot read " + (root / "registry.reg").string() + ": " + unreadable);
+  }
+  // Every saved machine.txt has these; without them the file is not one.
+  for (const char* kind : {"system", "program", "restart"}) {
+    bool found = false;
+    for (const SimRecordFile::Section& section : machine.Sections()) found |= section.kind == kind;
+    if (!found) return fail(std::string("machine.txt: no [") + kind + "] section");
+  }
 
   // The program of the old state ends.
   libraries_.Reset();
@@ -151,14 +162,14 @@ bool SimMachine::Load(const std::string& folder, std::string* error) {
       const std::optional<DWORD> platform = Number(section, "platform-id");
       const std::optional<DWORD> build = Number(section, "build");
       const std::vector<std::string> version = Split(section.GetOr("version", ""), '.');
-      std::optional<std::uint64_t> major = version.size() == 2 ? ParseNumber(version[0])
-                                                               : std::nullopt;
-      std::optional<std::uint64_t> minor = version.size() == 2 ? ParseNumber(version[1])
-                                                               : std::nullopt;
-      if (!platform || !build || !major || !minor) return fail("machine.txt: bad [system]");
+      std::optional<DWORD> major = version.size() == 2 ? Number32(version[0]) : std::nullopt;
+      std::optional<DWORD> minor = version.size() == 2 ? Number32(version[1]) : std::nullopt;
+      if (!platform || !build || !major || !minor) {
+        return fail("machine.txt: " + section.Where() + "bad [system]");
+      }
       system.platformId = *platform;
-      system.major = static_cast<DWORD>(*major);
-      system.minor = static_cast<DWORD>(*minor);
+      system.major = *major;
+      system.minor = *minor;
       system.build = *build;
       system.servicePack = section.GetOr("service-pack", "");
       system.windowsDirectory = section.GetOr("windows-directory", system.windowsDirectory);
@@ -168,25 +179,24 @@ bool SimMachine::Load(const std::string& folder, std::string* error) {
       moduleFileName = section.GetOr("module-file-name", moduleFileName);
     } else if (section.kind == "restart") {
       const std::optional<DWORD> refusal = Number(section, "refusal");
-      if (!refusal) return fail("machine.txt: bad restart refusal");
+      if (!refusal) return fail("machine.txt: " + section.Where() + "bad restart refusal");
       restartRefusal = *refusal;
       restartPending = section.GetOr("pending", "no") == "yes";
       restartRequests.clear();
       for (const std::string& line : section.GetAll("request")) {
         const std::vector<std::string> parts = Split(line, ' ');
-        std::optional<std::uint64_t> flags = parts.size() == 2 ? ParseNumber(parts[0])
-                                                               : std::nullopt;
-        std::optional<std::uint64_t> refused = parts.size() == 2 ? ParseNumber(parts[1])
-                                                                 : std::nullopt;
-        if (!flags || !refused) return fail("machine.txt: bad restart request " + line);
-        restartRequests.push_back(
-            RestartRequest{static_cast<UINT>(*flags), static_cast<DWORD>(*refused)});
+        std::optional<DWORD> flags = parts.size() == 2 ? Number32(parts[0]) : std::nullopt;
+        std::optional<DWORD> refused = parts.size() == 2 ? Number32(parts[1]) : std::nullopt;
+        if (!flags || !refused) {
+          return fail("machine.txt: " + section.Where() + "bad restart request " + line);
+        }
+        restartRequests.push_back(RestartRequest{*flags, *refused});
       }
     }
   }
 
   std::string why;
-  if (!registry.FromRegedit4(regText, &why)) return fail("registry.reg: " + why);
+  if (!registry.FromRegedit4(regText, &why, true)) return fail("registry.reg: " + why);
   if (!files.Load(folder, error)) return false;
   if (!services.Load(spoolerRecord, &why) || !spooler.Load(spoolerRecord, &why)) {
     return fail("spooler.txt: " + why);
@@ -204,17 +214,17 @@ bool SimMachine::Load(const std::string& folder, std::string* error) {
           ProfileWrite{section.Get("section"), section.Get("key"), section.Get("value")});
     } else if (section.kind == "broadcast") {
       const std::optional<DWORD> timeout = Number(section, "timeout-ms");
-      if (!timeout) return fail("records.txt: bad broadcast");
+      if (!timeout) return fail("records.txt: " + section.Where() + "bad broadcast");
       profile.broadcasts.push_back(
           Broadcast{section.Get("text"), section.GetOr("waits", "no") == "yes", *timeout});
     } else if (section.kind == "clock") {
       std::optional<std::uint64_t> now = ParseNumber(section.GetOr("now-ms", "0"));
-      if (!now) return fail("records.txt: bad clock");
+      if (!now) return fail("records.txt: " + section.Where() + "bad clock");
       clock.nowMs = *now;
       for (const std::string& sleep : section.GetAll("sleep")) {
-        std::optional<std::uint64_t> ms = ParseNumber(sleep);
-        if (!ms || *ms > 0xFFFFFFFFu) return fail("records.txt: bad sleep " + sleep);
-        clock.sleeps.push_back(static_cast<DWORD>(*ms));
+        std::optional<DWORD> ms = Number32(sleep);
+        if (!ms) return fail("records.txt: " + section.Where() + "bad sleep " + sleep);
+        clock.sleeps.push_back(*ms);
       }
     } else if (section.kind == "shell") {
       shellOpened = section.GetAll("open");

@@ -3,6 +3,11 @@
 #include "sim/SimText.h"
 
 namespace setwell::sim {
+namespace {
+
+constexpr char kEndLine[] = "[end]";
+
+}  // namespace
 
 std::optional<std::string> SimRecordFile::Section::Get(const std::string& key) const {
   for (const auto& [k, v] : entries) {
@@ -23,6 +28,10 @@ std::vector<std::string> SimRecordFile::Section::GetAll(const std::string& key) 
     if (k == key) values.push_back(v);
   }
   return values;
+}
+
+std::string SimRecordFile::Section::Where() const {
+  return line > 0 ? "line " + std::to_string(line) + ": " : std::string();
 }
 
 SimRecordFile::Section& SimRecordFile::Add(std::string kind, std::string name) {
@@ -46,7 +55,8 @@ std::string SimRecordFile::Format() const {
       out += key + " = " + EscapeLine(value) + "\n";
     }
   }
-  return out;
+  if (!out.empty()) out += "\n";
+  return out + kEndLine + "\n";
 }
 
 bool SimRecordFile::Parse(const std::string& text, std::string* error) {
@@ -56,19 +66,29 @@ bool SimRecordFile::Parse(const std::string& text, std::string* error) {
     if (error != nullptr) *error = "line " + std::to_string(number) + ": " + why;
     return false;
   };
+  bool ended = false;
   for (const std::string& raw : Split(text, '\n')) {
     ++number;
     std::string line = raw;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (Trim(line).empty() || line[0] == '#') continue;
+    if (ended) return fail("text after the " + std::string(kEndLine) + " line");
+    if (line == kEndLine) {
+      ended = true;
+      continue;
+    }
     if (line[0] == '[') {
       if (line.back() != ']') return fail("section header without \"]\"");
       const std::string header = line.substr(1, line.size() - 2);
       const std::size_t space = header.find(' ');
+      // A section without a kind would be written as part of the one
+      // before it.
+      if (space == 0 || header.empty()) return fail("section header without a kind");
+      if (header.substr(0, space) == "end") return fail("a section of the kind of the [end] line");
       std::optional<std::string> name =
           UnescapeLine(space == std::string::npos ? std::string() : header.substr(space + 1));
       if (!name) return fail("bad escape in section name");
-      Add(header.substr(0, space), *name);
+      Add(header.substr(0, space), *name).line = number;
       continue;
     }
     const std::size_t equals = line.find(" = ");
@@ -86,6 +106,9 @@ bool SimRecordFile::Parse(const std::string& text, std::string* error) {
     if (!unescaped) return fail("bad escape in value");
     if (sections_.empty()) Add("");
     sections_.back().Add(Trim(key), *unescaped);
+  }
+  if (!ended) {
+    return fail("the file ends before its " + std::string(kEndLine) + " line (cut short?)");
   }
   return true;
 }

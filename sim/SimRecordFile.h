@@ -10,6 +10,9 @@
 // entries, keys may repeat. Entries before the first header belong to a
 // section with an empty kind. Names and values are written with EscapeLine,
 // so any byte string survives a round trip.
+//
+// The last line of a file is "[end]": a file cut short (by a crash, a full
+// disk, a bad copy) is refused, not read as a smaller machine.
 #pragma once
 
 #include <optional>
@@ -25,6 +28,7 @@ class SimRecordFile {
     std::string kind;
     std::string name;
     std::vector<std::pair<std::string, std::string>> entries;
+    int line = 0;  // of the header, when parsed (0: no header)
 
     void Add(std::string key, std::string value) {
       entries.emplace_back(std::move(key), std::move(value));
@@ -34,6 +38,9 @@ class SimRecordFile {
     std::string GetOr(const std::string& key, const std::string& fallback) const;
     // Every value of key, in order.
     std::vector<std::string> GetAll(const std::string& key) const;
+    // "line 12: " (the header's line), for a reader's message about the
+    // section; "" for a section not parsed from a file.
+    std::string Where() const;
   };
 
   explicit SimRecordFile(std::string heading = {}) : heading_(std::move(heading)) {}
@@ -43,7 +50,7 @@ class SimRecordFile {
 
   std::string Format() const;
   // Fills the sections from text; false with a message naming the line when
-  // the text is not of this form.
+  // the text is not of this form, or ends before its "[end]" line.
   bool Parse(const std::string& text, std::string* error);
 
  private:

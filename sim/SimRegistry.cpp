@@ -10,6 +10,9 @@ namespace setwell::sim {
 namespace {
 
 constexpr char kRoot[] = "HKEY_LOCAL_MACHINE";
+// The last line of a saved registry: a file cut short is refused. A comment
+// to the registry editor, so that the file still imports there.
+constexpr char kEndLine[] = "; end";
 
 std::string Quote(const std::string& text) {
   std::string out = "\"";
@@ -222,14 +225,15 @@ std::string SimRegistry::ToRegedit4() const {
       out += line + "\n";
     }
   }
-  return out;
+  return out + "\n" + kEndLine + "\n";
 }
 
-bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
+bool SimRegistry::FromRegedit4(const std::string& text, std::string* error, bool requireEnd) {
   SimRegistry parsed;
   RegKey* current = nullptr;
   int number = 0;
   bool sawHeader = false;
+  bool ended = false;
   auto fail = [&](const std::string& why) {
     if (error != nullptr) *error = "line " + std::to_string(number) + ": " + why;
     return false;
@@ -244,7 +248,13 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
       line.pop_back();
       line += Trim(lines[++i]);
     }
-    if (line.empty() || line[0] == ';') continue;
+    if (line.empty()) continue;
+    if (ended) return fail("text after the \"" + std::string(kEndLine) + "\" line");
+    if (line == kEndLine && sawHeader) {
+      ended = true;
+      continue;
+    }
+    if (line[0] == ';') continue;
     if (!sawHeader) {
       if (line != "REGEDIT4") return fail("the file does not start with REGEDIT4");
       sawHeader = true;
@@ -257,6 +267,8 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
       if (!EqualsNoCase(path.substr(0, root.size()), root) || path.size() == root.size()) {
         return fail("only keys below HKEY_LOCAL_MACHINE are kept");
       }
+      // "HKEY_LOCAL_MACHINE\\" names no key below it either.
+      if (Normalise(path.substr(root.size())).empty()) return fail("a key without a name");
       current = &parsed.CreateKey(path.substr(root.size()));
       continue;
     }
@@ -312,6 +324,9 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error) {
     current->values.push_back(std::move(value));
   }
   if (!sawHeader) return fail("the file does not start with REGEDIT4");
+  if (requireEnd && !ended) {
+    return fail("the file ends before its \"" + std::string(kEndLine) + "\" line (cut short?)");
+  }
   *this = std::move(parsed);
   return true;
 }

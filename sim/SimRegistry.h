@@ -13,8 +13,12 @@
 //   "Driver"="nusbmon.dll"
 //   "DCB"=hex(0):1c,00,00,00,80,25,00,00,...
 //
+//   ; end
+//
 // A REG_SZ value whose data is not one terminated line of text is written
-// as hex(1) so that its bytes come back exactly.
+// as hex(1) so that its bytes come back exactly. The last line, "; end",
+// tells a whole file from one cut short; to the registry editor it is a
+// comment.
 #pragma once
 
 #include <cstdint>
@@ -73,7 +77,10 @@ class SimRegistry {
   std::string ToRegedit4() const;
   // Replaces the tree with the one of a REGEDIT4 text; false (and the tree
   // unchanged) with a message naming the line when the text is not one.
-  bool FromRegedit4(const std::string& text, std::string* error);
+  // With requireEnd (a saved machine's registry.reg), a text without its
+  // end line is refused as cut short; a file of the registry editor has
+  // none.
+  bool FromRegedit4(const std::string& text, std::string* error, bool requireEnd = false);
 
   bool operator==(const SimRegistry& other) const { return keys_ == other.keys_; }
 

@@ -1,5 +1,7 @@
 #include "sim/SimServices.h"
 
+#include <climits>
+
 #include "sim/SimRecordFile.h"
 #include "sim/SimText.h"
 
@@ -177,8 +179,10 @@ bool SimServices::Load(const SimRecordFile& record, std::string* error) {
     const std::string after = section.GetOr("start-after-queries", "0");
     std::optional<std::uint64_t> queries = ParseNumber(after);
     std::optional<std::uint64_t> pending = ParseNumber(section.GetOr("pending-queries", "0"));
-    if (!known || (!queries && after != "never") || !pending) {
-      if (error != nullptr) *error = "bad service " + section.name;
+    // Counts of queries are 0 to INT_MAX.
+    const bool queriesOk = queries ? *queries <= INT_MAX : after == "never";
+    if (!known || !queriesOk || !pending || *pending > INT_MAX) {
+      if (error != nullptr) *error = section.Where() + "bad service " + section.name;
       return false;
     }
     service.startAfterQueries = queries ? static_cast<int>(*queries) : SimService::kNever;

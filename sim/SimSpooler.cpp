@@ -719,7 +719,7 @@ bool SimSpooler::Load(const SimRecordFile& record, std::string* error) {
   auto number = [&](const SimRecordFile::Section& section, const char* key, DWORD& out) {
     std::optional<std::uint64_t> value = ParseNumber(section.GetOr(key, "0"));
     if (!value || *value > 0xFFFFFFFFu) {
-      if (error != nullptr) *error = "bad " + std::string(key) + " of " + section.name;
+      if (error != nullptr) *error = section.Where() + "bad " + std::string(key) + " of " + section.name;
       return false;
     }
     out = static_cast<DWORD>(*value);
@@ -753,7 +753,7 @@ bool SimSpooler::Load(const SimRecordFile& record, std::string* error) {
       printer.parameters = section.GetOr("parameters", "");
       std::optional<std::string> devMode = ParseHexBytes(section.GetOr("devmode", ""));
       if (!devMode) {
-        if (error != nullptr) *error = "bad devmode of " + section.name;
+        if (error != nullptr) *error = section.Where() + "bad devmode of " + section.name;
         return false;
       }
       printer.devMode = *devMode;

@@ -1,5 +1,6 @@
 #include "sim/SimText.h"
 
+#include <climits>
 #include <cstdio>
 
 namespace setwell::sim {
@@ -93,10 +94,26 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text) {
     return value;
   }
   for (char c : text) {
-    if (c < '0' || c > '9' || value > UINT64_MAX / 10) return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    if (c < '0' || c > '9') return std::nullopt;
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return std::nullopt;  // past 18446744073709551615
+    value = value * 10 + digit;
   }
   return value;
+}
+
+std::optional<int> ParseSigned(std::string_view text) {
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text[0] < '0' || text[0] > '9') return std::nullopt;
+  std::optional<std::uint64_t> magnitude = ParseNumber(text);
+  if (!magnitude) return std::nullopt;
+  if (negative) {
+    if (*magnitude > static_cast<std::uint64_t>(INT_MAX) + 1) return std::nullopt;
+    return static_cast<int>(-static_cast<std::int64_t>(*magnitude));
+  }
+  if (*magnitude > static_cast<std::uint64_t>(INT_MAX)) return std::nullopt;
+  return static_cast<int>(*magnitude);
 }
 
 std::string HexNumber(std::uint32_t value) {

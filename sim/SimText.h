@@ -28,6 +28,8 @@ std::optional<std::string> ParseHexBytes(std::string_view text);
 
 // Decimal or 0x-prefixed unsigned number.
 std::optional<std::uint64_t> ParseNumber(std::string_view text);
+// A decimal int as std::to_string writes it: an optional "-", then digits.
+std::optional<int> ParseSigned(std::string_view text);
 std::string HexNumber(std::uint32_t value);  // "0x0000001f"
 
 std::vector<std::string> Split(std::string_view text, char separator);

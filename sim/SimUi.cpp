@@ -78,17 +78,21 @@ bool SimUi::Load(const SimRecordFile& record, std::string* error) {
   for (const SimRecordFile::Section& section : record.Sections()) {
     if (section.kind == "message-box") {
       std::optional<std::uint64_t> type = ParseNumber(section.GetOr("type", ""));
-      if (!type) {
-        if (error != nullptr) *error = "bad message box type";
+      std::optional<int> answer = ParseSigned(section.GetOr("answer", "0"));
+      if (!type || *type > 0xFFFFFFFFu || !answer) {
+        if (error != nullptr) *error = section.Where() + "bad message box";
         return false;
       }
       boxes.push_back(MessageBoxRecord{section.GetOr("text", ""), section.GetOr("caption", ""),
-                                       static_cast<UINT>(*type),
-                                       std::atoi(section.GetOr("answer", "0").c_str()),
+                                       static_cast<UINT>(*type), *answer,
                                        section.GetOr("unanswered", "") == "yes"});
     } else if (section.kind == "scripted-answer") {
-      script.push_back(ScriptedAnswer{std::atoi(section.GetOr("answer", "1").c_str()),
-                                      section.GetOr("expected-text", "")});
+      std::optional<int> answer = ParseSigned(section.GetOr("answer", "1"));
+      if (!answer) {
+        if (error != nullptr) *error = section.Where() + "bad scripted answer";
+        return false;
+      }
+      script.push_back(ScriptedAnswer{*answer, section.GetOr("expected-text", "")});
     }
   }
   return true;

@@ -1,5 +1,6 @@
 #include "sim/SimUsb.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -184,8 +185,9 @@ bool SimUsb::Load(const SimRecordFile& record, std::string* error) {
       std::optional<std::string> code = ParseHexBytes(section.GetOr("access-code", ""));
       std::optional<std::uint64_t> vendor = ParseNumber(section.GetOr("vendor-id", "0"));
       std::optional<std::uint64_t> product = ParseNumber(section.GetOr("product-id", "0"));
-      if (!none || !code || code->size() != accessCode.size() || !vendor || !product) {
-        return fail("bad [library] section");
+      if (!none || !code || code->size() != accessCode.size() || !vendor || *vendor > 0xFFFF ||
+          !product || *product > 0xFFFF) {
+        return fail(section.Where() + "bad [library] section");
       }
       noDeviceResult = *none;
       std::memcpy(accessCode.data(), code->data(), accessCode.size());
@@ -195,13 +197,15 @@ bool SimUsb::Load(const SimRecordFile& record, std::string* error) {
       std::optional<std::uint64_t> index = ParseNumber(section.name);
       std::optional<std::uint64_t> value = ParseNumber(section.GetOr("descriptor-value", ""));
       if (!index || *index >= kPositions || !value || *value > 0xFFFF) {
-        return fail("bad printer " + section.name);
+        return fail(section.Where() + "bad printer " + section.name);
       }
       SimUsbPrinter printer{static_cast<WORD>(*value), std::nullopt,
                             section.GetOr("accepts-writes", "yes") == "yes"};
       if (std::optional<std::string> pending = section.Get("pending-number")) {
         std::optional<std::uint64_t> number = ParseNumber(*pending);
-        if (!number || *number > 7) return fail("bad pending number of printer " + section.name);
+        if (!number || *number > 7) {
+          return fail(section.Where() + "bad pending number of printer " + section.name);
+        }
         printer.pendingNumber = static_cast<BYTE>(*number);
       }
       bus[*index] = printer;
@@ -210,7 +214,7 @@ bool SimUsb::Load(const SimRecordFile& record, std::string* error) {
         const std::vector<std::string> parts = Split(line, ' ');
         std::optional<std::int32_t> argument = parts.size() == 3 ? ParseInt(parts[1]) : std::nullopt;
         std::optional<std::int32_t> result = parts.size() == 3 ? ParseInt(parts[2]) : std::nullopt;
-        if (!argument || !result) return fail("bad call \"" + line + "\"");
+        if (!argument || !result) return fail(section.Where() + "bad call \"" + line + "\"");
         calls.push_back(SimUsbCall{parts[0], *argument, *result});
       }
     } else if (section.kind == "writes") {
@@ -219,7 +223,9 @@ bool SimUsb::Load(const SimRecordFile& record, std::string* error) {
         std::optional<std::uint64_t> index = ParseNumber(line.substr(0, space));
         std::optional<std::string> bytes =
             ParseHexBytes(space == std::string::npos ? "" : line.substr(space + 1));
-        if (!index || !bytes) return fail("bad write \"" + line + "\"");
+        if (!index || *index > INT32_MAX || !bytes) {
+          return fail(section.Where() + "bad write \"" + line + "\"");
+        }
         writes.push_back(SimUsbWrite{static_cast<int>(*index), *bytes});
       }
     }

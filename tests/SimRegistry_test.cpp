@@ -32,7 +32,8 @@ TEST(SimRegistryTest, WritesTheTreeAsRegedit4) {
             "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Monitors]\n"
             "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Monitors\\Setwell \"USB\"]\n"
             "\"Driver\"=\"C:\\\\x\\\\nusbmon.dll\"\n"
-            "@=\"default\"\n");
+            "@=\"default\"\n"
+            "\n; end\n");
 }
 
 TEST(SimRegistryTest, Regedit4RoundTripsEveryKindOfValue) {

@@ -1,6 +1,7 @@
 #include "tools/setup_sim/Keys.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace setwell::term {
@@ -26,13 +27,17 @@ Key PlainKey(unsigned char c) {
   }
 }
 
-std::vector<int> Parameters(const std::string& text) {
+// A parameter no key uses: larger numbers stop there instead of
+// overflowing.
+constexpr int kParameterCeiling = 10000;
+
+std::vector<int> Parameters(std::string_view text) {
   std::vector<int> values;
   int value = 0;
   bool any = false;
   for (char c : text) {
     if (c >= '0' && c <= '9') {
-      value = value * 10 + (c - '0');
+      value = std::min(value * 10 + (c - '0'), kParameterCeiling);
       any = true;
     } else if (c == ';') {
       values.push_back(any ? value : 1);
@@ -94,8 +99,7 @@ Key FinalKey(char final, const std::vector<int>& parameters) {
 
 }  // namespace
 
-std::size_t KeyDecoder::DecodeEscape(Key& key, bool final) const {
-  const std::string& b = buffer_;
+std::size_t KeyDecoder::DecodeEscape(std::string_view b, Key& key, bool final) {
   if (b.size() == 1) {
     if (!final) return 0;
     key = CodeKey(KeyCode::kEscape);
@@ -113,9 +117,15 @@ std::size_t KeyDecoder::DecodeEscape(Key& key, bool final) const {
       key = CodeKey(b[3] == 'A' ? KeyCode::kF1 : b[3] == 'D' ? KeyCode::kF4 : KeyCode::kUnknown);
       return 4;
     }
-    // Parameter and intermediate bytes, then one final byte 0x40..0x7E.
+    // Parameter and intermediate bytes, then one final byte 0x40..0x7E. A
+    // sequence longer than any key's is taken as an unknown key there, so
+    // that a run of parameter bytes is never kept waiting for its end.
     std::size_t i = 2;
-    while (i < b.size() && b[i] >= 0x20 && b[i] <= 0x3F) ++i;
+    while (i < b.size() && i < kLongestSequence && b[i] >= 0x20 && b[i] <= 0x3F) ++i;
+    if (i >= kLongestSequence) {
+      key = CodeKey(KeyCode::kUnknown);
+      return i;
+    }
     if (i >= b.size()) {
       if (!final) return 0;
       key = CodeKey(KeyCode::kUnknown);
@@ -129,15 +139,20 @@ std::size_t KeyDecoder::DecodeEscape(Key& key, bool final) const {
     return i + 1;
   }
   if (second == kEsc) {
-    // Some terminals send Alt with a sequence key as ESC and the sequence.
+    // Some terminals send Alt with a key as ESC and the key's own bytes:
+    // ESC ESC [ A is Alt-Up, ESC ESC x is Alt-x. One ESC is taken so, no
+    // more: a third ESC starts the next key, and ESC ESC before it is
+    // Alt-Escape.
     if (b.size() == 2) {
       if (!final) return 0;
       key = CodeKey(KeyCode::kEscape, true);
       return 2;
     }
-    KeyDecoder rest;
-    rest.buffer_ = b.substr(1);
-    const std::size_t used = rest.DecodeEscape(key, final);
+    if (b[2] == kEsc) {
+      key = CodeKey(KeyCode::kEscape, true);
+      return 2;
+    }
+    const std::size_t used = DecodeEscape(b.substr(1), key, final);
     if (used == 0) return 0;
     key.alt = true;
     return used + 1;
@@ -148,23 +163,33 @@ std::size_t KeyDecoder::DecodeEscape(Key& key, bool final) const {
 }
 
 std::optional<Key> KeyDecoder::Next(bool final) {
-  if (buffer_.empty()) return std::nullopt;
-  const unsigned char first = static_cast<unsigned char>(buffer_[0]);
+  if (Empty()) return std::nullopt;
+  const std::string_view rest = std::string_view(buffer_).substr(start_);
+  const unsigned char first = static_cast<unsigned char>(rest[0]);
   Key key;
   std::size_t used = 1;
   if (first == kEsc) {
-    used = DecodeEscape(key, final);
+    used = DecodeEscape(rest, key, final);
     if (used == 0) return std::nullopt;
   } else if (first >= 0x80) {
     // A UTF-8 character: no key of a dialog here, but it is taken whole.
     const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
-    if (buffer_.size() < length && !final) return std::nullopt;
-    used = std::min(length, buffer_.size());
+    if (rest.size() < length && !final) return std::nullopt;
+    used = std::min(length, rest.size());
     key = CodeKey(KeyCode::kUnknown);
   } else {
     key = PlainKey(first);
   }
-  buffer_.erase(0, used);
+  // The bytes taken are dropped from the buffer once they are most of it,
+  // so that taking keys one by one from a long buffer stays linear.
+  start_ += used;
+  if (start_ == buffer_.size()) {
+    buffer_.clear();
+    start_ = 0;
+  } else if (start_ > 4096 && start_ * 2 > buffer_.size()) {
+    buffer_.erase(0, start_);
+    start_ = 0;
+  }
   return key;
 }
 

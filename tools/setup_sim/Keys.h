@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace setwell::term {
 
@@ -51,15 +52,20 @@ class KeyDecoder {
  public:
   void Feed(const std::string& bytes) { buffer_ += bytes; }
   // The next whole key, if the buffer holds one; with `final`, a lone or
-  // unfinished escape sequence is taken as it stands.
+  // unfinished escape sequence is taken as it stands. Each key costs the
+  // bytes it takes, however long the buffer.
   std::optional<Key> Next(bool final);
-  bool Empty() const { return buffer_.empty(); }
+  bool Empty() const { return start_ == buffer_.size(); }
+
+  // No key's sequence is longer: a longer one is an unknown key.
+  static constexpr std::size_t kLongestSequence = 32;
 
  private:
-  // Decodes a sequence at the start of the buffer: the key and the bytes it
-  // took, or 0 bytes when the sequence is not complete yet.
-  std::size_t DecodeEscape(Key& key, bool final) const;
+  // Decodes a sequence at the start of `bytes` (an ESC): the key and the
+  // bytes it took, or 0 bytes when the sequence is not complete yet.
+  static std::size_t DecodeEscape(std::string_view bytes, Key& key, bool final);
   std::string buffer_;
+  std::size_t start_ = 0;  // the bytes before it are taken
 };
 
 // Where the interactive front end gets keys and puts frames: the real

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sim/SimMachine.h"
 
@@ -17,6 +18,12 @@ enum class MachineFolderState {
 };
 
 MachineFolderState InspectMachineFolder(const std::string& path, std::string* why = nullptr);
+
+// What a save that was broken off (the process killed) left beside `path`:
+// its staging folder is removed, and a machine it had moved aside is put
+// back when nothing took its place. Folders of a save still running (its
+// process alive) are left alone. Returns a line for each thing done.
+std::vector<std::string> CleanUpAbandonedSaves(const std::string& path);
 
 // Saves the machine into a new folder beside `path` and then puts it in
 // the place of `path` in one step (the old machine, if any, goes after).

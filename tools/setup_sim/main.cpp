@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/CSetupApp.h"
+#include "sim/HostFiles.h"
 #include "sim/SimMachine.h"
 #include "tools/setup_sim/InstallReport.h"
 #include "tools/setup_sim/MachineFolder.h"
@@ -167,13 +168,7 @@ std::string UsbSummary(const sim::SimMachine& machine) {
   return text.empty() ? "none" : text;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options options;
-  if (const int status = ParseOptions(argc, argv, options); status != 0)
-    return status < 0 ? 0 : status;
-
+int Run(const Options& options) {
   // --- The inputs, checked before anything is touched ---------------------------------
   std::error_code ec;
   const std::string dist = fs::absolute(options.dist, ec).lexically_normal().string();
@@ -187,9 +182,11 @@ int main(int argc, char** argv) {
   std::vector<term::ScriptStep> steps;
   int terminalFd = -1;
   if (options.script) {
-    std::ifstream in(*options.script, std::ios::binary);
-    if (!in) return Fail(kExitBadInput, "--script " + *options.script + ": cannot read it");
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    std::string why;
+    if (!sim::ReadHostFile(*options.script, text, &why)) {
+      return Fail(kExitBadInput, "--script " + *options.script + ": cannot read it: " + why);
+    }
     std::string error;
     if (!term::ParseScript(text, *options.script, steps, error)) return Fail(kExitFailed, error);
   } else {
@@ -216,6 +213,7 @@ int main(int argc, char** argv) {
   }
 
   // --- The machine ------------------------------------------------------------------------
+  std::vector<std::string> notes = term::CleanUpAbandonedSaves(options.machine);
   std::string why;
   const term::MachineFolderState state = term::InspectMachineFolder(options.machine, &why);
   if (state == term::MachineFolderState::kNotFolder ||
@@ -225,7 +223,6 @@ int main(int argc, char** argv) {
   }
   const bool existing = state == term::MachineFolderState::kMachine;
   sim::SimMachine machine(options.os.value_or(sim::kWinXP));
-  std::vector<std::string> notes;
   if (existing) {
     if (!machine.Load(options.machine, &why)) {
       return Fail(kExitBadInput,
@@ -335,4 +332,21 @@ int main(int argc, char** argv) {
   std::ofstream(reportFile, std::ios::binary) << heading.str() << full;
   std::cout << "Machine saved in " << options.machine << "; this report in " << reportFile << "\n";
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const int status = ParseOptions(argc, argv, options); status != 0)
+    return status < 0 ? 0 : status;
+  // Whatever goes wrong ends here with a message, never with an abort: the
+  // machine folder is only ever replaced at the end of Run.
+  try {
+    return Run(options);
+  } catch (const std::exception& e) {
+    std::cout << std::flush;
+    return Fail(kExitFailed, std::string(e.what()) + "\nsetup-sim: the machine in " +
+                                 options.machine + " is left as it was");
+  }
 }
