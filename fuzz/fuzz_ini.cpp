@@ -150,7 +150,7 @@ std::string Upper(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const IniFile file(input);
+  const IniFile file{std::string(input)};
 
   // The conversion keeps plain files as they are.
   const std::string text = setwell::ProfileText(input);
