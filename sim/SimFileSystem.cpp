@@ -15,9 +15,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Whether the path is already as Normal makes it: "\" separators only,
+// none doubled (but a leading "\\") or trailing, no "." or ".." part.
+bool IsNormal(const std::string& path) {
+  const std::size_t size = path.size();
+  std::size_t start = size >= 2 && path[0] == '\\' && path[1] == '\\' ? 2 : 0;
+  if (start == 0 && size >= 1 && path[0] == '\\') start = 1;
+  std::size_t partStart = start;
+  for (std::size_t i = start; i <= size; ++i) {
+    const char c = i < size ? path[i] : '\\';
+    if (c == '/') return false;
+    if (c != '\\') continue;
+    const std::size_t length = i - partStart;
+    if (length == 0 && (i < size || size > start)) return false;
+    if (length == 1 && path[partStart] == '.') return false;
+    if (length == 2 && path[partStart] == '.' && path[partStart + 1] == '.') return false;
+    partStart = i + 1;
+  }
+  return true;
+}
+
 // Separators turned into "\", doubled and trailing ones dropped, "." and
 // ".." components resolved as the host resolves them; case kept.
 std::string Normal(const std::string& path) {
+  if (IsNormal(path)) return path;
   std::vector<std::string> parts;
   std::string part;
   auto flush = [&] {

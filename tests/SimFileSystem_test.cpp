@@ -143,5 +143,20 @@ TEST(SimFileSystemTest, RelativePathsHangOffTheCurrentDirectory) {
   EXPECT_EQ(machine.GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
+TEST(SimFileSystemTest, EverySpellingOfAPathNamesTheSameFileAndOnlyThose) {
+  SimMachine machine(kWinXP);
+  machine.files.WriteFile("C:\\Drv\\x.ini", "x");
+  machine.files.WriteFile("\\\\srv\\share\\y.ini", "y");
+  for (const char* same : {"C:\\Drv\\x.ini", "c:\\drv\\X.INI", "C:/Drv/x.ini", "C:\\Drv\\\\x.ini",
+                           "C:\\.\\Drv\\x.ini", "C:\\Drv\\..\\Drv\\x.ini", "C:\\Drv\\x.ini\\",
+                           "\\\\srv\\share\\y.ini", "//srv/share/y.ini", "\\\\srv\\share\\.\\y.ini"}) {
+    EXPECT_NE(machine.files.Find(same), nullptr) << same;
+  }
+  for (const char* other : {"C:\\Drv\\x.ini.", "C:\\Drv.\\x.ini", "C:\\Drv\\...\\x.ini",
+                            "C:\\x.ini", "C:x.ini", "\\srv\\share\\y.ini", "\\\\srv\\y.ini"}) {
+    EXPECT_EQ(machine.files.Find(other), nullptr) << other;
+  }
+}
+
 }  // namespace
 }  // namespace setwell::sim
