@@ -86,7 +86,7 @@ class LargeDistribution {
     int usb = 0;
     for (int n = 1; n <= kModels; ++n) {
       const auto& [model, category] = models[n % models.size()];
-      char number[8];
+      char number[16];
       std::snprintf(number, sizeof number, "-%04d", n);
       const std::string name = model + number;
       std::string sections = ModelSections(files[category], model);

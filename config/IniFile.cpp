@@ -500,24 +500,38 @@ std::shared_ptr<const IniFile> ProfileCache::Load(Platform& platform, const std:
 
 namespace {
 IniFileSource* sharedSource = nullptr;
+// Counts the changes of source: a file taken from an earlier one is not
+// used again.
+unsigned sharedGeneration = 0;
 }  // namespace
 
-void IniFileSet::SetSharedSource(IniFileSource* source) { sharedSource = source; }
+void IniFileSet::SetSharedSource(IniFileSource* source) {
+  sharedSource = source;
+  ++sharedGeneration;
+}
 
 const IniFile& IniFileSet::Get(const std::string& path) {
-  if (sharedSource != nullptr) {
-    if (const IniFile* shared = sharedSource->Find(path)) return *shared;
+  Held* held = nullptr;
+  for (Held& candidate : held_) {
+    if (candidate.path == path) held = &candidate;
   }
-  for (Held& held : held_) {
-    if (held.path != path) continue;
-    if (!held.current) {
-      held.file = ProfileCache::Shared().Load(*platform_, path);
-      held.current = true;
-    }
-    return *held.file;
+  if (held == nullptr) {
+    held_.push_back(Held{path, nullptr, false, nullptr, sharedGeneration});
+    held = &held_.back();
+  } else if (held->generation != sharedGeneration) {
+    // The shared source changed since: look again.
+    *held = Held{path, nullptr, false, nullptr, sharedGeneration};
   }
-  held_.push_back(Held{path, ProfileCache::Shared().Load(*platform_, path), true});
-  return *held_.back().file;
+  if (held->shared != nullptr) return *held->shared;
+  if (held->file == nullptr && sharedSource != nullptr) {
+    held->shared = sharedSource->Find(path);
+    if (held->shared != nullptr) return *held->shared;
+  }
+  if (!held->current) {
+    held->file = ProfileCache::Shared().Load(*platform_, path);
+    held->current = true;
+  }
+  return *held->file;
 }
 
 void IniFileSet::Refresh() {

@@ -233,6 +233,8 @@ class IniFileSet {
     std::string path;  // as asked for
     std::shared_ptr<const IniFile> file;
     bool current = true;
+    const IniFile* shared = nullptr;  // the shared source's
+    unsigned generation = 0;         // of the source it came from
   };
   Platform* platform_;
   // A reader uses at most the five files: a short list searched by exact

@@ -111,9 +111,12 @@ char SimFileSystem::DriveOf(const std::string& path) {
 }
 
 void SimFileSystem::MakeFolder(const std::string& path) {
+  const std::string start = Normal(path);
+  // A folder there is has its parents: every folder is made with them.
+  if (folders_.count(LowerAscii(start)) != 0) return;
   // The folder and its parents, the longest first.
   std::vector<std::string> prefixes;
-  for (std::string normal = Normal(path); !normal.empty();) {
+  for (std::string normal = start; !normal.empty();) {
     prefixes.push_back(normal);
     const std::size_t slash = normal.rfind('\\');
     if (slash == std::string::npos) break;
@@ -156,12 +159,19 @@ std::string SimFileSystem::FolderPath(const std::string& path) const {
 }
 
 SimFile& SimFileSystem::WriteFile(const std::string& path, std::string data) {
-  const std::string parent = Parent(path);
-  if (!parent.empty()) MakeFolder(Normal(path).substr(0, parent.size()));
-  SimFile& file = files_[Key(path)];
+  const std::string normal = Normal(path);
+  std::string key = LowerAscii(normal);
+  const std::size_t slash = key.rfind('\\');
+  const std::size_t parentSize = slash == std::string::npos ? 0 : slash;
+  const std::string parentKey = key.substr(0, parentSize);
+  if (parentSize != 0) MakeFolder(normal.substr(0, parentSize));
+  SimFile& file = files_[std::move(key)];
   // The folders keep the case they were made with, the file its own.
   if (file.path.empty()) {
-    file.path = parent.empty() ? Normal(path) : FolderPath(parent) + "\\" + Name(path);
+    // The parent folder was made above, and is kept as FolderPath gives it.
+    file.path = parentSize == 0 ? normal
+                                : folders_.find(parentKey)->second +
+                                      normal.substr(parentSize);
   }
   file.data = std::move(data);
   file.fromHost = false;

@@ -85,12 +85,15 @@ void SimMachine::SyncSpooler() {
 
 std::optional<DWORD> SimMachine::Enter(const char* call,
                                        std::initializer_list<const char*> arguments) {
-  std::string text;
-  for (const char* argument : arguments) {
-    if (!text.empty()) text += ", ";
-    text += argument == nullptr ? "(null)" : argument;
+  if (traceCalls) {
+    std::string text;
+    for (const char* argument : arguments) {
+      if (!text.empty()) text += ", ";
+      text += argument == nullptr ? "(null)" : argument;
+    }
+    trace.push_back(SimCallRecord{call, text});
   }
-  trace.push_back(SimCallRecord{call, text});
+  if (faults.pending.empty()) return std::nullopt;
   return faults.Take(call, arguments);
 }
 

@@ -112,6 +112,9 @@ class SimMachine : public Platform {
   bool restartPending = false;
   std::vector<std::string> shellOpened;
   std::vector<SimCallRecord> trace;
+  // Off, the calls are not traced: for a tool that runs thousands of
+  // installs and reads only what they left.
+  bool traceCalls = true;
   // What the program's service calls did. Like the trace, this belongs to
   // the running program: neither saved nor compared.
   std::vector<SimServiceEvent> serviceLog;

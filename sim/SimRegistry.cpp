@@ -77,6 +77,11 @@ std::string HexValue(const std::string& head, const std::string& bytes) {
 }  // namespace
 
 std::string SimRegistry::Normalise(const std::string& path) {
+  bool normal = path.empty() || (path.front() != '\\' && path.back() != '\\');
+  for (std::size_t i = 1; normal && i < path.size(); ++i) {
+    if (path[i] == '\\' && path[i - 1] == '\\') normal = false;
+  }
+  if (normal) return path;
   std::string out;
   for (char c : path) {
     if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
@@ -100,6 +105,8 @@ const RegKey* SimRegistry::FindKey(const std::string& path) const {
 
 RegKey& SimRegistry::CreateKey(const std::string& path) {
   const std::string normal = Normalise(path);
+  // A key there is has its parents: every key is made with them.
+  if (auto it = keys_.find(LowerAscii(normal)); it != keys_.end()) return it->second;
   RegKey* key = nullptr;
   std::string display;
   std::size_t pos = 0;
@@ -139,26 +146,27 @@ std::vector<std::string> SimRegistry::SubKeys(const std::string& path) const {
   return names;
 }
 
+const RegValue* RegKey::Value(const std::string& name) const {
+  auto it = places.find(LowerAscii(name));
+  return it == places.end() ? nullptr : &values[it->second];
+}
+
 const RegValue* SimRegistry::FindValue(const std::string& path, const std::string& name) const {
   const RegKey* key = FindKey(path);
-  if (key == nullptr) return nullptr;
-  for (const RegValue& value : key->values) {
-    if (EqualsNoCase(value.name, name)) return &value;
-  }
-  return nullptr;
+  return key == nullptr ? nullptr : key->Value(name);
 }
 
 void SimRegistry::SetValue(const std::string& path, const std::string& name, DWORD type,
                            std::string data) {
   RegKey& key = CreateKey(path);
-  for (RegValue& value : key.values) {
-    if (EqualsNoCase(value.name, name)) {
-      value.type = type;
-      value.data = std::move(data);
-      return;
-    }
+  auto [it, added] = key.places.try_emplace(LowerAscii(name), key.values.size());
+  if (added) {
+    key.values.push_back(RegValue{name, type, std::move(data)});
+  } else {
+    RegValue& value = key.values[it->second];
+    value.type = type;
+    value.data = std::move(data);
   }
-  key.values.push_back(RegValue{name, type, std::move(data)});
 }
 
 void SimRegistry::SetDword(const std::string& path, const std::string& name, DWORD value) {
@@ -177,13 +185,15 @@ void SimRegistry::SetString(const std::string& path, const std::string& name,
 bool SimRegistry::DeleteValue(const std::string& path, const std::string& name) {
   RegKey* key = FindKey(path);
   if (key == nullptr) return false;
-  for (auto it = key->values.begin(); it != key->values.end(); ++it) {
-    if (EqualsNoCase(it->name, name)) {
-      key->values.erase(it);
-      return true;
-    }
+  auto it = key->places.find(LowerAscii(name));
+  if (it == key->places.end()) return false;
+  const std::size_t place = it->second;
+  key->places.erase(it);
+  key->values.erase(key->values.begin() + static_cast<std::ptrdiff_t>(place));
+  for (auto& [lower, at] : key->places) {
+    if (at > place) --at;
   }
-  return false;
+  return true;
 }
 
 bool SimRegistry::GetDword(const std::string& path, const std::string& name, DWORD& value) const {
@@ -318,8 +328,8 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error, bool
     } else {
       return fail("unknown kind of value");
     }
-    for (const RegValue& existing : current->values) {
-      if (EqualsNoCase(existing.name, value.name)) return fail("value \"" + name + "\" twice");
+    if (!current->places.try_emplace(LowerAscii(value.name), current->values.size()).second) {
+      return fail("value \"" + name + "\" twice");
     }
     current->values.push_back(std::move(value));
   }

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "system/WinTypes.h"
@@ -41,8 +42,14 @@ struct RegValue {
 struct RegKey {
   std::string path;  // each component as first created, no leading or trailing "\"
   std::vector<RegValue> values;
+  // The place of each value in `values` by its lower-cased name; kept by
+  // SimRegistry, which alone changes `values`.
+  std::unordered_map<std::string, std::size_t> places;
 
-  bool operator==(const RegKey&) const = default;
+  const RegValue* Value(const std::string& name) const;
+  bool operator==(const RegKey& other) const {
+    return path == other.path && values == other.values;
+  }
 };
 
 class SimRegistry {

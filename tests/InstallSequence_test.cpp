@@ -72,7 +72,9 @@ TEST_P(InstallScenarioTest, InstallsEverythingTheModelNeeds) {
   const std::string expected = s.target == kWin98 ? std::string(kRestart) : usb ? kInstalledUsb : kInstalled;
   ASSERT_EQ(m.machine.ui.boxes.size(), 1u) << ::testing::PrintToString(m.machine.ui.Texts());
   EXPECT_EQ(m.machine.ui.boxes[0].text.substr(0, expected.size()), expected);
-  if (s.target != kWin98) EXPECT_EQ(m.machine.ui.boxes[0].Icon(), static_cast<UINT>(MB_ICONINFORMATION));
+  if (s.target != kWin98) {
+    EXPECT_EQ(m.machine.ui.boxes[0].Icon(), static_cast<UINT>(MB_ICONINFORMATION));
+  }
 
   // What the machine holds.
   const sim::SimPrinter* printer = m.machine.spooler.FindPrinter(s.printer);
@@ -84,11 +86,15 @@ TEST_P(InstallScenarioTest, InstallsEverythingTheModelNeeds) {
   ASSERT_NE(driver, nullptr);
   ASSERT_GE(printer->devMode.size(), 148u);
   EXPECT_EQ(std::string(printer->devMode.c_str()), s.model);  // the device name
-  if (*s.portMonitor) EXPECT_TRUE(m.machine.spooler.KnowsMonitor(s.portMonitor));
+  if (*s.portMonitor) {
+    EXPECT_TRUE(m.machine.spooler.KnowsMonitor(s.portMonitor));
+  }
   if (!printer->printProcessor.empty() && printer->printProcessor != "WinPrint") {
     EXPECT_TRUE(m.machine.spooler.KnowsPrintProcessor(printer->printProcessor));
   }
-  if (s.target == kWin98) EXPECT_EQ(m.machine.clock.sleeps.front(), 1000u);
+  if (s.target == kWin98) {
+    EXPECT_EQ(m.machine.clock.sleeps.front(), 1000u);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

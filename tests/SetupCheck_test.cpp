@@ -143,8 +143,9 @@ TEST(SetupCheckTest, BrokenDistributionTripsEveryRuleOnceAtThePlaceItNames) {
                          ? LineIn(kBroken + "/" + place.file, place.section, "")
                      : place.line < 0 ? LineIn(kBroken + "/" + place.file, place.section, place.key)
                                       : place.line;
-    if (std::string(place.code) != "SC207" && std::string(place.code) != "SC208")
+    if (std::string(place.code) != "SC207" && std::string(place.code) != "SC208") {
       EXPECT_EQ(f.line, line) << place.code;
+    }
     EXPECT_FALSE(f.message.empty());
     EXPECT_FALSE(f.hint.empty());
   }

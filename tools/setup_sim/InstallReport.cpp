@@ -260,7 +260,7 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
   for (const auto& [lowered, key] : after.registry.Keys()) {
     const sim::RegKey* old = before.registry.FindKey(key.path);
     for (const sim::RegValue& value : key.values) {
-      const sim::RegValue* was = before.registry.FindValue(key.path, value.name);
+      const sim::RegValue* was = old == nullptr ? nullptr : old->Value(value.name);
       if (was != nullptr && was->type == value.type && was->data == value.data) continue;
       values.push_back(ValueChange{
           "HKLM\\" + key.path, value.name.empty() ? "(default)" : value.name,
@@ -268,7 +268,7 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     }
     if (old == nullptr) continue;
     for (const sim::RegValue& value : old->values) {
-      if (after.registry.FindValue(key.path, value.name) == nullptr) {
+      if (key.Value(value.name) == nullptr) {
         values.push_back(ValueChange{"HKLM\\" + key.path,
                                      value.name.empty() ? "(default)" : value.name,
                                      FormatRegistryValue(value), std::string()});
