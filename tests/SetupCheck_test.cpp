@@ -327,6 +327,47 @@ std::vector<std::string> SetupSimMessages(const std::string& out) {
   return texts;
 }
 
+TEST(SetupCheckTest, FailingInstallsBecomeOneFindingPerModelAndInstall) {
+  // No distribution found so far makes a second install fail after a first
+  // that succeeded; the report must still tell the two apart.
+  auto combination = [](const std::string& model, bool second, bool ok, const char* port) {
+    Combination c;
+    c.model = model;
+    c.target = 3;
+    c.os = "xp";
+    c.port = port;
+    c.second = second;
+    c.ok = ok;
+    c.outcome = ok ? "completed" : "closed";
+    if (!ok) c.messages = {"Add printer error", "error = 1801"};
+    return c;
+  };
+  const std::vector<Combination> all = {
+      combination("BK-X", false, true, "TVCOM1:"), combination("BK-X", true, false, "TVCOM1:"),
+      combination("BK-X", false, true, "LPT1:"),   combination("BK-X", true, false, "LPT1:"),
+      combination("BK-Y", false, false, "LPT1:"),  combination("BK-Z", false, true, "LPT1:"),
+      combination("BK-Z", true, true, "LPT1:")};
+  const std::set<std::string> none;
+  FindingList findings(none);
+  AddRehearsalFindings(all, findings);
+  ASSERT_EQ(findings.All().size(), 2u);
+  const Finding& second = findings.All()[0];
+  EXPECT_EQ(second.code, "SC191");
+  EXPECT_EQ(second.severity, Severity::kError);
+  EXPECT_EQ(second.model, "BK-X");
+  EXPECT_NE(second.message.find("2 combinations fail"), std::string::npos) << second.message;
+  EXPECT_NE(second.message.find("TVCOM1:"), std::string::npos) << second.message;
+  EXPECT_NE(second.message.find("\"error = 1801\""), std::string::npos) << second.message;
+  EXPECT_EQ(findings.All()[1].code, "SC190");
+  EXPECT_EQ(findings.All()[1].model, "BK-Y");
+
+  const std::set<std::string> ignored = {"SC191"};
+  FindingList without(ignored);
+  AddRehearsalFindings(all, without);
+  ASSERT_EQ(without.All().size(), 1u);
+  EXPECT_EQ(without.All()[0].code, "SC190");
+}
+
 struct SameRun {
   const char* dist;
   const char* os;
