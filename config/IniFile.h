@@ -71,6 +71,9 @@ class IniFile {
   IniFile(std::string contents, IniOutline* outline);
 
   // Whether this is the parse of exactly these file contents.
+  // The text the file was parsed from: its contents, converted when they
+  // carry a byte-order mark.
+  std::string_view Text() const { return text_; }
   bool IsParseOf(std::string_view contents) const {
     return converted_ ? source_ == contents : text_ == contents;
   }

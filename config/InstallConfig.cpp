@@ -37,8 +37,6 @@ constexpr std::size_t kUsbDeviceCountLimit = 199;
 constexpr std::size_t kUsbDeviceLimit = 29;
 
 constexpr std::size_t kTextLimit = 199;
-constexpr std::size_t kNameLimit = 49;
-constexpr std::size_t kDevModeLimit = 19;
 
 const std::string kNoPath;
 

@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const IniFile file{std::string(input)};
 
   // The conversion keeps plain files as they are.
-  const std::string text = setwell::ProfileText(input);
+  const std::string_view text = file.Text();
   const bool marked = input.substr(0, 2) == "\xFF\xFE" || input.substr(0, 2) == "\xFE\xFF" ||
                       input.substr(0, 3) == "\xEF\xBB\xBF";
   if (!marked && text != input) std::abort();
@@ -193,7 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A piece of the text as a section and a key, and names no file has.
   if (!text.empty()) {
     const std::size_t at = fromInput % text.size();
-    const std::string_view piece = std::string_view(text).substr(at, 1 + fromInput % 13);
+    const std::string_view piece = text.substr(at, 1 + fromInput % 13);
     check(piece, piece);
     check("", piece);
   }
