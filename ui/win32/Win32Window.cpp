@@ -218,6 +218,13 @@ void Win32Window::SetText(int id, const std::string& text) {
 }
 
 void Win32Window::StreamRichText(HWND control, const std::string& rtf) {
+  SETWELL_STARTUP_MARK("agreement to be streamed");
+  // The agreement is longer than its view, so the view ends with its scroll
+  // bar; shown before the text goes in, the text is laid out once, at the
+  // width it keeps. Otherwise the bar appears half-way through the stream
+  // and the view lays everything out again at the narrower width (under
+  // Wine that was half the time the agreement takes to go in).
+  ::ShowScrollBar(control, SB_VERT, TRUE);
   StreamSource source{&rtf, 0};
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
