@@ -82,6 +82,7 @@ bool CWizardFrame::OnInitDialog() {
 void CWizardFrame::CreatePage(int index) {
   if (pageMade_[index]) return;
   pageMade_[index] = true;
+  SETWELL_STARTUP_MARK(("page to be created " + std::to_string(index)).c_str());
   // A page whose window cannot be made leaves the page area empty while it
   // is current; the wizard goes on.
   if (pages_[index]->Create(static_cast<int>(dialogIds_[index] & 0xFFFF), this)) {
