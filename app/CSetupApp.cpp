@@ -7,6 +7,7 @@
 #include "pages/CSetupTypePage.h"
 #include "pages/CTargetSystemPage.h"
 #include "resources/Texts.h"
+#include "ui/StartupTrace.h"
 
 namespace setwell {
 
@@ -14,6 +15,7 @@ bool CSetupApp::InitInstance() {
   // The agreement view must be available before the pages are created; a
   // failure has been reported and the wizard runs all the same.
   Ui().RegisterRichTextControl(Host());
+  SETWELL_STARTUP_MARK("rich text registered");
 
   CWizardFrame frame(Host());
   m_pMainWnd = &frame;

@@ -9,6 +9,7 @@
 #include "pages/CLicencePage.h"
 #include "resources/Texts.h"
 #include "system/Messages.h"
+#include "ui/StartupTrace.h"
 
 namespace setwell {
 namespace {
@@ -25,6 +26,7 @@ void CWizardFrame::AddPage(const std::string& caption, CDialog* page, unsigned d
   pages_.push_back(page);
   captions_.push_back(caption);
   dialogIds_.push_back(dialogId);
+  pageMade_.push_back(false);
 }
 
 CDialog* CWizardFrame::GetPage(int index) const {
@@ -56,27 +58,37 @@ void CWizardFrame::GatherSelections() {
 }
 
 bool CWizardFrame::OnInitDialog() {
+  SETWELL_STARTUP_MARK("frame window made");
   CDialog::OnInitDialog();
   const std::string about = LoadStringText(IDS_ABOUTBOX);
   if (!about.empty()) Backend()->AppendSystemMenuItem(IDM_ABOUTBOX, about);
   Backend()->SetIcon(IDR_MAINFRAME);
 
   if (!pages_.empty()) {
-    const Rect area = GetControlRect(IDC_PAGE_AREA);
-    for (std::size_t i = 0; i < pages_.size(); ++i) {
-      // A page whose window cannot be made leaves the page area empty while
-      // it is current; the wizard goes on.
-      if (pages_[i]->Create(static_cast<int>(dialogIds_[i] & 0xFFFF), this)) {
-        pages_[i]->MoveWindow(area);
-      }
-    }
+    pageArea_ = GetControlRect(IDC_PAGE_AREA);
     ShowPage(0);
   }
+  // The running system decides the target system page before the wizard
+  // shows, whether or not the user gets as far as that page.
+  if (typed_) typed_->targetSystem.DetectTargetSystem();
   SetWindowText(m_title);
   SetDlgItemText(IDC_BACK, kBackText);
   SetDlgItemText(IDOK_RESULT, pages_.size() >= 2 ? kNextText : kFinishText);
   SetDlgItemText(IDCANCEL_RESULT, kCancelText);
+  SETWELL_STARTUP_MARK("frame initialised");
   return true;
+}
+
+void CWizardFrame::CreatePage(int index) {
+  if (pageMade_[index]) return;
+  pageMade_[index] = true;
+  SETWELL_STARTUP_MARK(("page to be created " + std::to_string(index)).c_str());
+  // A page whose window cannot be made leaves the page area empty while it
+  // is current; the wizard goes on.
+  if (pages_[index]->Create(static_cast<int>(dialogIds_[index] & 0xFFFF), this)) {
+    pages_[index]->MoveWindow(pageArea_);
+  }
+  SETWELL_STARTUP_MARK(("page created " + std::to_string(index)).c_str());
 }
 
 void CWizardFrame::ShowPage(int index) {
@@ -85,6 +97,8 @@ void CWizardFrame::ShowPage(int index) {
     pages_[current_]->ShowWindow(false);
   }
   if (index < 0 || index >= static_cast<int>(pages_.size())) return;
+  // Before anything below reads or sets the page.
+  CreatePage(index);
 
   if (current_ == kSetupTypePage && index < kSetupTypePage) reloadBaudRate_ = true;
   if (current_ == kLicencePage) {
@@ -197,6 +211,7 @@ bool CWizardFrame::DestroyWindow() {
   pages_.clear();
   captions_.clear();
   dialogIds_.clear();
+  pageMade_.clear();
   return CDialog::DestroyWindow();
 }
 

@@ -69,6 +69,12 @@ class CWizardFrame : public CDialog {
 
  private:
   void OnBack();
+  // Creates the window of page `index` the first time the page is needed
+  // and places it in the page area. Pages are made one at a time as the
+  // user reaches them: most of the time to the wizard's first window went
+  // into the windows of pages not shown yet (every drop-down list is a
+  // window of the host's with a pop-up list of its own).
+  void CreatePage(int index);
   void RunInstall();
   void DestroyPages();
   // The choices the pages hold now, into m_selections.
@@ -80,6 +86,11 @@ class CWizardFrame : public CDialog {
   std::vector<CDialog*> pages_;
   std::vector<std::string> captions_;
   std::vector<unsigned> dialogIds_;
+  // Whether each page's window has been made (or tried: a page that could
+  // not be made is not tried again).
+  std::vector<bool> pageMade_;
+  // The page area in the frame's client coordinates.
+  Rect pageArea_;
   int current_ = -1;
 
   // Kept from the last forward move off the model page, read when leaving

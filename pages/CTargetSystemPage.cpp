@@ -27,8 +27,7 @@ bool TargetSystemOf(const OSVERSIONINFOA& version, std::int32_t& target, int& bu
   return true;
 }
 
-bool CTargetSystemPage::OnInitDialog() {
-  CDialog::OnInitDialog();
+void CTargetSystemPage::DetectTargetSystem() {
   OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;
   int button = 0;
@@ -37,7 +36,14 @@ bool CTargetSystemPage::OnInitDialog() {
     button = 0;
     ShowError(platform_, IDS_WRONG_SYSTEM);
   }
-  if (button != 0) CheckRadioButton(IDC_WIN98, IDC_WIN2003, button);
+  checkedButton_ = button;
+  detected_ = true;
+}
+
+bool CTargetSystemPage::OnInitDialog() {
+  CDialog::OnInitDialog();
+  if (!detected_) DetectTargetSystem();
+  if (checkedButton_ != 0) CheckRadioButton(IDC_WIN98, IDC_WIN2003, checkedButton_);
   for (std::int32_t target = kWin98; target <= kWin2003; ++target) {
     GetDlgItem(kButtons[target]).EnableWindow(target == m_targetSystem);
   }

@@ -17,10 +17,19 @@ class CTargetSystemPage : public CDialog {
   void OnOK() override {}
   void OnCancel() override {}
 
+  // Derives the target system from the running Windows version, telling the
+  // user when the wizard does not know the system. The wizard asks for it
+  // as it starts, before the page's window exists, so that the message comes
+  // before the wizard shows; OnInitDialog derives it only when that has not
+  // been done.
+  void DetectTargetSystem();
+
   std::int32_t m_targetSystem = kWin98;
 
  private:
   Platform& platform_;
+  bool detected_ = false;
+  int checkedButton_ = 0;  // 0: none
 };
 
 // The target system for a running system, and the radio button to check

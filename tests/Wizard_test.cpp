@@ -134,6 +134,69 @@ TEST_F(WizardTest, WithoutModelsNextStaysDisabledOnTheModelPage) {
   });
 }
 
+// A page's window is made when the user first reaches it, and only then:
+// going back and forth keeps what the user chose on it, and no list is
+// filled a second time.
+TEST_F(WizardTest, PagesAreMadeWhenFirstReachedAndKeepTheirChoices) {
+  Run([&](HeadlessWindow& w) {
+    EXPECT_EQ(w.Children().size(), 1u) << "the licence page alone at start";
+    Page().Click(IDC_ACCEPT);
+    w.Click(1);
+    ASSERT_EQ(Page().TemplateId(), IDD_MODEL);
+    Page().Click(IDC_EMBEDDED);
+    ASSERT_TRUE(Page().SelectText(IDC_EMBEDDED_MODELS, "zeta"));
+    Page().Click(IDC_DEFAULT_PRINTER);
+    w.Click(1);
+    ASSERT_EQ(Page().TemplateId(), IDD_SETUP_TYPE);
+    w.Click(IDC_BACK);
+    w.Click(IDC_BACK);
+    ASSERT_EQ(Page().TemplateId(), IDD_LICENCE);
+    EXPECT_EQ(Page().GetCheck(IDC_ACCEPT), 1);
+    EXPECT_TRUE(DefaultEnabled());
+
+    w.Click(1);
+    EXPECT_EQ(w.Children().size(), 3u);
+    HeadlessWindow& model = Page();
+    EXPECT_EQ(model.GetCheck(IDC_EMBEDDED), 1);
+    EXPECT_EQ(model.GetCheck(IDC_RECEIPT), 0);
+    EXPECT_EQ(model.GetText(IDC_EMBEDDED_MODELS), "zeta");
+    EXPECT_TRUE(model.IsEnabled(IDC_EMBEDDED_MODELS));
+    EXPECT_FALSE(model.IsEnabled(IDC_RECEIPT_MODELS));
+    EXPECT_EQ(model.Find(IDC_RECEIPT_MODELS)->items, (std::vector<std::string>{"TP-58", "TP-80"}));
+    EXPECT_EQ(model.Find(IDC_EMBEDDED_MODELS)->items.size(), 2u);
+    EXPECT_EQ(model.GetCheck(IDC_DEFAULT_PRINTER), 1);
+    EXPECT_EQ(PageObject<CModelPage>(kModelPage).m_modelName, "zeta");
+    EXPECT_EQ(PageObject<CModelPage>(kModelPage).m_defaultPrinter, 1);
+
+    // The rest are made on the way to the last page; Finish reads them all.
+    for (int i = 0; i < 3; ++i) w.Click(1);
+    EXPECT_EQ(Page().TemplateId(), IDD_PORT);
+    EXPECT_EQ(w.Children().size(), 5u);
+    w.Click(2);
+  });
+}
+
+// The running system is checked as the wizard starts, before its first page
+// shows, whether or not the user goes as far as the target system page; the
+// page then shows what was found without asking again.
+TEST_F(WizardTest, AnUnknownSystemIsReportedAsTheWizardStartsAndOnlyThen) {
+  machine.system.platformId = 7;  // no family the wizard knows
+  Run([&](HeadlessWindow& w) {
+    ASSERT_EQ(machine.ui.Texts(), std::vector<std::string>{LoadStringText(IDS_WRONG_SYSTEM)});
+    EXPECT_EQ(Page().TemplateId(), IDD_LICENCE);
+    Page().Click(IDC_ACCEPT);
+    for (int i = 0; i < 3; ++i) w.Click(1);
+    ASSERT_EQ(Page().TemplateId(), IDD_TARGET_SYSTEM);
+    EXPECT_EQ(machine.ui.Texts().size(), 1u);
+    EXPECT_EQ(PageObject<CTargetSystemPage>(kTargetSystemPage).m_targetSystem, kWin98);
+    EXPECT_TRUE(Page().IsEnabled(IDC_WIN98));
+    EXPECT_EQ(Page().GetCheck(IDC_WIN98), 0);
+    for (int id : {IDC_WINNT, IDC_WIN2000, IDC_WINXP, IDC_WIN2003}) EXPECT_FALSE(Page().IsEnabled(id));
+    w.Click(2);
+  });
+  EXPECT_EQ(machine.ui.Texts().size(), 1u);
+}
+
 TEST_F(WizardTest, AdvancedSetupSettingDecidesTheSetupTypePage) {
   Run([&](HeadlessWindow& w) {
     Page().Click(IDC_ACCEPT);

@@ -4,9 +4,11 @@
 
 #include "app/CSetupApp.h"
 #include "system/win32/Win32Platform.h"
+#include "ui/StartupTrace.h"
 #include "ui/win32/Win32UiBackend.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  SETWELL_STARTUP_MARK("WinMain");
   // The dialog controls of common controls version 6 (the manifest asks for
   // it); comctl32 before 6.0 does not know ICC_STANDARD_CLASSES.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

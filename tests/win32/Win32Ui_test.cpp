@@ -329,6 +329,44 @@ TEST_F(Win32UiTest, TheAgreementIsStreamedIntoTheRichEditAsFormattedText) {
   });
 }
 
+// The agreement is longer than its view: the view shows its scroll bar and
+// lays the text out beside it, every line ending inside the view, not under
+// the bar.
+TEST_F(Win32UiTest, TheAgreementIsLaidOutBesideTheViewsScrollBar) {
+  WithFrame([&](ProbeDialog& frame) {
+    CLicencePage licence;
+    ASSERT_TRUE(licence.Create(IDD_LICENCE, &frame));
+    HWND view = ::GetDlgItem(WindowOf(licence), IDC_AGREEMENT);
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    ASSERT_TRUE(::GetScrollBarInfo(view, OBJID_VSCROLL, &bar));
+    EXPECT_EQ(bar.rgstate[0] & STATE_SYSTEM_INVISIBLE, 0u) << "the scroll bar shows";
+    RECT client{};
+    ::GetClientRect(view, &client);
+    RECT format{};
+    ::SendMessageA(view, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    EXPECT_LE(format.right, client.right) << "laid out for the width beside the bar";
+    const int lines = static_cast<int>(::SendMessageA(view, EM_GETLINECOUNT, 0, 0));
+    EXPECT_GT(lines, 20);
+    HDC dc = ::GetDC(view);
+    for (int line = 0; line < lines; ++line) {
+      const LRESULT first = ::SendMessageA(view, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+      const LRESULT length = ::SendMessageA(view, EM_LINELENGTH, static_cast<WPARAM>(first), 0);
+      if (first < 0 || length <= 1) continue;
+      // The left edge of the line's last character but its break, plus
+      // the width of a wide letter, is still inside the view.
+      POINTL at{};
+      ::SendMessageA(view, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at),
+                     static_cast<LPARAM>(first + length - 2));
+      SIZE letter{};
+      ::GetTextExtentPoint32A(dc, "m", 1, &letter);
+      EXPECT_LE(at.x + letter.cx / 2, client.right) << "line " << line;
+    }
+    ::ReleaseDC(view, dc);
+    licence.DestroyWindow();
+  });
+}
+
 // The port page's USB note answers the host's colour request with its own
 // colours and font; other statics keep the dialog's.
 TEST_F(Win32UiTest, TheNoteLabelAnswersTheColourRequest) {
