@@ -327,7 +327,7 @@ LONG SimMachine::RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* 
   const RegKey* found = registry.FindKey(Text(subKey));
   if (found == nullptr) return AsLong(ERROR_FILE_NOT_FOUND);
   const std::uintptr_t handle = nextHandle_++;
-  openKeys_[handle] = OpenKey{found->path, access};
+  openKeys_[handle] = OpenKey{found->path, access, SimRegistry::LookupKey(found->path)};
   *key = AsHandle(handle);
   return AsLong(ERROR_SUCCESS);
 }
@@ -339,7 +339,7 @@ LONG SimMachine::RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle
   }
   const RegKey& created = registry.CreateKey(Text(subKey));
   const std::uintptr_t handle = nextHandle_++;
-  openKeys_[handle] = OpenKey{created.path, access};
+  openKeys_[handle] = OpenKey{created.path, access, SimRegistry::LookupKey(created.path)};
   *key = AsHandle(handle);
   return AsLong(ERROR_SUCCESS);
 }
@@ -356,8 +356,9 @@ LONG SimMachine::RegQueryValueExA(RegKeyHandle key, const char* name, DWORD* typ
   const OpenKey* open = Key(key);
   if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
   if ((open->access & KEY_QUERY_VALUE) == 0) return AsLong(ERROR_ACCESS_DENIED);
-  if (!registry.KeyExists(open->path)) return AsLong(ERROR_KEY_DELETED);
-  const RegValue* value = registry.FindValue(open->path, Text(name));
+  const RegKey* found = registry.FindByLookupKey(open->lookup);
+  if (found == nullptr) return AsLong(ERROR_KEY_DELETED);
+  const RegValue* value = found->Value(Text(name));
   if (value == nullptr) return AsLong(ERROR_FILE_NOT_FOUND);
   if (data != nullptr && size == nullptr) return AsLong(ERROR_INVALID_PARAMETER);
   if (type != nullptr) *type = value->type;
@@ -382,10 +383,11 @@ LONG SimMachine::RegSetValueExA(RegKeyHandle key, const char* name, DWORD type, 
   const OpenKey* open = Key(key);
   if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
   if ((open->access & KEY_SET_VALUE) == 0) return AsLong(ERROR_ACCESS_DENIED);
-  if (!registry.KeyExists(open->path)) return AsLong(ERROR_KEY_DELETED);
+  RegKey* found = registry.FindByLookupKey(open->lookup);
+  if (found == nullptr) return AsLong(ERROR_KEY_DELETED);
   if (data == nullptr && size != 0) return AsLong(ERROR_NOACCESS);
-  registry.SetValue(open->path, Text(name), type,
-                    std::string(reinterpret_cast<const char*>(data), data == nullptr ? 0 : size));
+  SimRegistry::SetValue(*found, Text(name), type,
+                        std::string(reinterpret_cast<const char*>(data), data == nullptr ? 0 : size));
   return AsLong(ERROR_SUCCESS);
 }
 
@@ -395,7 +397,7 @@ LONG SimMachine::RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD*
   const OpenKey* open = Key(key);
   if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
   if ((open->access & KEY_QUERY_VALUE) == 0) return AsLong(ERROR_ACCESS_DENIED);
-  const RegKey* found = registry.FindKey(open->path);
+  const RegKey* found = registry.FindByLookupKey(open->lookup);
   if (found == nullptr) return AsLong(ERROR_KEY_DELETED);
   if (index >= found->values.size()) return AsLong(ERROR_NO_MORE_ITEMS);
   if (name == nullptr || nameSize == nullptr) return AsLong(ERROR_INVALID_PARAMETER);

@@ -229,6 +229,7 @@ class SimMachine : public Platform {
   struct OpenKey {
     std::string path;
     REGSAM access = 0;
+    std::string lookup;  // the registry's own key of the path
   };
 
   void Setup();

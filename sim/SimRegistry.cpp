@@ -76,12 +76,22 @@ std::string HexValue(const std::string& head, const std::string& bytes) {
 
 }  // namespace
 
-std::string SimRegistry::Normalise(const std::string& path) {
-  bool normal = path.empty() || (path.front() != '\\' && path.back() != '\\');
-  for (std::size_t i = 1; normal && i < path.size(); ++i) {
-    if (path[i] == '\\' && path[i - 1] == '\\') normal = false;
+namespace {
+
+// Whether the path is as Normalise makes it.
+bool IsNormalised(const std::string& path) {
+  if (path.empty()) return true;
+  if (path.front() == '\\' || path.back() == '\\') return false;
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    if (path[i] == '\\' && path[i - 1] == '\\') return false;
   }
-  if (normal) return path;
+  return true;
+}
+
+}  // namespace
+
+std::string SimRegistry::Normalise(const std::string& path) {
+  if (IsNormalised(path)) return path;
   std::string out;
   for (char c : path) {
     if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
@@ -91,15 +101,29 @@ std::string SimRegistry::Normalise(const std::string& path) {
   return out;
 }
 
+std::string SimRegistry::LookupKey(const std::string& path) {
+  return LowerAscii(IsNormalised(path) ? path : Normalise(path));
+}
+
+RegKey* SimRegistry::FindByLookupKey(const std::string& lookup) {
+  auto it = keys_.find(lookup);
+  return it == keys_.end() ? nullptr : &it->second;
+}
+
+const RegKey* SimRegistry::FindByLookupKey(const std::string& lookup) const {
+  auto it = keys_.find(lookup);
+  return it == keys_.end() ? nullptr : &it->second;
+}
+
 bool SimRegistry::KeyExists(const std::string& path) const { return FindKey(path) != nullptr; }
 
 RegKey* SimRegistry::FindKey(const std::string& path) {
-  auto it = keys_.find(LowerAscii(Normalise(path)));
+  auto it = keys_.find(LookupKey(path));
   return it == keys_.end() ? nullptr : &it->second;
 }
 
 const RegKey* SimRegistry::FindKey(const std::string& path) const {
-  auto it = keys_.find(LowerAscii(Normalise(path)));
+  auto it = keys_.find(LookupKey(path));
   return it == keys_.end() ? nullptr : &it->second;
 }
 
@@ -158,7 +182,10 @@ const RegValue* SimRegistry::FindValue(const std::string& path, const std::strin
 
 void SimRegistry::SetValue(const std::string& path, const std::string& name, DWORD type,
                            std::string data) {
-  RegKey& key = CreateKey(path);
+  SetValue(CreateKey(path), name, type, std::move(data));
+}
+
+void SimRegistry::SetValue(RegKey& key, const std::string& name, DWORD type, std::string data) {
   auto [it, added] = key.places.try_emplace(LowerAscii(name), key.values.size());
   if (added) {
     key.values.push_back(RegValue{name, type, std::move(data)});

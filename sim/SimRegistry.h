@@ -68,7 +68,13 @@ class SimRegistry {
   // lower-cased names.
   std::vector<std::string> SubKeys(const std::string& path) const;
 
+  // The key under which Keys() holds a path: normalised, lower-cased.
+  static std::string LookupKey(const std::string& path);
+  RegKey* FindByLookupKey(const std::string& lookup);
+  const RegKey* FindByLookupKey(const std::string& lookup) const;
+
   const RegValue* FindValue(const std::string& path, const std::string& name) const;
+  static void SetValue(RegKey& key, const std::string& name, DWORD type, std::string data);
   void SetValue(const std::string& path, const std::string& name, DWORD type, std::string data);
   void SetDword(const std::string& path, const std::string& name, DWORD value);
   void SetString(const std::string& path, const std::string& name, const std::string& value);
