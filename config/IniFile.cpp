@@ -369,13 +369,20 @@ void IniFile::ParseKeys(Section& section) const {
 
 std::int64_t IniFile::FindSection(std::string_view name) const {
   if (sectionTable_.empty()) return -1;  // a default-constructed file
+  if (lastSection_ >= 0) {
+    const Section& last = sections_[static_cast<std::size_t>(lastSection_)];
+    if (EqualsNoCase(View(last.name), name)) return lastSection_;
+  }
   const std::uint32_t hash = FoldedHash(name);
   const std::size_t mask = sectionTable_.size() - 1;
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint32_t held = sectionTable_[slot];
     if (held == 0) return -1;
     const Section& section = sections_[held - 1];
-    if (section.hash == hash && EqualsNoCase(View(section.name), name)) return held - 1;
+    if (section.hash == hash && EqualsNoCase(View(section.name), name)) {
+      lastSection_ = held - 1;
+      return lastSection_;
+    }
   }
 }
 
@@ -436,23 +443,32 @@ std::vector<std::int32_t> IniFile::NumberedKeys(std::string_view section, std::s
   return numbers;
 }
 
-std::string ProfileValue(std::string_view value, std::size_t limit) {
+std::string_view ProfileValueView(std::string_view value, std::size_t limit) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
-  return std::string(value.substr(0, limit));
+  return value.substr(0, limit);
+}
+
+std::string ProfileValue(std::string_view value, std::size_t limit) {
+  return std::string(ProfileValueView(value, limit));
+}
+
+std::string_view IniFile::GetView(std::string_view section, std::string_view key,
+                                  std::size_t limit, std::string_view defaultValue) const {
+  std::optional<std::string_view> value = Find(section, key);
+  return ProfileValueView(value ? *value : defaultValue, limit);
 }
 
 std::string IniFile::GetString(std::string_view section, std::string_view key, std::size_t limit,
                                std::string_view defaultValue) const {
-  std::optional<std::string_view> value = Find(section, key);
-  return ProfileValue(value ? *value : defaultValue, limit);
+  return std::string(GetView(section, key, limit, defaultValue));
 }
 
 std::int32_t IniFile::GetNumber(std::string_view section, std::string_view key,
                                 std::size_t limit) const {
-  return ParseAtol(GetString(section, key, limit));
+  return ParseAtol(GetView(section, key, limit));
 }
 
 std::int32_t ParseAtol(std::string_view text) {

@@ -86,6 +86,10 @@ class IniFile {
   // GetPrivateProfileStringA with a buffer of limit + 1 bytes.
   std::string GetString(std::string_view section, std::string_view key, std::size_t limit,
                         std::string_view defaultValue = "0") const;
+  // The same text as a view into this object (or into defaultValue): for
+  // a reader that copies it into a buffer of its own.
+  std::string_view GetView(std::string_view section, std::string_view key, std::size_t limit,
+                           std::string_view defaultValue = "0") const;
   // The same, read as atol reads the text.
   std::int32_t GetNumber(std::string_view section, std::string_view key, std::size_t limit) const;
 
@@ -151,6 +155,9 @@ class IniFile {
   // two in size: the first section of each name, and for each long section
   // the first key of each name.
   std::vector<std::uint32_t> sectionTable_;
+  // The section the last lookup found: readers ask for one section many
+  // times in a row (a list of entries, a model's keys).
+  mutable std::int64_t lastSection_ = -1;
   mutable std::vector<std::uint32_t> keyTable_;
 };
 
@@ -163,6 +170,7 @@ std::string ProfileText(std::string_view contents);
 // as documented. (Wine's reader drops one character more when the text
 // without its quotes is exactly limit characters long.)
 std::string ProfileValue(std::string_view value, std::size_t limit);
+std::string_view ProfileValueView(std::string_view value, std::size_t limit);
 
 // The C library's atol on a 32-bit long: leading blanks, an optional sign,
 // decimal digits up to the first other character; no digit gives 0. Values
@@ -225,6 +233,11 @@ class IniFileSet {
   std::string GetString(const std::string& path, std::string_view section, std::string_view key,
                         std::size_t limit, std::string_view defaultValue = "0") {
     return Get(path).GetString(section, key, limit, defaultValue);
+  }
+  // GetString into a string of the caller's, whose storage is used again.
+  void ReadString(const std::string& path, std::string_view section, std::string_view key,
+                  std::size_t limit, std::string& out, std::string_view defaultValue = "0") {
+    out.assign(Get(path).GetView(section, key, limit, defaultValue));
   }
   std::int32_t GetNumber(const std::string& path, std::string_view section, std::string_view key,
                          std::size_t limit) {

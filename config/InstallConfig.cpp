@@ -117,8 +117,8 @@ template <std::size_t N>
 void InstallConfig::Read(const std::string& path, const std::string& section,
                          const std::string& key, char (&field)[N]) {
   // An empty section name (a target system outside 0..4) reads nothing.
-  const std::string value =
-      section.empty() ? std::string("0") : files_.GetString(path, section, key, N - 1);
+  const std::string_view value =
+      section.empty() ? std::string_view("0") : files_.Get(path).GetView(section, key, N - 1);
   std::memset(field, 0, N);
   std::memcpy(field, value.data(), value.size() < N - 1 ? value.size() : N - 1);
 }
@@ -133,8 +133,8 @@ std::int32_t InstallConfig::GetModelCount() {
 }
 
 std::int32_t InstallConfig::GetModelEntry(std::int32_t number, std::string& text) {
-  text = files_.GetString(generalPath_, kModelSection, "DEVICENAME" + std::to_string(number),
-                          kModelEntryLimit);
+  files_.ReadString(generalPath_, kModelSection, "DEVICENAME" + std::to_string(number),
+                    kModelEntryLimit, text);
   for (std::int32_t category = 0; category < 4; ++category) {
     std::size_t at = text.find(kCategorySuffixes[category]);
     if (at != std::string::npos) {

@@ -221,6 +221,23 @@ TEST(IniFileTest, CopiesAndMovesKeepTheirValues) {
   EXPECT_EQ(shortFile.GetString("A", "k", 199), "other");
 }
 
+// Lookups that go back and forth between sections, repeated ones among
+// them, each find what the first section of the name holds; the text
+// readers agree with one another.
+TEST(IniFileTest, LookupsInTurnFindTheFirstSectionOfEachName) {
+  const IniFile file("[A]\nk=a1\n[B]\nk=b\n[a]\nk=a2\nj=only-second\n[ b ]\nk=b2\n[C]\nk=\"q\"\n");
+  const char* turns[][3] = {{"A", "k", "a1"}, {"B", "k", "b"},  {"a", "j", "0"},  {" A ", "k", "a1"},
+                            {"b", "k", "b"},  {"C", "k", "q"},  {"B", "k", "b"},  {"A", "j", "0"},
+                            {"D", "k", "0"},  {"A", "k", "a1"}, {"", "k", "0"},   {"c", "K", "q"}};
+  for (const auto& [section, key, expected] : turns) {
+    EXPECT_EQ(file.GetString(section, key, 199), expected) << section << " " << key;
+    EXPECT_EQ(file.GetView(section, key, 199), expected) << section << " " << key;
+    EXPECT_EQ(file.GetNumber(section, key, 199), 0);
+  }
+  EXPECT_EQ(file.GetView("C", "k", 0), "");
+  EXPECT_EQ(file.GetView("C", "none", 1, "fallback"), "f");
+}
+
 // The corpus and case list of the comparison with the host (tests/ini/):
 // every query against every file, so the sanitizer builds see all the odd
 // inputs, and the documented answers where the host under Wine departs.

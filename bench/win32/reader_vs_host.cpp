@@ -1,7 +1,8 @@
 // reader-vs-host FILE
 //
 // Reads the model list of a general configuration file ("DEVICENUMBER" of
-// section "DEVICENAME", then every "DEVICENAME<n>") as the model page does,
+// section "DEVICENAME", then every "DEVICENAME<n>", each kept up to its
+// category suffix) as the model page does,
 // once with the host's GetPrivateProfileStringA and once with our reader
 // over the same file, both settled (the file read once before), and prints
 // the median of 7 rounds of each in microseconds, then the ratio:
@@ -31,31 +32,48 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// The model page keeps each entry up to its category suffix ("SW-R80" of
+// "SW-R80-ReceiptPrinter"), the whole entry when it has none.
+constexpr const char* kSuffixes[4] = {"-ReceiptPrinter", "-TicketPrinter", "-LabelPrinter",
+                                      "-EmbeddedPrinter"};
+std::size_t ModelLength(std::string_view entry) {
+  for (const char* suffix : kSuffixes) {
+    const std::size_t at = entry.find(suffix);
+    if (at != std::string_view::npos) return at;
+  }
+  return entry.size();
+}
+
 std::vector<std::string> HostRound(const std::string& path) {
   char value[200];
   ::GetPrivateProfileStringA("DEVICENAME", "DEVICENUMBER", "0", value, 30, path.c_str());
   const long count = std::atol(value);
-  std::vector<std::string> entries;
-  entries.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
+  std::vector<std::string> models;
+  models.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
   for (long n = 1; n <= count; ++n) {
     const std::string key = "DEVICENAME" + std::to_string(n);
-    ::GetPrivateProfileStringA("DEVICENAME", key.c_str(), "0", value, 200, path.c_str());
-    entries.emplace_back(value);
+    const DWORD length =
+        ::GetPrivateProfileStringA("DEVICENAME", key.c_str(), "0", value, 200, path.c_str());
+    const std::string_view entry(value, length);
+    models.emplace_back(entry.substr(0, ModelLength(entry)));
   }
-  return entries;
+  return models;
 }
 
-// As InstallConfig reads the list: a reader that looks at the file once,
-// then one lookup per entry.
+// As InstallConfig reads the list for the model page: a reader that looks at
+// the file once, then one lookup per entry into the page's own buffer.
 std::vector<std::string> ReaderRound(setwell::Platform& platform, const std::string& path) {
   setwell::IniFileSet files(platform);
   const std::int32_t count = files.GetNumber(path, "DEVICENAME", "DEVICENUMBER", 29);
-  std::vector<std::string> entries;
-  entries.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
+  std::vector<std::string> models;
+  models.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
+  std::string entry;
   for (std::int32_t n = 1; n <= count; ++n) {
-    entries.push_back(files.GetString(path, "DEVICENAME", "DEVICENAME" + std::to_string(n), 199));
+    files.ReadString(path, "DEVICENAME", "DEVICENAME" + std::to_string(n), 199, entry);
+    entry.resize(ModelLength(entry));
+    models.push_back(entry);
   }
-  return entries;
+  return models;
 }
 
 }  // namespace

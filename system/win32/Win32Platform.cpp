@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 namespace setwell {
 namespace {
 
@@ -75,25 +77,31 @@ bool Win32Platform::ReadWholeFile(const char* path, std::string& contents) {
   HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  std::string data;
-  char chunk[65536];
-  DWORD got = 0;
+  // Read into the caller's string, whose storage a reader of the same file
+  // uses again: sized by the file, and grown should the file grow meanwhile.
+  const DWORD expected = ::GetFileSize(file, nullptr);
+  std::size_t size = 0;
+  contents.resize(expected == INVALID_FILE_SIZE ? 65536 : static_cast<std::size_t>(expected) + 1);
   bool ok = true;
   for (;;) {
-    if (!::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+    if (size == contents.size()) contents.resize(contents.size() * 2);
+    DWORD got = 0;
+    const DWORD room = static_cast<DWORD>(std::min<std::size_t>(contents.size() - size, 1u << 30));
+    if (!::ReadFile(file, contents.data() + size, room, &got, nullptr)) {
       ok = false;
       break;
     }
     if (got == 0) break;
-    data.append(chunk, got);
+    size += got;
   }
   DWORD error = ::GetLastError();
   ::CloseHandle(file);
   if (!ok) {
+    contents.clear();
     ::SetLastError(error);
     return false;
   }
-  contents = std::move(data);
+  contents.resize(size);
   return true;
 }
 
