@@ -250,13 +250,13 @@ std::string SimRegistry::ToRegedit4() const {
         DWORD number = 0;
         std::memcpy(&number, value.data.data(), 4);
         char text[16];
-        std::snprintf(text, sizeof text, "dword:%08x", number);
+        std::snprintf(text, sizeof text, "dword:%08x", static_cast<unsigned>(number));
         line += text;
       } else if (value.type == REG_BINARY) {
         line = HexValue(line + "hex:", value.data);
       } else {
         char head[24];
-        std::snprintf(head, sizeof head, "hex(%x):", value.type);
+        std::snprintf(head, sizeof head, "hex(%x):", static_cast<unsigned>(value.type));
         line = HexValue(line + head, value.data);
       }
       out += line + "\n";
