@@ -79,6 +79,11 @@ bool CWizardFrame::OnInitDialog() {
   return true;
 }
 
+void CWizardFrame::OnShown() {
+  for (std::size_t i = 0; i < pages_.size(); ++i) CreatePage(static_cast<int>(i));
+  SETWELL_STARTUP_MARK("every page made");
+}
+
 void CWizardFrame::CreatePage(int index) {
   if (pageMade_[index]) return;
   pageMade_[index] = true;

@@ -52,6 +52,7 @@ class CWizardFrame : public CDialog {
   virtual void ShowPage(int index);
 
   bool OnInitDialog() override;
+  void OnShown() override;
   void OnOK() override;
   bool OnCommand(int id, int notifyCode) override;
   void OnSysCommand(int command) override;
@@ -69,11 +70,12 @@ class CWizardFrame : public CDialog {
 
  private:
   void OnBack();
-  // Creates the window of page `index` the first time the page is needed
-  // and places it in the page area. Pages are made one at a time as the
-  // user reaches them: most of the time to the wizard's first window went
-  // into the windows of pages not shown yet (every drop-down list is a
-  // window of the host's with a pop-up list of its own).
+  // Creates the window of page `index`, once, and places it in the page
+  // area. The first page is made as the frame opens, the others as soon as
+  // the wizard has shown, before it takes any input: made before, they were
+  // most of the time to the wizard's first window (every drop-down list is
+  // a window of the host's with a pop-up list of its own). A page needed
+  // earlier is made then.
   void CreatePage(int index);
   void RunInstall();
   void DestroyPages();

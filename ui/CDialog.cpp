@@ -136,6 +136,8 @@ bool CDialog::DestroyWindow() {
 
 bool CDialog::IsCreated() const { return backend_ && backend_->IsCreated(); }
 
+void CDialog::OnShown() {}
+
 bool CDialog::OnInitDialog() {
   UpdateData(false);
   return true;

@@ -104,6 +104,9 @@ class CDialog {
 
   // --- Overridables ----------------------------------------------------------
   virtual bool OnInitDialog();
+  // A modal dialog's window has shown and been drawn; no input has reached
+  // it yet. Called once, after OnInitDialog.
+  virtual void OnShown();
   virtual void DoDataExchange(CDataExchange* pDX);
   virtual void OnOK();
   virtual void OnCancel();

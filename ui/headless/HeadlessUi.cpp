@@ -64,7 +64,8 @@ int HeadlessWindow::RunModal(const DialogTemplate& layout, WindowBackend* owner)
   owner_.OnInitDialog();
   if (!ended_) {
     visible_ = true;
-    if (ui_.modalDriver) ui_.modalDriver(*this);
+    owner_.OnShown();
+    if (!ended_ && ui_.modalDriver) ui_.modalDriver(*this);
     if (!ended_) {
       ++ui_.abandoned_;
       owner_.OnCancel();

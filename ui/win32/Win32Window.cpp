@@ -16,6 +16,10 @@
 namespace setwell {
 namespace {
 
+// Posted to a modal dialog as it is made: handled once the window is there,
+// before any input.
+constexpr UINT kShownMessage = WM_APP + 1;
+
 // Shows the wait cursor for as long as a command runs: Finish blocks the
 // wizard for seconds (copies, spooler stop and start, fixed pauses).
 class BusyCursor {
@@ -424,6 +428,8 @@ INT_PTR Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (modal_ && wParam) SETWELL_STARTUP_MARK("dialog shown");
       return FALSE;
 #endif
+    case kShownMessage:
+      return modal_ ? OnShown() : FALSE;
     case WM_DESTROY:
       OnDestroyed();
       return FALSE;
@@ -443,8 +449,24 @@ INT_PTR Win32Window::OnInitDialog() {
   FillLists();
   KeepReadersAtTheStart();
   const bool focusDefault = owner_.OnInitDialog();
-  if (modal_) CenterOverOwner();
+  if (modal_) {
+    CenterOverOwner();
+    // Comes before any input, which the queue hands out after posted
+    // messages.
+    ::PostMessageA(hwnd_, kShownMessage, 0, 0);
+  }
   return focusDefault ? TRUE : FALSE;
+}
+
+INT_PTR Win32Window::OnShown() {
+  // What the dialog manager does when the queue first runs empty, done at
+  // once: the window shows and is drawn, and what the owner does next
+  // happens behind a finished window.
+  if (!::IsWindowVisible(hwnd_)) ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SETWELL_STARTUP_MARK("dialog drawn");
+  owner_.OnShown();
+  return TRUE;
 }
 
 void Win32Window::SetPictures() {

@@ -75,6 +75,7 @@ class Win32Window : public WindowBackend {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnInitDialog();
+  INT_PTR OnShown();
   INT_PTR PaintIcon();
   INT_PTR OnCommand(WPARAM wParam, LPARAM lParam);
   INT_PTR OnCtlColorStatic(HDC dc, HWND control);
