@@ -15,9 +15,11 @@ const char* const kHelpFile = ".\\Guide.CHM";
 
 const char* const kWizardTitle = "Install Driver for Printers";
 
+// In the dialogs' own face and size, which every target system has at 8
+// points: a face the host lacks is looked for among all its fonts first.
 const char* const kLicenceAgreementRtf =
-    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\n"
-    "\\viewkind4\\uc1\\pard\\f0\\fs18\n"
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss MS Sans Serif;}}\n"
+    "\\viewkind4\\uc1\\pard\\f0\\fs16\n"
     "{\\b SETWELL PRINTER DRIVER SOFTWARE LICENCE AGREEMENT}\\par\\par\n"
     "Please read this agreement carefully before installing the printer drivers. By choosing "
     "\"I Accept\" you agree to be bound by its terms. If you do not agree, choose \"I Reject\" "

@@ -348,7 +348,10 @@ TEST_F(Win32UiTest, TheAgreementIsLaidOutBesideTheViewsScrollBar) {
     EXPECT_LE(format.right, client.right) << "laid out for the width beside the bar";
     const int lines = static_cast<int>(::SendMessageA(view, EM_GETLINECOUNT, 0, 0));
     EXPECT_GT(lines, 20);
+    // The agreement is set in the dialogs' font: its letters are measured in it.
     HDC dc = ::GetDC(view);
+    HGDIOBJ oldFont = ::SelectObject(
+        dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(WindowOf(licence), WM_GETFONT, 0, 0)));
     for (int line = 0; line < lines; ++line) {
       const LRESULT first = ::SendMessageA(view, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
       const LRESULT length = ::SendMessageA(view, EM_LINELENGTH, static_cast<WPARAM>(first), 0);
@@ -362,6 +365,7 @@ TEST_F(Win32UiTest, TheAgreementIsLaidOutBesideTheViewsScrollBar) {
       ::GetTextExtentPoint32A(dc, "m", 1, &letter);
       EXPECT_LE(at.x + letter.cx / 2, client.right) << "line " << line;
     }
+    ::SelectObject(dc, oldFont);
     ::ReleaseDC(view, dc);
     licence.DestroyWindow();
   });
