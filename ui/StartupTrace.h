@@ -1,7 +1,9 @@
 // Start-up timing marks for finding where the time to the first window
-// goes. Off in the product: built with -DSETWELL_STARTUP_TRACE, each mark
-// appends "<ms since the process was created>\t<what>" to the file named by
-// the environment variable SETWELL_STARTUP_TRACE (nothing without it).
+// goes. Off in the product: built with -DSETWELL_STARTUP_TRACE (the
+// win32-trace preset), each mark appends "<ms since the process was
+// created>\t<what>" to the file named by the environment variable
+// SETWELL_STARTUP_TRACE (nothing without it). The benchmark's trivial dialog
+// makes marks too, when built so.
 #pragma once
 
 #ifdef SETWELL_STARTUP_TRACE
