@@ -273,20 +273,38 @@ std::optional<std::string_view> HeaderName(std::string_view line) {
 
 void IniFile::ParseSections() {
   const std::string_view contents(text_);
+  const char* const data = contents.data();
+  const std::size_t size = contents.size();
   auto spanOf = [&](std::string_view part) {
-    return Span{static_cast<std::uint32_t>(part.data() - contents.data()),
+    return Span{static_cast<std::uint32_t>(part.data() - data),
                 static_cast<std::uint32_t>(part.size())};
   };
+  auto endsLine = [](char c) { return c == '\n' || c == '\r'; };
   sections_.clear();
   keys_.clear();
   keyTable_.clear();
   sections_.push_back(Section{Span{}, FoldedHash(""), Span{}});  // lines before the first header
   std::size_t bodyAt = 0;
-  std::size_t pos = 0;
-  while (pos < contents.size()) {
-    const std::size_t lineAt = pos;
-    const std::string_view line = TrimBlanks(NextLine(contents, pos));
-    const std::optional<std::string_view> name = HeaderName(line);
+  // A header is a line whose first character but blanks is "[". The search
+  // goes from one "[" to the next rather than line by line: most lines of a
+  // large file are keys, and a file of thousands of models is megabytes.
+  std::size_t from = 0;
+  while (from < size) {
+    const void* found = std::memchr(data + from, '[', size - from);
+    if (found == nullptr) break;
+    const std::size_t open = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+    std::size_t lineAt = open;
+    while (lineAt > 0 && !endsLine(data[lineAt - 1]) && IsProfileBlank(data[lineAt - 1])) --lineAt;
+    std::size_t end = open;
+    while (end < size && !endsLine(data[end])) ++end;
+    const std::size_t next = end < size ? end + 1 : end;
+    if (lineAt > 0 && !endsLine(data[lineAt - 1])) {
+      from = end;  // within a line: no header begins before its end
+      continue;
+    }
+    const std::optional<std::string_view> name =
+        HeaderName(TrimBlanks(contents.substr(lineAt, end - lineAt)));
+    from = next;
     if (!name) continue;
     sections_.back().body = Span{static_cast<std::uint32_t>(bodyAt),
                                  static_cast<std::uint32_t>(lineAt - bodyAt)};
@@ -294,10 +312,10 @@ void IniFile::ParseSections() {
     section.name = spanOf(*name);
     section.hash = FoldedHash(*name);
     sections_.push_back(section);
-    bodyAt = pos;
+    bodyAt = next;
   }
   sections_.back().body =
-      Span{static_cast<std::uint32_t>(bodyAt), static_cast<std::uint32_t>(contents.size() - bodyAt)};
+      Span{static_cast<std::uint32_t>(bodyAt), static_cast<std::uint32_t>(size - bodyAt)};
 }
 
 void IniFile::BuildSectionTable() {
