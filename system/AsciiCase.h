@@ -2,6 +2,7 @@
 // compare exactly, which keeps double-byte code pages (936) intact.
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,8 @@ inline std::string LowerAscii(std::string_view text) {
 
 inline bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Names are mostly asked for as they are written.
+  if (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
   }
