@@ -489,6 +489,19 @@ TEST_F(Win32UiTest, PagesAndPictureTakeTheirPlaces) {
   });
 }
 
+// The wizard has no owner: it is centred on the screen's work area as it is
+// made, before it initialises.
+TEST_F(Win32UiTest, TheWizardIsCentredOnTheScreen) {
+  WithFrame([&](ProbeDialog& frame) {
+    RECT work{};
+    ASSERT_TRUE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    RECT wizard{};
+    ::GetWindowRect(frame.Window(), &wizard);
+    EXPECT_NEAR((wizard.left + wizard.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((wizard.top + wizard.bottom) / 2, (work.top + work.bottom) / 2, 1);
+  });
+}
+
 // The room a control's own drawing leaves for its text, in pixels: the
 // client width less the check mark and its gap, the drop-down arrow, or the
 // button's edges and focus rectangle. 0 for controls without text to check.

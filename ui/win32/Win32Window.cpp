@@ -118,7 +118,11 @@ int Win32Window::RunModal(const DialogTemplate& layout, WindowBackend* owner) {
   layout_ = &layout;
   modal_ = true;
   HWND ownerWindow = owner != nullptr ? static_cast<Win32Window*>(owner)->Handle() : nullptr;
-  const std::vector<WORD> bytes = BuildDialogTemplate(layout, layout);
+  std::vector<WORD> bytes = BuildDialogTemplate(layout, layout);
+  // A dialog of its own is centred on the screen as it is made, by the
+  // dialog manager, rather than moved there afterwards; one with an owner
+  // is centred over it once it exists.
+  if (ownerWindow == nullptr) bytes[0] |= DS_CENTER;
   SETWELL_STARTUP_MARK("dialog to be created");
   const INT_PTR result = ::DialogBoxIndirectParamA(
       ui_.Instance(), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), ownerWindow, &DialogProc,
@@ -192,10 +196,12 @@ void Win32Window::SetIcon(int iconResource) {
   HICON big = load(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
   HICON small = load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON));
   icon_ = big;
-  if (big != nullptr) ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  // The small one first: a large icon given alone has the host make a small
+  // one from it, to be thrown away when the small one comes.
   if (small != nullptr) {
     ::SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   }
+  if (big != nullptr) ::SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
 }
 
 // --- Controls -----------------------------------------------------------------------
@@ -450,7 +456,7 @@ INT_PTR Win32Window::OnInitDialog() {
   KeepReadersAtTheStart();
   const bool focusDefault = owner_.OnInitDialog();
   if (modal_) {
-    CenterOverOwner();
+    if (::GetWindow(hwnd_, GW_OWNER) != nullptr) CenterOverOwner();
     // Comes before any input, which the queue hands out after posted
     // messages.
     ::PostMessageA(hwnd_, kShownMessage, 0, 0);

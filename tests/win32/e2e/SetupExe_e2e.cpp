@@ -229,11 +229,18 @@ TEST_P(SetupExeTest, WalksThroughTheWizardAndCancels) {
     EXPECT_TRUE(Read(wizard, IDC_USB_NOTE).visible);
   }
 
-  // The about box from the system menu, twice the same.
+  // The about box from the system menu, twice the same, centred over the
+  // wizard (moved off the screen's centre first, where both would be).
+  ASSERT_TRUE(::SetWindowPos(wizard, nullptr, 5, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
   for (int round = 0; round < 2; ++round) {
     SysCommand(wizard, 16);
     HWND about = WaitForWindow("About Setwell", kTimeout);
     ASSERT_NE(about, nullptr);
+    RECT over{}, box{};
+    ::GetWindowRect(wizard, &over);
+    ::GetWindowRect(about, &box);
+    EXPECT_NEAR(box.left + box.right, over.left + over.right, 2);
+    EXPECT_NEAR(box.top + box.bottom, over.top + over.bottom, 2);
     bool version = false;
     for (const ControlState& c : ReadControls(about)) version |= c.text == "Setwell Version 1.20";
     EXPECT_TRUE(version);
