@@ -5,7 +5,7 @@
 // category suffix) as the model page does,
 // once with the host's GetPrivateProfileStringA and once with our reader
 // over the same file, both settled (the file read once before), and prints
-// the median of 7 rounds of each in microseconds, then the ratio:
+// the median of 15 rounds of each in microseconds, then the ratio:
 //   host <us> reader <us> reader-parsing <us> ratio <host/reader>
 // "reader-parsing" is a round that parses the file too (a first reader).
 // Both readers' answers are compared; a difference is an error.
@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kRounds = 7;
+constexpr int kRounds = 15;
 
 double Now() { return setwell::bench::NowMicroseconds(); }
 
