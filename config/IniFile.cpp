@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "config/ByteSearch.h"
 #include "system/AsciiCase.h"
 #include "system/Platform.h"
 
@@ -290,9 +291,9 @@ void IniFile::ParseSections() {
   // large file are keys, and a file of thousands of models is megabytes.
   std::size_t from = 0;
   while (from < size) {
-    const void* found = std::memchr(data + from, '[', size - from);
+    const char* found = FindByte(data + from, size - from, '[');
     if (found == nullptr) break;
-    const std::size_t open = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+    const std::size_t open = static_cast<std::size_t>(found - data);
     std::size_t lineAt = open;
     while (lineAt > 0 && !endsLine(data[lineAt - 1]) && IsProfileBlank(data[lineAt - 1])) --lineAt;
     std::size_t end = open;

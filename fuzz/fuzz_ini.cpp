@@ -15,11 +15,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "config/ByteSearch.h"
 #include "config/IniFile.h"
 #include "system/AsciiCase.h"
 
@@ -151,6 +153,15 @@ std::string Upper(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const IniFile file{std::string(input)};
+
+  // The Windows build's search for "[" finds what memchr finds, from any
+  // start.
+  for (std::size_t from = 0; from < size && from < 8; ++from) {
+    const char* start = input.data() + from;
+    for (const char c : {'[', '\n', size > 0 ? input[0] : '\0'}) {
+      if (setwell::FindByteWordwise(start, size - from, c) != std::memchr(start, c, size - from)) std::abort();
+    }
+  }
 
   // The conversion keeps plain files as they are.
   const std::string_view text = file.Text();

@@ -1,4 +1,5 @@
 #include "config/IniFile.h"
+#include "config/ByteSearch.h"
 #include "sim/SimMachine.h"
 #include "system/AsciiCase.h"
 
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <cstring>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -117,6 +119,37 @@ TEST(IniFileTest, UnicodeTextBecomesCodePage1252) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProfileText(c.in), c.out) << "input " << ::testing::PrintToString(c.in);
+  }
+}
+
+// The search the Windows build uses for section headers answers as memchr
+// does: for every length, start alignment and place of the byte sought,
+// none, once or twice, among neighbours that differ from it by one or in
+// the high bit only (a word-wise test that borrows across bytes would take
+// them for it).
+TEST(IniFileTest, WordwiseByteSearchAnswersAsMemchr) {
+  for (const char sought : {'[', '\0', '\x80', '\xff'}) {
+    const char near[] = {static_cast<char>(sought ^ 0x80), static_cast<char>(sought + 1),
+                         static_cast<char>(sought - 1), 'x'};
+    for (std::size_t size = 0; size <= 40; ++size) {
+      for (std::size_t offset = 0; offset < 4; ++offset) {
+        std::string text(offset + size, 'x');
+        for (std::size_t i = 0; i < text.size(); ++i) text[i] = near[i % 4];
+        const char* data = text.data() + offset;
+        for (std::size_t at = 0; at <= size; ++at) {  // at == size: absent
+          std::string copy = text;
+          char* place = copy.data() + offset;
+          if (at < size) place[at] = sought;
+          if (at + 5 < size) place[at + 5] = sought;
+          const void* want = std::memchr(place, static_cast<unsigned char>(sought), size);
+          ASSERT_EQ(FindByteWordwise(place, size, sought), want)
+              << "sought " << int(static_cast<unsigned char>(sought)) << " size " << size
+              << " offset " << offset << " at " << at;
+        }
+        EXPECT_EQ(FindByteWordwise(data, size, sought),
+                  std::memchr(data, static_cast<unsigned char>(sought), size));
+      }
+    }
   }
 }
 
