@@ -519,12 +519,19 @@ std::shared_ptr<const IniFile> ProfileCache::Load(Platform& platform, const std:
   // unchanged, and a fresh buffer of megabytes on each would cost more than
   // the comparison.
   std::string name = LowerAscii(path);
-  if (!platform.ReadWholeFile(path.c_str(), buffer_)) {
-    files_.erase(name);
+  auto found = files_.find(name);
+  using FileLook = Platform::FileLook;
+  const FileLook look =
+      found == files_.end()
+          ? (platform.ReadWholeFile(path.c_str(), buffer_) ? FileLook::kRead : FileLook::kUnreadable)
+          : platform.ReadWholeFileUnlessSame(path.c_str(), found->second->Source(), buffer_);
+  if (look == FileLook::kUnreadable) {
+    if (found != files_.end()) files_.erase(found);
     return kNoFile;
   }
-  std::shared_ptr<const IniFile>& entry = files_[std::move(name)];
-  if (!entry || !entry->IsParseOf(buffer_)) {
+  std::shared_ptr<const IniFile>& entry =
+      found != files_.end() ? found->second : files_[std::move(name)];
+  if (look == FileLook::kRead) {
     // Readers still holding the former parse keep it until they look again.
     entry = std::make_shared<const IniFile>(std::move(buffer_));
     buffer_.clear();

@@ -74,8 +74,10 @@ class IniFile {
   // The text the file was parsed from: its contents, converted when they
   // carry a byte-order mark.
   std::string_view Text() const { return text_; }
+  // The contents this is the parse of.
+  std::string_view Source() const { return converted_ ? source_ : text_; }
   bool IsParseOf(std::string_view contents) const {
-    return converted_ ? source_ == contents : text_ == contents;
+    return Source() == contents;
   }
 
   // The stored value (quotes kept, not cut), or nothing when the section or

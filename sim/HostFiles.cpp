@@ -65,16 +65,20 @@ bool ReadHostFile(const std::string& path, std::string& contents, std::string* w
   try {
     std::ifstream in(path, std::ios::binary);
     if (!in) return fail("it cannot be opened");
-    // In blocks: a distribution of thousands of models is megabytes, which a
-    // character iterator reads several times slower.
+    // Straight into the string, sized by the file and grown should the file
+    // grow meanwhile: a distribution of thousands of models is megabytes.
     std::string data;
     const std::uintmax_t size = fs::file_size(path, error);
-    if (!error) data.reserve(static_cast<std::size_t>(size));
-    char block[65536];
-    while (in.read(block, sizeof block) || in.gcount() > 0) {
-      data.append(block, static_cast<std::size_t>(in.gcount()));
+    std::size_t got = 0;
+    data.resize(error ? 65536 : static_cast<std::size_t>(size) + 1);
+    for (;;) {
+      if (got == data.size()) data.resize(data.size() * 2);
+      in.read(data.data() + got, static_cast<std::streamsize>(data.size() - got));
+      got += static_cast<std::size_t>(in.gcount());
+      if (!in) break;
     }
     if (in.bad()) return fail("it cannot be read");
+    data.resize(got);
     contents = std::move(data);
     return true;
   } catch (const std::exception& e) {

@@ -300,18 +300,46 @@ BOOL SimMachine::CloseHandle(FileHandle handle) {
   return openFiles_.erase(AsValue(handle)) != 0 ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }
 
-bool SimMachine::ReadWholeFile(const char* path, std::string& contents) {
-  if (auto fault = Enter("ReadWholeFile", {path})) return Fail(*fault) != FALSE;
+const SimFile* SimMachine::FileToRead(const char* path) {
+  if (auto fault = Enter("ReadWholeFile", {path})) {
+    Fail(*fault);
+    return nullptr;
+  }
   const std::string full = FullPath(Text(path));
   const SimFile* file = files.Find(full);
   if (file == nullptr) {
-    return Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
-                                                                : ERROR_PATH_NOT_FOUND) != FALSE;
+    Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
+                                                         : ERROR_PATH_NOT_FOUND);
+    return nullptr;
   }
-  if (file->denied) return Fail(ERROR_ACCESS_DENIED) != FALSE;
-  if (file->inUse) return Fail(ERROR_SHARING_VIOLATION) != FALSE;
+  if (file->denied) {
+    Fail(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  if (file->inUse) {
+    Fail(ERROR_SHARING_VIOLATION);
+    return nullptr;
+  }
+  return file;
+}
+
+bool SimMachine::ReadWholeFile(const char* path, std::string& contents) {
+  const SimFile* file = FileToRead(path);
+  if (file == nullptr) return false;
   contents = file->data;
   return true;
+}
+
+// The same call as ReadWholeFile to the faults and the counts, without the
+// copy of an unchanged file: a distribution's category files are megabytes,
+// and each reader looks at them again.
+Platform::FileLook SimMachine::ReadWholeFileUnlessSame(const char* path, std::string_view known,
+                                                       std::string& contents) {
+  const SimFile* file = FileToRead(path);
+  if (file == nullptr) return FileLook::kUnreadable;
+  if (file->data == known) return FileLook::kSame;
+  contents = file->data;
+  return FileLook::kRead;
 }
 
 // --- Registry -------------------------------------------------------------------

@@ -167,6 +167,8 @@ class SimMachine : public Platform {
                          DWORD flags) override;
   BOOL CloseHandle(FileHandle handle) override;
   bool ReadWholeFile(const char* path, std::string& contents) override;
+  FileLook ReadWholeFileUnlessSame(const char* path, std::string_view known,
+                                   std::string& contents) override;
 
   LONG RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;
   LONG RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;
@@ -243,6 +245,8 @@ class SimMachine : public Platform {
   // Copies text into a caller's buffer the way the directory calls do.
   UINT CopyOut(const std::string& text, char* buffer, UINT size);
   const OpenKey* Key(RegKeyHandle key) const;
+  // The file ReadWholeFile reads; null, with the last error, when it cannot.
+  const SimFile* FileToRead(const char* path);
   // Resolves a relative path against the current directory.
   std::string FullPath(const std::string& path) const;
   // Where LoadLibraryA finds a file: the program's folder, the system and

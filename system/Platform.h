@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "system/WinTypes.h"
 
@@ -70,6 +71,16 @@ class Platform {
   // path is a host path in Windows form; letter case does not matter. False
   // with the last error when the file cannot be read.
   virtual bool ReadWholeFile(const char* path, std::string& contents) = 0;
+  // ReadWholeFile for a reader that holds the file as it was: kSame when the
+  // file still holds `known` (contents then need not be filled), kRead with
+  // the file in contents when it differs, kUnreadable as ReadWholeFile's
+  // false. This reads and compares; a host that can tell more cheaply may.
+  enum class FileLook { kUnreadable, kSame, kRead };
+  virtual FileLook ReadWholeFileUnlessSame(const char* path, std::string_view known,
+                                           std::string& contents) {
+    if (!ReadWholeFile(path, contents)) return FileLook::kUnreadable;
+    return contents == known ? FileLook::kSame : FileLook::kRead;
+  }
 
   // --- Registry, always below HKEY_LOCAL_MACHINE ---------------------------
   // These return the error number, ERROR_SUCCESS on success, as RegXxx do.

@@ -412,6 +412,21 @@ TEST_F(ProfileCacheTest, AnEditedFileIsParsedAfreshOnTheNextLook) {
   EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "2");
 }
 
+// A look that fails reads as a missing file, even with the parse kept; the
+// next look that succeeds reads it again.
+TEST_F(ProfileCacheTest, AFailedLookReadsAsMissingUntilTheFileCanBeReadAgain) {
+  machine.files.WriteFile("D:\\setup.ini", "[A]\nk=1\n");
+  IniFileSet reader(machine);
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "1");
+  machine.faults.FailAlways("ReadWholeFile", ERROR_SHARING_VIOLATION);
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "0");
+  machine.faults.Clear();
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "1");
+  EXPECT_EQ(parsed.size(), 2u);
+}
+
 // A Unicode file is compared by its own bytes, not by the text it reads as.
 TEST_F(ProfileCacheTest, AUnicodeFileIsComparedByItsBytes) {
   machine.files.WriteFile("D:\\u.ini", "\xEF\xBB\xBF[A]\nk=\xC3\xA9\n");

@@ -278,10 +278,22 @@ void CheckFiles(Host& host) {
                     std::string contents;
                     return Win32(q, q.ReadWholeFile((scratch + "missing.bin").c_str(), contents));
                   }, ERROR_FILE_NOT_FOUND});
+  rows.push_back({"looking again at a missing file", [&](Platform& q) {
+                    std::string contents;
+                    return Win32(q, q.ReadWholeFileUnlessSame((scratch + "missing.bin").c_str(), "",
+                                                              contents) != Platform::FileLook::kUnreadable);
+                  }, ERROR_FILE_NOT_FOUND});
   Run(host, rows);
 
   std::string contents;
   EXPECT_TRUE(p.ReadWholeFile(target.c_str(), contents));
+  EXPECT_EQ(contents, "stand-in driver");
+  // A reader that holds the file as it was is told whether it still is.
+  EXPECT_EQ(p.ReadWholeFileUnlessSame(target.c_str(), "stand-in driver", contents),
+            Platform::FileLook::kSame);
+  contents.clear();
+  EXPECT_EQ(p.ReadWholeFileUnlessSame(target.c_str(), "stand-in drivel", contents),
+            Platform::FileLook::kRead);
   EXPECT_EQ(contents, "stand-in driver");
   EXPECT_EQ(p.GetFileAttributesA(scratch.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
