@@ -263,6 +263,20 @@ DWORD SimMachine::GetFileAttributesA(const char* path) {
   return INVALID_FILE_ATTRIBUTES;
 }
 
+const SimFile* SimMachine::ExistingFile(const std::string& full) {
+  const SimFile* file = files.Find(full);
+  if (file == nullptr) {
+    Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
+                                                         : ERROR_PATH_NOT_FOUND);
+    return nullptr;
+  }
+  if (file->denied) {
+    Fail(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  return file;
+}
+
 FileHandle SimMachine::CreateFileA(const char* path, DWORD access, DWORD, DWORD creation, DWORD) {
   if (auto fault = Enter("CreateFileA", {path})) {
     Fail(*fault);
@@ -273,16 +287,8 @@ FileHandle SimMachine::CreateFileA(const char* path, DWORD access, DWORD, DWORD 
     Fail(ERROR_CALL_NOT_IMPLEMENTED);
     return kInvalidFile;
   }
-  const SimFile* file = files.Find(full);
-  if (file == nullptr) {
-    Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
-                                                         : ERROR_PATH_NOT_FOUND);
-    return kInvalidFile;
-  }
-  if (file->denied) {
-    Fail(ERROR_ACCESS_DENIED);
-    return kInvalidFile;
-  }
+  const SimFile* file = ExistingFile(full);
+  if (file == nullptr) return kInvalidFile;
   // Opening with no access rights is allowed even while another process
   // holds the file; reading or writing it is not. A loaded module can be
   // read but not written.
@@ -305,17 +311,8 @@ const SimFile* SimMachine::FileToRead(const char* path) {
     Fail(*fault);
     return nullptr;
   }
-  const std::string full = FullPath(Text(path));
-  const SimFile* file = files.Find(full);
-  if (file == nullptr) {
-    Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
-                                                         : ERROR_PATH_NOT_FOUND);
-    return nullptr;
-  }
-  if (file->denied) {
-    Fail(ERROR_ACCESS_DENIED);
-    return nullptr;
-  }
+  const SimFile* file = ExistingFile(FullPath(Text(path)));
+  if (file == nullptr) return nullptr;
   if (file->inUse) {
     Fail(ERROR_SHARING_VIOLATION);
     return nullptr;

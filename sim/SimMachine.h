@@ -245,6 +245,9 @@ class SimMachine : public Platform {
   // Copies text into a caller's buffer the way the directory calls do.
   UINT CopyOut(const std::string& text, char* buffer, UINT size);
   const OpenKey* Key(RegKeyHandle key) const;
+  // The file at a full path, which the caller may open; null, with the last
+  // error, when there is none or it is denied.
+  const SimFile* ExistingFile(const std::string& full);
   // The file ReadWholeFile reads; null, with the last error, when it cannot.
   const SimFile* FileToRead(const char* path);
   // Resolves a relative path against the current directory.
