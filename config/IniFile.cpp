@@ -515,29 +515,40 @@ ProfileCache& ProfileCache::Shared() {
 
 std::shared_ptr<const IniFile> ProfileCache::Load(Platform& platform, const std::string& path) {
   static const auto kNoFile = std::make_shared<const IniFile>();
+  std::string name = LowerAscii(path);
+  auto found = files_.find(name);
+  // The file system's record first, taken before any reading: a write that
+  // comes between the two leaves a record that differs next time. Where the
+  // record is settled and still the one of the file held, the file is as
+  // it was, and is not read again.
+  Platform::FileStamp stamp;
+  const bool stamped = platform.GetFileStamp(path.c_str(), stamp) && stamp.settled;
+  if (found != files_.end() && stamped && found->second.stamped &&
+      found->second.stamp.SameAs(stamp)) {
+    return found->second.file;
+  }
   // The file is read into the same buffer each time: most looks find it
   // unchanged, and a fresh buffer of megabytes on each would cost more than
   // the comparison.
-  std::string name = LowerAscii(path);
-  auto found = files_.find(name);
   using FileLook = Platform::FileLook;
   const FileLook look =
       found == files_.end()
           ? (platform.ReadWholeFile(path.c_str(), buffer_) ? FileLook::kRead : FileLook::kUnreadable)
-          : platform.ReadWholeFileUnlessSame(path.c_str(), found->second->Source(), buffer_);
+          : platform.ReadWholeFileUnlessSame(path.c_str(), found->second.file->Source(), buffer_);
   if (look == FileLook::kUnreadable) {
     if (found != files_.end()) files_.erase(found);
     return kNoFile;
   }
-  std::shared_ptr<const IniFile>& entry =
-      found != files_.end() ? found->second : files_[std::move(name)];
+  Entry& entry = found != files_.end() ? found->second : files_[std::move(name)];
   if (look == FileLook::kRead) {
     // Readers still holding the former parse keep it until they look again.
-    entry = std::make_shared<const IniFile>(std::move(buffer_));
+    entry.file = std::make_shared<const IniFile>(std::move(buffer_));
     buffer_.clear();
     if (observer_) observer_(path);
   }
-  return entry;
+  entry.stamp = stamp;
+  entry.stamped = stamped;
+  return entry.file;
 }
 
 namespace {

@@ -36,9 +36,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace setwell {
+#include "system/Platform.h"
 
-class Platform;
+namespace setwell {
 
 // Where a file's sections and keys are, as the parser met them, for tools
 // that point a person at a line. Names are as written; `first` is false for
@@ -203,7 +203,13 @@ class ProfileCache {
   }
 
  private:
-  std::unordered_map<std::string, std::shared_ptr<const IniFile>> files_;  // by lower-cased path
+  struct Entry {
+    std::shared_ptr<const IniFile> file;
+    // The file system's record of the file as it was read, when settled.
+    Platform::FileStamp stamp;
+    bool stamped = false;
+  };
+  std::unordered_map<std::string, Entry> files_;  // by lower-cased path
   std::string buffer_;
   ParseObserver observer_;
 };

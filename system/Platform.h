@@ -81,6 +81,21 @@ class Platform {
     if (!ReadWholeFile(path, contents)) return FileLook::kUnreadable;
     return contents == known ? FileLook::kSame : FileLook::kRead;
   }
+  // What the file system records of a file: its size and last write time,
+  // enough to tell a file unchanged without reading it. `settled` says the
+  // time lay further back, when looked at, than the coarsest file system's
+  // granularity (two seconds), so that any later write shows as another
+  // time; a stamp that is not settled tells nothing. False when the host
+  // keeps no such record of the file (a reader then compares contents).
+  struct FileStamp {
+    std::uint64_t size = 0;
+    std::uint64_t writeTime = 0;  // in the host's own units
+    bool settled = false;
+    bool SameAs(const FileStamp& other) const {
+      return size == other.size && writeTime == other.writeTime;
+    }
+  };
+  virtual bool GetFileStamp(const char* /*path*/, FileStamp& /*stamp*/) { return false; }
 
   // --- Registry, always below HKEY_LOCAL_MACHINE ---------------------------
   // These return the error number, ERROR_SUCCESS on success, as RegXxx do.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <cstring>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -440,6 +441,96 @@ TEST_F(ProfileCacheTest, AUnicodeFileIsComparedByItsBytes) {
   reader.Refresh();
   EXPECT_EQ(reader.GetString("D:\\u.ini", "A", "k", 9), "\xE9");
   EXPECT_EQ(parsed.size(), 2u);
+}
+
+// A simulated machine whose file system keeps records of its files, set by
+// the test, and which counts the looks that read a file.
+class StampingMachine : public sim::SimMachine {
+ public:
+  bool GetFileStamp(const char* path, FileStamp& stamp) override {
+    auto found = stamps.find(path);
+    if (found == stamps.end()) return false;
+    stamp = found->second;
+    return true;
+  }
+  bool ReadWholeFile(const char* path, std::string& contents) override {
+    ++reads;
+    return SimMachine::ReadWholeFile(path, contents);
+  }
+  FileLook ReadWholeFileUnlessSame(const char* path, std::string_view known,
+                                   std::string& contents) override {
+    ++reads;
+    return SimMachine::ReadWholeFileUnlessSame(path, known, contents);
+  }
+  std::map<std::string, FileStamp> stamps;
+  int reads = 0;
+};
+
+// A settled record that has not changed spares the read; any other record
+// (changed, too recent to tell, or none) has the file read and compared.
+TEST_F(ProfileCacheTest, ASettledUnchangedRecordSparesTheRead) {
+  StampingMachine host;
+  const std::string path = "D:\\setup.ini";
+  host.files.WriteFile(path, "[A]\nk=1\n");
+  host.stamps[path] = {8, 1000, true};
+  IniFileSet reader(host);
+  auto look = [&] {
+    reader.Refresh();
+    return reader.GetString(path, "A", "k", 9);
+  };
+  EXPECT_EQ(look(), "1");
+  EXPECT_EQ(look(), "1");
+  EXPECT_EQ(host.reads, 1) << "the record was the same";
+
+  // An edit the record shows is read.
+  host.files.WriteFile(path, "[A]\nk=2\n");
+  host.stamps[path] = {8, 2000, true};
+  EXPECT_EQ(look(), "2");
+  EXPECT_EQ(host.reads, 2);
+
+  // A record too recent to tell has the contents compared, however often it
+  // stays the same; settled again, it spares the read once it has been
+  // taken with a look.
+  host.stamps[path] = {8, 3000, false};
+  host.files.WriteFile(path, "[A]\nk=3\n");
+  EXPECT_EQ(look(), "3");
+  host.files.WriteFile(path, "[A]\nk=4\n");
+  EXPECT_EQ(look(), "4") << "same unsettled record, other contents";
+  EXPECT_EQ(host.reads, 4);
+  host.stamps[path].settled = true;
+  EXPECT_EQ(look(), "4");
+  EXPECT_EQ(look(), "4");
+  EXPECT_EQ(host.reads, 5);
+
+  // Without a record every look reads.
+  host.stamps.clear();
+  EXPECT_EQ(look(), "4");
+  EXPECT_EQ(look(), "4");
+  EXPECT_EQ(host.reads, 7);
+  EXPECT_EQ(parsed.size(), 4u);
+}
+
+// A record taken from one file says nothing of a file read under another
+// name, nor of a parse dropped because the file went away.
+TEST_F(ProfileCacheTest, ARecordBelongsToTheFileItWasTakenWith) {
+  StampingMachine host;
+  host.files.WriteFile("D:\\a.ini", "[A]\nk=a\n");
+  host.files.WriteFile("D:\\b.ini", "[A]\nk=b\n");
+  host.stamps["D:\\a.ini"] = {8, 1000, true};
+  host.stamps["D:\\b.ini"] = {8, 1000, true};
+  IniFileSet reader(host);
+  EXPECT_EQ(reader.GetString("D:\\a.ini", "A", "k", 9), "a");
+  EXPECT_EQ(reader.GetString("D:\\b.ini", "A", "k", 9), "b");
+
+  host.files.Remove("D:\\a.ini");
+  host.stamps.erase("D:\\a.ini");
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\a.ini", "A", "k", 9), "0");
+  // Back with a record like the old one, and other contents.
+  host.files.WriteFile("D:\\a.ini", "[A]\nk=c\n");
+  host.stamps["D:\\a.ini"] = {8, 1000, true};
+  reader.Refresh();
+  EXPECT_EQ(reader.GetString("D:\\a.ini", "A", "k", 9), "c");
 }
 
 // The parse a reader holds stays valid while another reader replaces the

@@ -105,6 +105,28 @@ bool Win32Platform::ReadWholeFile(const char* path, std::string& contents) {
   return true;
 }
 
+bool Win32Platform::GetFileStamp(const char* path, FileStamp& stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  auto whole = [](DWORD high, DWORD low) {
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  };
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  // Three seconds, in the 100 ns units of a file time: more than FAT's two.
+  constexpr std::uint64_t kSettledAfter = 30'000'000;
+  stamp.size = whole(data.nFileSizeHigh, data.nFileSizeLow);
+  stamp.writeTime = whole(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  const std::uint64_t current = whole(now.dwHighDateTime, now.dwLowDateTime);
+  // A file dated in the future is never taken as settled.
+  stamp.settled = stamp.writeTime != 0 && stamp.writeTime <= current &&
+                  current - stamp.writeTime >= kSettledAfter;
+  return true;
+}
+
 LONG Win32Platform::RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) {
   HKEY opened = nullptr;
   LONG error = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, &opened);

@@ -29,6 +29,7 @@ class Win32Platform : public Platform {
                          DWORD flags) override;
   BOOL CloseHandle(FileHandle handle) override;
   bool ReadWholeFile(const char* path, std::string& contents) override;
+  bool GetFileStamp(const char* path, FileStamp& stamp) override;
 
   LONG RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;
   LONG RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;

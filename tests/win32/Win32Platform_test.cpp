@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "config/InstallConfig.h"
@@ -131,6 +132,66 @@ TEST(Win32PlatformTest, VersionAndDirectoriesComeFromTheHost) {
   // terminator; later Windows terminate it).
   char small[4];
   EXPECT_EQ(platform.GetModuleFileNameA(small, sizeof small), 4u);
+}
+
+// The file system's record of a file: its size and write time, settled only
+// once that time lies a few seconds back.
+TEST(Win32PlatformTest, FileStampsComeFromTheFileSystemsRecord) {
+  Win32Platform platform;
+  const std::string path = TempFolder() + "setwell-stamp.ini";
+  auto write = [&](const char* text) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    ::CloseHandle(file);
+  };
+  auto backdate = [&](int seconds) {
+    HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{};
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= static_cast<ULONGLONG>(seconds) * 10'000'000;
+    FILETIME then{t.LowPart, t.HighPart};
+    EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &then));
+    ::CloseHandle(file);
+  };
+
+  write("[A]\r\nk=1\r\n");
+  Platform::FileStamp fresh;
+  ASSERT_TRUE(platform.GetFileStamp(path.c_str(), fresh));
+  EXPECT_EQ(fresh.size, 10u);
+  EXPECT_FALSE(fresh.settled) << "written just now";
+
+  backdate(3600);
+  Platform::FileStamp old;
+  ASSERT_TRUE(platform.GetFileStamp(path.c_str(), old));
+  EXPECT_TRUE(old.settled);
+  EXPECT_FALSE(old.SameAs(fresh));
+  Platform::FileStamp again;
+  ASSERT_TRUE(platform.GetFileStamp(path.c_str(), again));
+  EXPECT_TRUE(again.SameAs(old));
+
+  // Rewritten with the same size, the record's time moves on.
+  write("[A]\r\nk=2\r\n");
+  Platform::FileStamp rewritten;
+  ASSERT_TRUE(platform.GetFileStamp(path.c_str(), rewritten));
+  EXPECT_EQ(rewritten.size, old.size);
+  EXPECT_FALSE(rewritten.SameAs(old));
+  // A date in the future is not taken as settled.
+  backdate(-3600);
+  Platform::FileStamp future;
+  ASSERT_TRUE(platform.GetFileStamp(path.c_str(), future));
+  EXPECT_FALSE(future.settled);
+
+  ::DeleteFileA(path.c_str());
+  Platform::FileStamp none;
+  EXPECT_FALSE(platform.GetFileStamp(path.c_str(), none));
+  EXPECT_FALSE(platform.GetFileStamp(TempFolder().c_str(), none)) << "a folder";
 }
 
 TEST(Win32PlatformTest, ConfigurationIsReadBesideTheProgramInAnyLetterCase) {
