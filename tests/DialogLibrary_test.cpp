@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/SimMachine.h"
+#include "tests/conformance/ListSearch.h"
 #include "ui/CDialog.h"
 #include "tests/TestApp.h"
 #include "ui/CWinApp.h"
@@ -106,13 +107,9 @@ TEST_F(DialogLibraryTest, DropDownListsSortAndSearchByPrefix) {
     plain.AddString("X-1");
     plain.AddString("X-100");
     EXPECT_EQ(plain.GetLBText(0), "X-1");
-    // The search starts after the given entry and wraps round.
-    EXPECT_EQ(plain.SelectString(0, "x-1"), 1);
-    EXPECT_EQ(plain.SelectString(1, "X-1"), 0);
-    EXPECT_EQ(plain.SelectString(-1, "X-1"), 0);
-    EXPECT_EQ(plain.SelectString(0, "Y"), -1);
-    EXPECT_EQ(plain.GetCurSel(), 0);  // a failed search keeps the selection
     EXPECT_EQ(plain.SetCurSel(5), -1);
+    // The search, as the Win32 build's lists answer it too.
+    conformance::CheckListPrefixSearch([&] { return child.GetComboBox(IDC_RECEIPT_MODELS); });
     parent.EndDialog(IDCANCEL_RESULT);
   };
   parent.DoModal();

@@ -78,15 +78,24 @@ int CComboBox::SelectString(int startAfter, const std::string& prefix) const {
   return IsValid() ? Backend()->SelectString(id_, startAfter, prefix) : kNoSelection;
 }
 
-int WindowBackend::SelectString(int id, int startAfter, const std::string& prefix) {
-  const int count = GetCount(id);
+int FindEntryByPrefix(int count, int startAfter, std::string_view prefix,
+                      const std::function<std::string_view(int)>& textAt) {
   if (count <= 0) return -1;
   const int start = startAfter < 0 || startAfter >= count ? 0 : startAfter + 1;
   for (int step = 0; step < count; ++step) {
     const int index = (start + step) % count;
-    if (StartsWithNoCase(GetItemText(id, index), prefix)) return SetCurSel(id, index);
+    if (StartsWithNoCase(textAt(index), prefix)) return index;
   }
   return -1;
+}
+
+int WindowBackend::SelectString(int id, int startAfter, const std::string& prefix) {
+  std::string text;
+  const int found = FindEntryByPrefix(GetCount(id), startAfter, prefix, [&](int index) {
+    text = GetItemText(id, index);
+    return std::string_view(text);
+  });
+  return found < 0 ? -1 : SetCurSel(id, found);
 }
 
 // --- Dialog ---------------------------------------------------------------------------

@@ -6,8 +6,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "resources/DialogTemplate.h"
@@ -97,7 +99,9 @@ class WindowBackend {
   virtual std::string GetItemText(int id, int index) const = 0;
   // Selects the first entry after startAfter (-1: from the first), going
   // round to the start, whose text begins with prefix in any ASCII letter
-  // case; its index, or -1 with the selection as it was.
+  // case; its index, or -1 with the selection as it was. An empty prefix
+  // begins every text; no other byte is read specially ("[" is a letter
+  // like any other) and letters beyond ASCII match only themselves.
   virtual int SelectString(int id, int startAfter, const std::string& prefix);
 
   // A tooltip shown over a control.
@@ -106,6 +110,11 @@ class WindowBackend {
   // owner dialog for it while painting).
   virtual void Redraw(int id) = 0;
 };
+
+// The search SelectString makes, over `count` texts that `textAt` gives:
+// the index found, or -1.
+int FindEntryByPrefix(int count, int startAfter, std::string_view prefix,
+                      const std::function<std::string_view(int)>& textAt);
 
 class UiBackend {
  public:

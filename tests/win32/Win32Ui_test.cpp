@@ -21,6 +21,7 @@
 #include "resources/StringTable.h"
 #include "resources/Texts.h"
 #include "system/win32/Win32Platform.h"
+#include "tests/conformance/ListSearch.h"
 #include "tests/TestApp.h"
 #include "ui/CWinApp.h"
 #include "ui/win32/Win32UiBackend.h"
@@ -272,6 +273,19 @@ TEST_F(Win32UiTest, ControlStatesRoundTripThroughTheHost) {
 // A click goes through the host's automatic radio button: the group's
 // other button is cleared, and the licence page's handler enables the
 // frame's Next button (the main window's command 1).
+// The search the model page preselects the default model with follows the
+// wizard's rule, as the in-memory lists do, and not the host's own search
+// (which finds nothing for an empty prefix, looks past a leading bracket
+// and folds letters beyond ASCII).
+TEST_F(Win32UiTest, ListsSearchByTheWizardsRuleNotTheHosts) {
+  WithFrame([&](ProbeDialog& frame) {
+    ProbeDialog page(IDD_MODEL);
+    ASSERT_TRUE(page.Create(IDD_MODEL, &frame));
+    conformance::CheckListPrefixSearch([&] { return page.GetComboBox(IDC_RECEIPT_MODELS); });
+    page.DestroyWindow();
+  });
+}
+
 TEST_F(Win32UiTest, AcceptAndRejectGateTheFramesDefaultButton) {
   WithFrame([&](ProbeDialog& frame) {
     CLicencePage licence;

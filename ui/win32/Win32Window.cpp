@@ -290,8 +290,10 @@ void Win32Window::SetFocus(int id) {
 int Win32Window::AddString(int id, const std::string& text) {
   HWND control = Control(id);
   if (control == nullptr) return CB_ERR;
-  return static_cast<int>(
+  const int index = static_cast<int>(
       ::SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+  RecordEntry(id, index, text);
+  return index;
 }
 void Win32Window::AddStrings(int id, const std::vector<std::string>& texts) {
   HWND control = Control(id);
@@ -304,27 +306,47 @@ void Win32Window::AddStrings(int id, const std::vector<std::string>& texts) {
   ::SendMessageA(control, WM_SETREDRAW, FALSE, 0);
   ::SendMessageA(control, CB_INITSTORAGE, static_cast<WPARAM>(texts.size()),
                  static_cast<LPARAM>(bytes));
+  entries_[id].reserve(entries_[id].size() + texts.size());
   for (const std::string& text : texts) {
-    ::SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const int index = static_cast<int>(
+        ::SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    RecordEntry(id, index, text);
   }
   ::SendMessageA(control, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(control, nullptr, TRUE);
 }
+void Win32Window::RecordEntry(int id, int index, const std::string& text) {
+  std::vector<std::string>& entries = entries_[id];
+  if (index < 0 || static_cast<std::size_t>(index) > entries.size()) return;
+  entries.insert(entries.begin() + index, text);
+}
 int Win32Window::SelectString(int id, int startAfter, const std::string& prefix) {
   HWND control = Control(id);
   if (control == nullptr) return CB_ERR;
-  // The list's own search, in one message: asking for each entry's text
-  // in turn costs three messages an entry, thousands at start-up when the
-  // preselected model is the first of a long list. It starts after
-  // startAfter and goes round to it, as documented.
+  // Searched here, not by the list (CB_SELECTSTRING): the host's search
+  // finds nothing for an empty prefix, looks past a leading "[" or "[-"
+  // and folds letters beyond ASCII, where the wizard's rule is a plain
+  // ASCII prefix. Over the copy of the entries this window keeps, so that
+  // a long list costs no message per entry; read from the list when it
+  // was filled some other way.
   const int count = GetCount(id);
-  const WPARAM after = startAfter < 0 || startAfter >= count ? static_cast<WPARAM>(-1)
-                                                             : static_cast<WPARAM>(startAfter);
-  return static_cast<int>(
-      ::SendMessageA(control, CB_SELECTSTRING, after, reinterpret_cast<LPARAM>(prefix.c_str())));
+  const auto kept = entries_.find(id);
+  int found;
+  if (kept != entries_.end() && kept->second.size() == static_cast<std::size_t>(count)) {
+    found = FindEntryByPrefix(count, startAfter, prefix,
+                              [&](int index) { return std::string_view(kept->second[index]); });
+  } else {
+    std::string text;
+    found = FindEntryByPrefix(count, startAfter, prefix, [&](int index) {
+      text = GetItemText(id, index);
+      return std::string_view(text);
+    });
+  }
+  return found < 0 ? CB_ERR : SetCurSel(id, found);
 }
 void Win32Window::ResetContent(int id) {
   if (HWND control = Control(id)) ::SendMessageA(control, CB_RESETCONTENT, 0, 0);
+  entries_.erase(id);
 }
 int Win32Window::SetCurSel(int id, int index) {
   HWND control = Control(id);
@@ -671,6 +693,7 @@ void Win32Window::OnDestroyed() {
   toolTip_ = nullptr;  // owned by the dialog, destroyed with it
   paints_.clear();     // nothing paints any more
   pictures_.clear();
+  entries_.clear();    // the lists went with their window
   if (!modal_) hwnd_ = nullptr;
 }
 

@@ -89,6 +89,9 @@ class Win32Window : public WindowBackend {
   void SetPictures();
   // The entries a drop-down list has at creation.
   void FillLists();
+  // Keeps the copy of a list's entries that SelectString searches: `text`
+  // went in at `index` (as the list answered; an error records nothing).
+  void RecordEntry(int id, int index, const std::string& text);
   // Read-only text views keep their place when tabbed into.
   void KeepReadersAtTheStart();
   // The control created from the layout's entry `index` (the host keeps
@@ -105,6 +108,8 @@ class Win32Window : public WindowBackend {
   // The large icon set by SetIcon (shared, owned by the module).
   HICON icon_ = nullptr;
   std::map<int, StaticPaint> paints_;
+  // The entries of each drop-down list, in the list's order.
+  std::map<int, std::vector<std::string>> entries_;
   // Bitmaps shown by picture controls; the controls do not own them.
   std::vector<GdiObject<HBITMAP>> pictures_;
 };
