@@ -38,6 +38,12 @@ bool RunsNtFamily(Platform& platform) {
   return platform.GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+// A system without IsWow64Process is a 32-bit one.
+bool RunsUnderWow64(Platform& platform) {
+  BOOL wow64 = FALSE;
+  return platform.IsWow64Process(&wow64) && wow64;
+}
+
 }  // namespace
 
 bool InstallSequence::MatchUsbDeviceNumber() {
@@ -84,6 +90,14 @@ InstallOutcome InstallSequence::Run() {
   // the target at Windows 98/Me: its components do not run there, so
   // nothing is installed.
   if (s.target == kWin98 && RunsNtFamily(platform_)) {
+    ShowError(platform_, IDS_WRONG_SYSTEM);
+    return InstallOutcome::kStayOpen;
+  }
+  // 64-bit Windows reports the version of its 32-bit edition (XP x64 and
+  // Server 2003 x64 are 5.2), but its spooler is a 64-bit process that
+  // loads none of the family's 32-bit monitors, processor and driver: the
+  // install would fail half-way with the system changed.
+  if (RunsUnderWow64(platform_)) {
     ShowError(platform_, IDS_WRONG_SYSTEM);
     return InstallOutcome::kStayOpen;
   }

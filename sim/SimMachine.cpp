@@ -185,6 +185,14 @@ BOOL SimMachine::GetVersionExA(OSVERSIONINFOA* info) {
   return TRUE;
 }
 
+BOOL SimMachine::IsWow64Process(BOOL* wow64) {
+  if (auto fault = Enter("IsWow64Process")) return Fail(*fault);
+  if (!system.HasIsWow64Process()) return Fail(ERROR_PROC_NOT_FOUND);
+  if (wow64 == nullptr) return Fail(ERROR_NOACCESS);
+  *wow64 = system.wow64 ? TRUE : FALSE;
+  return TRUE;
+}
+
 BOOL SimMachine::ExitWindowsEx(UINT flags, DWORD) {
   if (auto fault = Enter("ExitWindowsEx")) return Fail(*fault);
   restartRequests.push_back(RestartRequest{flags, restartRefusal});

@@ -152,6 +152,7 @@ class SimMachine : public Platform {
   void SetLastError(DWORD error) override { lastError_ = error; }
 
   BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+  BOOL IsWow64Process(BOOL* wow64) override;
   BOOL ExitWindowsEx(UINT flags, DWORD reason) override;
   void Sleep(DWORD milliseconds) override;
 

@@ -20,8 +20,8 @@ SimSystem Make(SimOs os, const char* name, DWORD platform, DWORD major, DWORD mi
   return s;
 }
 
-constexpr SimOs kAll[] = {kWin95,   kWin98,  kWinMe,   kWinNT4,       kWin2000,
-                          kWinXP,   kWin2003, kWinNT6, kUnknownFamily};
+constexpr SimOs kAll[] = {kWin95,  kWin98,  kWinMe,         kWinNT4,    kWin2000,
+                          kWinXP,  kWin2003, kWinNT6, kUnknownFamily, kWin2003x64};
 
 }  // namespace
 
@@ -50,6 +50,12 @@ SimSystem SimSystem::For(SimOs os) {
     case kWinNT6:
       return Make(os, "Windows NT 6.0", kNt, 6, 0, 6000, "", "C:\\Windows",
                   "C:\\Windows\\System32");
+    case kWin2003x64: {
+      SimSystem s = Make(os, "Windows Server 2003 x64", kNt, 5, 2, 3790, "Service Pack 1",
+                         "C:\\WINDOWS", "C:\\WINDOWS\\system32");
+      s.wow64 = true;
+      return s;
+    }
     case kUnknownFamily:
       break;
   }

@@ -32,6 +32,7 @@ enum SimOs {
   kWin2003,
   kWinNT6,         // an NT version the installer does not know (Windows Vista)
   kUnknownFamily,  // a platform id that is neither 9x nor NT
+  kWin2003x64,     // Server 2003 x64 (and XP x64, also 5.2): the program runs under WOW64
 };
 
 inline constexpr char kEnvironment9x[] = "Windows 4.0";
@@ -47,6 +48,10 @@ struct SimSystem {
   std::string servicePack;
   std::string windowsDirectory;
   std::string systemDirectory;
+  // A 64-bit Windows, where this 32-bit program runs under WOW64: its
+  // spooler is a 64-bit process that loads no 32-bit monitor, processor or
+  // driver.
+  bool wow64 = false;
 
   static SimSystem For(SimOs os);
   // The SimOs named by For(os).name ("Windows XP"), or nothing.
@@ -58,6 +63,12 @@ struct SimSystem {
   // SetDefaultPrinterA is exported by winspool.drv from Windows 2000 on.
   bool HasSetDefaultPrinter() const {
     return platformId == VER_PLATFORM_WIN32_NT && major >= 5;
+  }
+
+  // kernel32 exports IsWow64Process from XP SP2 and Server 2003 SP1 on,
+  // and on every 64-bit Windows.
+  bool HasIsWow64Process() const {
+    return platformId == VER_PLATFORM_WIN32_NT && (major > 5 || (major == 5 && minor >= 1));
   }
 
   // The running system's own print environment.

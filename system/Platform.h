@@ -46,6 +46,10 @@ class Platform {
   // Fills dwMajorVersion, dwMinorVersion, dwBuildNumber, dwPlatformId and
   // szCSDVersion; dwOSVersionInfoSize must be set by the caller.
   virtual BOOL GetVersionExA(OSVERSIONINFOA* info) = 0;
+  // IsWow64Process for this process: whether this 32-bit program runs on
+  // 64-bit Windows. Systems before XP SP2 and Server 2003 SP1 (98, Me, NT
+  // 4.0, 2000) do not have the call: FALSE, last error 127.
+  virtual BOOL IsWow64Process(BOOL* wow64) = 0;
   virtual BOOL ExitWindowsEx(UINT flags, DWORD reason) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
 

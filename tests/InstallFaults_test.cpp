@@ -291,9 +291,14 @@ TEST_F(InstallFaultTest, LongUsbModelNameKeepsOnePortNameThroughTheInstall) {
   EXPECT_EQ(Dword(kPrinterPortKey, port), 0u) << "recorded as installed under its whole name";
 }
 
-TEST_F(InstallFaultTest, UnknownNtVersionInstallsNothingAndKeepsTheWizardOpen) {
-  machine.system.major = 6;
-  machine.system.minor = 0;
+// Systems whose spooler cannot take the family's 32-bit components: an NT
+// version the wizard does not know (its target falls back to Windows 98/Me),
+// and 64-bit Windows, which reports the version of Server 2003.
+class InstallRefusedSystemTest : public InstallFaultTest,
+                                 public ::testing::WithParamInterface<sim::SimOs> {};
+
+TEST_P(InstallRefusedSystemTest, InstallsNothingAndKeepsTheWizardOpen) {
+  machine.system = sim::SimSystem::For(GetParam());
   machine.InstallUsbLibrary();
   RunWizard([&](HeadlessWindow& w) {
     HeadlessWindow& port = ToPortPage(w);
@@ -309,8 +314,16 @@ TEST_F(InstallFaultTest, UnknownNtVersionInstallsNothingAndKeepsTheWizardOpen) {
     EXPECT_NE(call.call, "CopyFileA") << call.arguments;
     EXPECT_NE(call.call, "AddPrintProcessorA");
     EXPECT_NE(call.call, "AddMonitorA");
+    EXPECT_NE(call.call, "RegCreateKeyExA") << call.arguments;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Systems, InstallRefusedSystemTest,
+                         ::testing::Values(sim::kWinNT6, sim::kWin2003x64),
+                         [](const ::testing::TestParamInfo<sim::SimOs>& info) {
+                           return info.param == sim::kWinNT6 ? std::string("UnknownNtVersion")
+                                                             : std::string("Server2003x64");
+                         });
 
 // The model lists of a wizard run, category by category.
 std::vector<std::vector<std::string>> ModelLists(HeadlessWindow& page) {

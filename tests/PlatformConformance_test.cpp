@@ -18,6 +18,10 @@ class SimHost : public conformance::Host {
   Platform& platform() override { return machine; }
   bool IsWine() const override { return false; }
   bool Is9x() const override { return machine.system.Is9x(); }
+  std::optional<bool> ExpectedWow64() const override {
+    if (!machine.system.HasIsWow64Process()) return std::nullopt;
+    return machine.system.os == sim::kWin2003x64;
+  }
   std::string Scratch() override {
     machine.files.MakeFolder("C:\\Setwell\\Scratch");
     return "C:\\Setwell\\Scratch\\";
@@ -78,7 +82,8 @@ TEST_P(SimConformanceTest, Libraries) { conformance::CheckLibraries(host); }
 
 INSTANTIATE_TEST_SUITE_P(EverySystem, SimConformanceTest,
                          ::testing::Values(sim::kWin98, sim::kWinMe, sim::kWinNT4, sim::kWin2000,
-                                           sim::kWinXP, sim::kWin2003, sim::kWinNT6),
+                                           sim::kWinXP, sim::kWin2003, sim::kWinNT6,
+                                           sim::kWin2003x64),
                          [](const ::testing::TestParamInfo<sim::SimOs>& info) {
                            std::string name = sim::SimSystem::For(info.param).name;
                            std::string out;

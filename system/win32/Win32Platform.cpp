@@ -40,6 +40,21 @@ BOOL Win32Platform::GetVersionExA(OSVERSIONINFOA* info) {
 #pragma GCC diagnostic pop
 }
 
+BOOL Win32Platform::IsWow64Process(BOOL* wow64) {
+  // Looked up, not imported: a program that imports it does not load on
+  // the systems before XP SP2.
+  using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, PBOOL);
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  const auto proc = kernel == nullptr ? nullptr
+                                      : reinterpret_cast<IsWow64ProcessProc>(
+                                            ::GetProcAddress(kernel, "IsWow64Process"));
+  if (proc == nullptr) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return FALSE;
+  }
+  return proc(::GetCurrentProcess(), wow64);
+}
+
 BOOL Win32Platform::ExitWindowsEx(UINT flags, DWORD reason) { return ::ExitWindowsEx(flags, reason); }
 void Win32Platform::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 

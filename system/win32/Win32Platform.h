@@ -14,6 +14,7 @@ class Win32Platform : public Platform {
   void SetLastError(DWORD error) override;
 
   BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+  BOOL IsWow64Process(BOOL* wow64) override;
   BOOL ExitWindowsEx(UINT flags, DWORD reason) override;
   void Sleep(DWORD milliseconds) override;
 

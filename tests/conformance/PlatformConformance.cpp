@@ -349,6 +349,20 @@ void CheckDirectoriesAndVersion(Host& host) {
   EXPECT_TRUE(info.dwPlatformId == VER_PLATFORM_WIN32_NT ||
               info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS);
   EXPECT_GE(info.dwMajorVersion, 4u);
+
+  // The 64-bit Windows that report the version of a 32-bit one are told
+  // apart by IsWow64Process, which the systems before XP SP2 lack.
+  BOOL wow64 = 2;
+  p.SetLastError(0xDEAD);
+  const std::optional<bool> expected = host.ExpectedWow64();
+  if (!expected.has_value()) {
+    EXPECT_FALSE(p.IsWow64Process(&wow64));
+    EXPECT_EQ(p.GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    EXPECT_EQ(wow64, 2) << "nothing written";
+  } else {
+    ASSERT_TRUE(p.IsWow64Process(&wow64)) << p.GetLastError();
+    EXPECT_EQ(wow64 != FALSE, *expected);
+  }
 }
 
 void CheckSpoolerDirectories(Host& host) {

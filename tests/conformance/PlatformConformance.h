@@ -21,6 +21,9 @@ class Host {
   virtual bool IsWine() const = 0;
   // Windows 95/98/Me, whose answers some rows give apart.
   virtual bool Is9x() const = 0;
+  // What IsWow64Process must say of this program, found out another way;
+  // nothing where the system has no such call.
+  virtual std::optional<bool> ExpectedWow64() const = 0;
   // A folder of its own for the file cases, ending in "\".
   virtual std::string Scratch() = 0;
   virtual void MakeFile(const std::string& path, const std::string& data) = 0;

@@ -41,6 +41,17 @@ class WineHost : public conformance::Host {
   }
   // Wine's spooler answers as NT's, whatever version Wine reports.
   bool Is9x() const override { return !IsWine() && (::GetVersion() & 0x80000000u) != 0; }
+  // A 32-bit program on 64-bit Windows, which has a SysWOW64 folder for
+  // the 32-bit system files; a 64-bit program is never under WOW64.
+  std::optional<bool> ExpectedWow64() const override {
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    if (::GetProcAddress(kernel, "IsWow64Process") == nullptr) return std::nullopt;
+    char windows[MAX_PATH];
+    const UINT length = ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const DWORD wow64Folder = ::GetFileAttributesA((std::string(windows, length) + "\\SysWOW64").c_str());
+    return sizeof(void*) == 4 && wow64Folder != INVALID_FILE_ATTRIBUTES &&
+           (wow64Folder & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
   std::string Scratch() override { return scratch_; }
   void MakeFile(const std::string& path, const std::string& data) override {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -1,7 +1,7 @@
 // setup-sim: the setup wizard in a terminal, on a simulated Windows machine
 // kept in a folder between runs.
 //
-//   setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003]
+//   setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003|2003x64]
 //             [--usb VALUE,...|none] [--script FILE]
 //
 // Exit status: 0 the wizard ran and the machine was saved; 1 the script
@@ -48,7 +48,7 @@ constexpr char kDistributionDrive = 'D';
 constexpr const char* kReportFileName = "report.txt";
 
 constexpr char kUsage[] =
-    "usage: setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003]\n"
+    "usage: setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003|2003x64]\n"
     "                 [--usb VALUE,...|none] [--script FILE]\n"
     "\n"
     "Runs the printer driver setup wizard on a simulated Windows machine kept in\n"
@@ -72,7 +72,8 @@ struct SystemName {
 };
 constexpr SystemName kSystems[] = {{"98", sim::kWin98},   {"me", sim::kWinMe},
                                    {"nt4", sim::kWinNT4}, {"2000", sim::kWin2000},
-                                   {"xp", sim::kWinXP},   {"2003", sim::kWin2003}};
+                                   {"xp", sim::kWinXP},   {"2003", sim::kWin2003},
+                                   {"2003x64", sim::kWin2003x64}};
 
 int Fail(int status, const std::string& message) {
   std::cerr << "setup-sim: " << message << "\n";
@@ -124,7 +125,7 @@ int ParseOptions(int argc, char** argv, Options& options) {
       }
       if (!options.os) {
         return Fail(kExitBadInput,
-                    "--os: \"" + value + "\" is not one of 98, me, nt4, 2000, xp, 2003");
+                    "--os: \"" + value + "\" is not one of 98, me, nt4, 2000, xp, 2003, 2003x64");
       }
     } else if (arg == "--usb") {
       std::vector<WORD> values;
