@@ -182,9 +182,25 @@ std::int32_t ParseAtol(std::string_view text);
 // The parsed INI files of the running program, shared by all their readers,
 // so that a file is parsed once however many readers ask for it. A parse is
 // handed out again only while the file holds the very bytes it was parsed
-// from: each Load reads the file and compares, so an edited file is parsed
-// afresh. Paths are Windows paths; the same file named with other letter
-// case is the same entry. Used from the one user-interface thread only.
+// from, so an edited file is parsed afresh. Each Load first asks the host
+// for the file system's record of the file (size and last write time,
+// Platform::GetFileStamp): where that record is settled and the same as
+// when the parse was read, the file is not read again. Otherwise it is read
+// and compared with the parse. Hosts without such records (the simulated
+// machine) read and compare on every Load.
+//
+// A file that cannot be read reads as missing (every key its default), as
+// the host's own reader gives it, with one deliberate exception: on a host
+// with records (the Windows build), a file that another program holds open
+// without sharing, but whose settled record is unchanged since it was
+// read, reads as it was. Its bytes are known to be those parsed, and a lock
+// that comes and goes during an install (a scanner, a backup) must not turn
+// the configuration into defaults half-way, which would build records of
+// "0" file names and counts. A file held before it was ever read, or whose
+// record changed, reads as missing.
+//
+// Paths are Windows paths; the same file named with other letter case is
+// the same entry. Used from the one user-interface thread only.
 class ProfileCache {
  public:
   static ProfileCache& Shared();

@@ -413,9 +413,11 @@ TEST_F(ProfileCacheTest, AnEditedFileIsParsedAfreshOnTheNextLook) {
   EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "2");
 }
 
-// A look that fails reads as a missing file, even with the parse kept; the
-// next look that succeeds reads it again.
-TEST_F(ProfileCacheTest, AFailedLookReadsAsMissingUntilTheFileCanBeReadAgain) {
+// Where the host keeps no record of its files (the simulated machine), a
+// look that fails reads as a missing file, even with the parse kept; the
+// next look that succeeds reads it again. (The Windows build keeps records:
+// see AHeldFileWithASettledUnchangedRecordReadsAsItWas.)
+TEST_F(ProfileCacheTest, WithoutARecordAFailedLookReadsAsMissingUntilTheFileCanBeReadAgain) {
   machine.files.WriteFile("D:\\setup.ini", "[A]\nk=1\n");
   IniFileSet reader(machine);
   EXPECT_EQ(reader.GetString("D:\\setup.ini", "A", "k", 9), "1");
@@ -465,6 +467,38 @@ class StampingMachine : public sim::SimMachine {
   std::map<std::string, FileStamp> stamps;
   int reads = 0;
 };
+
+// The Windows build's behaviour for a file another program holds open
+// without sharing: read as it was while its settled record is the one it
+// was read with, as missing once the record changes (or when it was never
+// read), read again once it is released.
+TEST_F(ProfileCacheTest, AHeldFileWithASettledUnchangedRecordReadsAsItWas) {
+  StampingMachine host;
+  const std::string path = "D:\\setup.ini";
+  host.files.WriteFile(path, "[A]\nk=1\n");
+  host.stamps[path] = {8, 1000, true};
+  IniFileSet reader(host);
+  auto look = [&] {
+    reader.Refresh();
+    return reader.GetString(path, "A", "k", 9);
+  };
+  EXPECT_EQ(look(), "1");
+  host.faults.FailAlways("ReadWholeFile", ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(look(), "1") << "held, unchanged and settled";
+  host.stamps[path] = {8, 2000, true};
+  EXPECT_EQ(look(), "0") << "held and changed: the bytes are not known";
+  host.faults.Clear();
+  host.files.WriteFile(path, "[A]\nk=2\n");
+  EXPECT_EQ(look(), "2");
+
+  // Held before it was ever read: missing, as the host's reader has it.
+  const std::string other = "D:\\other.ini";
+  host.files.WriteFile(other, "[A]\nk=5\n");
+  host.stamps[other] = {8, 1000, true};
+  host.faults.FailAlways("ReadWholeFile", ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(reader.GetString(other, "A", "k", 9), "0");
+  host.faults.Clear();
+}
 
 // A settled record that has not changed spares the read; any other record
 // (changed, too recent to tell, or none) has the file read and compared.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "config/IniFile.h"
 #include "config/InstallConfig.h"
 #include "system/RegistryKey.h"
 
@@ -192,6 +193,56 @@ TEST(Win32PlatformTest, FileStampsComeFromTheFileSystemsRecord) {
   Platform::FileStamp none;
   EXPECT_FALSE(platform.GetFileStamp(path.c_str(), none));
   EXPECT_FALSE(platform.GetFileStamp(TempFolder().c_str(), none)) << "a folder";
+}
+
+// A file another program holds open without sharing: the host's reader
+// gives the default, ours the parse it holds while the file's settled
+// record is unchanged, and the default once the record changes.
+TEST(Win32PlatformTest, AHeldFileWithASettledUnchangedRecordReadsAsItWas) {
+  Win32Platform platform;
+  const std::string path = TempFolder() + "setwell-held.ini";
+  auto write = [&](const char* text, int secondsAgo) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{};
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= static_cast<ULONGLONG>(secondsAgo) * 10'000'000;
+    FILETIME then{t.LowPart, t.HighPart};
+    EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &then));
+    ::CloseHandle(file);
+  };
+  auto host = [&] {
+    char value[16] = {};
+    ::GetPrivateProfileStringA("A", "k", "0", value, sizeof value, path.c_str());
+    return std::string(value);
+  };
+  write("[A]\r\nk=1\r\n", 3600);
+  IniFileSet reader(platform);
+  auto ours = [&] {
+    reader.Refresh();
+    return reader.GetString(path, "A", "k", 9);
+  };
+  EXPECT_EQ(ours(), "1");
+  EXPECT_EQ(host(), "1");
+
+  HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(host(), "0") << "the host's reader cannot open it";
+  EXPECT_EQ(ours(), "1") << "settled and unchanged: the bytes are those parsed";
+  ::CloseHandle(held);
+
+  write("[A]\r\nk=2\r\n", 1800);  // the same size, another time
+  held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ours(), "0") << "changed while held: read as missing, as the host's reader";
+  ::CloseHandle(held);
+  EXPECT_EQ(ours(), "2");
+  ::DeleteFileA(path.c_str());
 }
 
 TEST(Win32PlatformTest, ConfigurationIsReadBesideTheProgramInAnyLetterCase) {
