@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 
 #include "app/CSetupApp.h"
 #include "app/CWizardFrame.h"
@@ -13,6 +14,7 @@
 #include "resources/StringTable.h"
 #include "sim/SimFamilyPorts.h"
 #include "sim/SimMachine.h"
+#include "tests/SimOsPrinter.h"
 #include "system/AsciiCase.h"
 #include "system/DriverFiles.h"
 #include "system/PortMonitor.h"
@@ -230,6 +232,9 @@ TEST_F(InstallFaultTest, UpdateCopyRefusedWhileInUseIsShownAndTriedAgainNextTime
 struct BaudRateCase {
   const char* line;  // in place of "BaudRate=115200"
   const char* stored;
+  friend void PrintTo(const BaudRateCase& c, std::ostream* os) {
+    *os << "\"" << c.line << "\" stores " << c.stored;
+  }
 };
 class MissingBaudRateTest : public InstallFaultTest,
                             public ::testing::WithParamInterface<BaudRateCase> {};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/SimMachine.h"
+#include "tests/SimOsPrinter.h"
 #include "tests/conformance/PlatformConformance.h"
 
 namespace setwell {

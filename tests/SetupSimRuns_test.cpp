@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 
 #include "sim/SimMachine.h"
 #include "tests/SetupSimTestSupport.h"
@@ -89,6 +90,7 @@ struct InstallCase {
   const char* printer;  // the printer the install adds
   const char* port;
   std::vector<const char*> reportHas;  // texts the report must hold
+  friend void PrintTo(const InstallCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const InstallCase kInstalls[] = {
@@ -311,6 +313,7 @@ struct BadCase {
   const char* script;             // written to {script}; null: no script file
   int status;
   std::vector<const char*> errorHas;
+  friend void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const char* const kGoodScript = "accept\nnext\nnext\nnext\nnext\nfinish\n";

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "sim/SimMachine.h"
 
@@ -85,6 +86,7 @@ struct HoldCase {
   DWORD copyOver;     // CopyFileA onto the held file
   bool readable;      // ReadWholeFile of it
   DWORD attributes;   // SetFileAttributesA on it
+  friend void PrintTo(const HoldCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimFileHoldTest : public ::testing::TestWithParam<HoldCase> {};

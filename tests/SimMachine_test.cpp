@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -33,6 +34,7 @@ TEST(SimUiTest, OkBoxesAreAnsweredAndQuestionsTakeTheScriptInOrder) {
 struct UnansweredCase {
   const char* name;
   std::function<void(SimUi&)> setUp;
+  friend void PrintTo(const UnansweredCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimUnansweredTest : public ::testing::TestWithParam<UnansweredCase> {};
@@ -81,6 +83,7 @@ struct FaultCase {
   const char* name;
   std::function<void(SimFaults&)> inject;
   std::vector<DWORD> copies;  // the outcome of four copies of a.dll, then of b.dll
+  friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimFaultTest : public ::testing::TestWithParam<FaultCase> {};

@@ -6,6 +6,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "sim/SimMachine.h"
@@ -152,6 +153,7 @@ TEST(SimPersistenceTest, TheSavedStateReadsAsText) {
 struct Change {
   const char* name;
   std::function<void(SimMachine&)> apply;
+  friend void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimEqualityTest : public ::testing::TestWithParam<Change> {};

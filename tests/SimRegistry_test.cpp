@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace setwell::sim {
@@ -78,6 +79,7 @@ struct BadText {
   const char* name;
   const char* text;
   const char* line;
+  friend void PrintTo(const BadText& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimRegistryBadTextTest : public ::testing::TestWithParam<BadText> {};

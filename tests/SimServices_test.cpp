@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <vector>
 
 #include "sim/SimMachine.h"
@@ -13,6 +14,7 @@ struct StartupCase {
   const char* name;
   int startAfterQueries;
   std::vector<DWORD> states;  // what the queries after a start report
+  friend void PrintTo(const StartupCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimSpoolerStartupTest : public ::testing::TestWithParam<StartupCase> {};

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,7 @@ struct AddPrinterCase {
   const char* name;
   std::function<void(PRINTER_INFO_2A&)> change;
   DWORD error;
+  friend void PrintTo(const AddPrinterCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimAddPrinterTest : public SpoolerFixture,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "sim/SimMachine.h"
@@ -22,6 +23,7 @@ struct SystemCase {
   const char* versionFolder;  // the spooler's folder for added drivers, or ""
   bool serviceManager;
   bool setDefaultPrinter;
+  friend void PrintTo(const SystemCase& c, std::ostream* os) { *os << SimSystem::For(c.os).name; }
 };
 
 std::string Directory(SimMachine& machine, bool driver, const char* environment = nullptr) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,9 @@ struct NumberCase {
   WORD before;
   int deviceNumber;
   WORD after;
+  friend void PrintTo(const NumberCase& c, std::ostream* os) {
+    *os << "descriptor " << c.before << ", device number " << c.deviceNumber;
+  }
 };
 
 class SimUsbNumberTest : public ::testing::TestWithParam<NumberCase> {};

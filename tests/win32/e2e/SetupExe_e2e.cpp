@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ struct Target {
   int button;  // the target system page's radio button
   bool usbListed;
   bool tvcomPorts;
+  friend void PrintTo(const Target& t, std::ostream* os) { *os << t.wineVersion; }
 };
 
 const Target kTargets[] = {
@@ -341,6 +343,7 @@ struct Install {
   const char* driver;
   const char* monitor;      // the port monitor EnumMonitorsA must list, or null
   std::vector<std::string> messages;  // every message box, in order
+  friend void PrintTo(const Install& i, std::ostream* os) { *os << i.wineVersion << ", " << i.port; }
 };
 
 const char* const kSuccess = "Successfully installed printer driver";
