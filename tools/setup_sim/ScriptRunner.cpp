@@ -137,20 +137,33 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
   return true;
 }
 
-ScriptRunner::ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
+std::string SimScriptedHost::ResolvePath(const std::string& file) const {
+  std::string path = file.rfind(".\\", 0) == 0 ? file.substr(2) : file;
+  if (path.size() < 2 || path[1] != ':') path = machine_.currentDirectory + path;
+  return path;
+}
+
+ScriptRunner::ScriptRunner(HeadlessUi& ui, ScriptedHost& host, std::vector<ScriptStep> steps,
                            std::string scriptName, std::ostream& out)
     : ui_(ui),
-      machine_(machine),
+      host_(host),
       steps_(std::move(steps)),
       scriptName_(std::move(scriptName)),
       out_(out) {
   ui_.modalDriver = [this](HeadlessWindow& dialog) { RunDialog(dialog); };
-  machine_.ui.responder = [this](const sim::MessageBoxRecord& box) { return Answer(box); };
+  host_.MessageBoxes().responder = [this](const sim::MessageBoxRecord& box) { return Answer(box); };
+}
+
+ScriptRunner::ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
+                           std::string scriptName, std::ostream& out)
+    : ScriptRunner(ui, *new SimScriptedHost(machine), std::move(steps), std::move(scriptName),
+                   out) {
+  ownHost_.reset(&host_);
 }
 
 ScriptRunner::~ScriptRunner() {
   ui_.modalDriver = nullptr;
-  machine_.ui.responder = nullptr;
+  host_.MessageBoxes().responder = nullptr;
 }
 
 void ScriptRunner::Fail(const ScriptStep& step, const std::string& why) const {
@@ -186,6 +199,12 @@ void ScriptRunner::RunDialog(HeadlessWindow& dialog) {
                       " page; end it with \"finish\" or \"cancel\"");
   }
   outcome_ = DescribeWizardEnd(dialog);
+  end_.ended = true;
+  end_.finished = dialog.Result() == IDOK_RESULT;
+  if (const auto* frame = dynamic_cast<const CWizardFrame*>(&dialog.Owner())) {
+    end_.outcome = frame->m_lastOutcome;
+    end_.selections = frame->m_selections;
+  }
   out_ << "== the wizard closed: " << outcome_ << "\n";
   if (next_ < steps_.size()) {
     Fail(steps_[next_], "the wizard closed at line " + std::to_string(endedAtLine_) +
@@ -209,6 +228,14 @@ int ScriptRunner::Answer(const sim::MessageBoxRecord& box) {
     }
     Fail(step, "the question " + Quoted(firstLine) + " has no " + Quoted(step.argument) +
                    " button (it has " + Join(buttons, ", ") + ")");
+  }
+  if (defaultAnswer_) {
+    std::string note;
+    if (const std::optional<int> answer = defaultAnswer_(box, note)) {
+      out_ << "> (not answered by the script: " << AnswerName(*answer)
+           << (note.empty() ? "" : ", " + note) << ")\n";
+      return *answer;
+    }
   }
   const std::string where =
       current_ != nullptr
@@ -345,6 +372,7 @@ void ScriptRunner::RunStep(HeadlessWindow& wizard, const ScriptStep& step) {
                      PageName(page != nullptr ? page->TemplateId() : 0) + " page");
     }
     out_ << "== the port page at Finish\n" << DescribeDialog(wizard);
+    boxesBeforeFinish_ = host_.MessageBoxes().boxes.size();
     ClickControl(wizard, step, IDOK_RESULT, "Finish button");
   } else if (verb == "back") {
     ClickControl(wizard, step, IDC_BACK, "Back button");
@@ -400,14 +428,13 @@ void ScriptRunner::RunStep(HeadlessWindow& wizard, const ScriptStep& step) {
   } else if (verb == "about") {
     wizard.SysCommand(IDM_ABOUTBOX);
   } else if (verb == "help") {
-    const std::size_t before = machine_.shellOpened.size();
+    const std::size_t before = host_.ShellOpenCount();
     wizard.PressF1();
-    if (machine_.shellOpened.size() > before) {
-      const std::string file = machine_.shellOpened.back();
-      std::string path = file.rfind(".\\", 0) == 0 ? file.substr(2) : file;
-      if (path.size() < 2 || path[1] != ':') path = machine_.currentDirectory + path;
+    if (host_.ShellOpenCount() > before) {
+      const std::string file = host_.LastShellOpened();
+      const std::string path = host_.ResolvePath(file);
       out_ << "== help: the wizard asks the shell to open " << file << ", that is " << path
-           << (machine_.files.Find(path) != nullptr ? "" : " (not in the distribution)") << "\n";
+           << (host_.FileExists(path) ? "" : " (not in the distribution)") << "\n";
     }
   } else if (verb == "show") {
     PrintPageIfNew(wizard, true);

@@ -21,12 +21,18 @@
 // does not answer and a script that ends with the wizard still open.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/InstallSelections.h"
+#include "app/InstallSequence.h"
 #include "sim/SimMachine.h"
+#include "sim/SimUi.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace setwell::term {
@@ -48,17 +54,72 @@ struct ScriptStep {
 bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptStep>& steps,
                  std::string& error);
 
+// The machine under the scripted wizard, as far as the runner needs it: the
+// simulated machine (setup-sim), or the real host with its message boxes
+// taken over (the unattended install).
+class ScriptedHost {
+ public:
+  virtual ~ScriptedHost() = default;
+  // Every message box is recorded here and answered by its responder.
+  virtual sim::SimUi& MessageBoxes() = 0;
+  // The files the shell was asked to open (F1 opens the help file), and
+  // the help file's path as the machine resolves it, with whether it is
+  // there.
+  virtual std::size_t ShellOpenCount() const = 0;
+  virtual std::string LastShellOpened() const = 0;
+  virtual std::string ResolvePath(const std::string& file) const = 0;
+  virtual bool FileExists(const std::string& path) const = 0;
+};
+
+// The simulated machine as a scripted host.
+class SimScriptedHost : public ScriptedHost {
+ public:
+  explicit SimScriptedHost(sim::SimMachine& machine) : machine_(machine) {}
+  sim::SimUi& MessageBoxes() override { return machine_.ui; }
+  std::size_t ShellOpenCount() const override { return machine_.shellOpened.size(); }
+  std::string LastShellOpened() const override {
+    return machine_.shellOpened.empty() ? std::string() : machine_.shellOpened.back();
+  }
+  std::string ResolvePath(const std::string& file) const override;
+  bool FileExists(const std::string& path) const override {
+    return machine_.files.Find(path) != nullptr;
+  }
+
+ private:
+  sim::SimMachine& machine_;
+};
+
+// How the scripted wizard ended.
+struct WizardEnd {
+  bool ended = false;
+  bool finished = false;  // by Finish, not Cancel
+  InstallOutcome outcome = InstallOutcome::kStayOpen;
+  InstallSelections selections;  // at the end; the model name is the printer's after an install
+};
+
 class ScriptRunner {
  public:
   // Hooks itself in as the modal driver and the message box responder.
+  ScriptRunner(HeadlessUi& ui, ScriptedHost& host, std::vector<ScriptStep> steps,
+               std::string scriptName, std::ostream& out);
   ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
                std::string scriptName, std::ostream& out);
   ~ScriptRunner();
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
 
+  // The answer to a question the script does not answer, or nothing to stop
+  // the run there (the default: every question must be answered). `note`
+  // says why, for the transcript.
+  using DefaultAnswer =
+      std::function<std::optional<int>(const sim::MessageBoxRecord& box, std::string& note)>;
+  void SetDefaultAnswer(DefaultAnswer answer) { defaultAnswer_ = std::move(answer); }
+
   // How the wizard ended, once it has.
   const std::string& Outcome() const { return outcome_; }
+  const WizardEnd& End() const { return end_; }
+  // The number of message boxes shown before the last "finish" step.
+  std::size_t BoxesBeforeLastFinish() const { return boxesBeforeFinish_; }
 
  private:
   void RunDialog(HeadlessWindow& dialog);
@@ -75,8 +136,9 @@ class ScriptRunner {
   void ChooseModel(HeadlessWindow& page, const ScriptStep& step);
   [[noreturn]] void Fail(const ScriptStep& step, const std::string& why) const;
 
+  std::unique_ptr<ScriptedHost> ownHost_;
   HeadlessUi& ui_;
-  sim::SimMachine& machine_;
+  ScriptedHost& host_;
   std::vector<ScriptStep> steps_;
   std::string scriptName_;
   std::ostream& out_;
@@ -85,6 +147,9 @@ class ScriptRunner {
   int shownPage_ = 0;
   int endedAtLine_ = 0;
   std::string outcome_;
+  WizardEnd end_;
+  std::size_t boxesBeforeFinish_ = 0;
+  DefaultAnswer defaultAnswer_;
 };
 
 }  // namespace setwell::term
