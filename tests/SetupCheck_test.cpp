@@ -19,6 +19,7 @@ namespace {
 using testing_support::ReadText;
 using testing_support::ReportSections;
 using testing_support::RunResult;
+using testing_support::RunSetupCheck;
 using testing_support::ShellQuoted;
 using testing_support::TempDir;
 using testing_support::WriteText;
@@ -272,18 +273,6 @@ TEST(SetupCheckTest, UnreadableFolderIsAnError) {
     EXPECT_FALSE(RunCheck(folder, CheckOptions{}, result, error));
     EXPECT_NE(error.find(folder), std::string::npos) << error;
   }
-}
-
-RunResult RunSetupCheck(const std::vector<std::string>& args, const TempDir& scratch) {
-  std::string command = ShellQuoted(SETUP_CHECK_BINARY);
-  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
-  command += " </dev/null >" + ShellQuoted(scratch / "out") + " 2>" + ShellQuoted(scratch / "err");
-  const int raw = std::system(command.c_str());
-  RunResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = ReadText(scratch / "out");
-  result.err = ReadText(scratch / "err");
-  return result;
 }
 
 TEST(SetupCheckTest, ExitStatusSaysCleanFindingsOrBadArguments) {
