@@ -297,7 +297,9 @@ TEST(SetupCheckReportTest, GnuLinesGiveFileLineSeverityAndCodeOfEveryFinding) {
       EXPECT_EQ(file, kBroken + "/" + f.file);
       EXPECT_EQ(line, f.line);
     }
-    if (missingFiles.count(f.code) == 0) EXPECT_TRUE(std::filesystem::exists(file));
+    if (missingFiles.count(f.code) == 0) {
+      EXPECT_TRUE(std::filesystem::exists(file));
+    }
   }
 }
 
@@ -381,7 +383,9 @@ TEST(SetupCheckReportTest, SarifResultsCarryRulesLevelsAndLocations) {
     } else {
       EXPECT_EQ(uri, f.file);
       EXPECT_EQ(line, f.line);  // no region for a finding without a line
-      if (!f.section.empty()) EXPECT_EQ(r["properties"]["section"].text, f.section);
+      if (!f.section.empty()) {
+        EXPECT_EQ(r["properties"]["section"].text, f.section);
+      }
     }
   }
 }
@@ -448,7 +452,9 @@ TEST(SetupCheckReportTest, SarifValidatesAgainstThePublishedSchema) {
     const int status = Validate({file}, errors, scratch);
     if (status == 77) GTEST_SKIP() << "python3-jsonschema is not installed: " << errors;
     EXPECT_EQ(status, c.refused ? 1 : 0) << errors;
-    if (c.refused) EXPECT_NE(errors.find(c.refused), std::string::npos) << errors;
+    if (c.refused) {
+      EXPECT_NE(errors.find(c.refused), std::string::npos) << errors;
+    }
   }
 }
 
