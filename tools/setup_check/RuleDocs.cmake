@@ -41,8 +41,8 @@ while(TRUE)
   endforeach()
   string(APPEND out "{\"${code}\", R\"md(${rule})md\", R\"md(${example})md\"},\n")
 endwhile()
-# Written only when it changes, so that an edit elsewhere in the document
-# rebuilds nothing.
+# Written only when it changes, so that an edit elsewhere in
+# docs/setup-check.md rebuilds nothing.
 file(WRITE "${OUT}.new" "${out}")
 file(COPY_FILE "${OUT}.new" "${OUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUT}.new")

@@ -1,6 +1,6 @@
 // Each rule as docs/setup-check.md tells it: what it says in the rule
-// column and the example that trips it, in the document's Markdown. Built
-// from the document, so the help that tools show is the documentation's.
+// column and the example that trips it, in that page's Markdown. Built from
+// the page, so the help that tools show is the documentation's.
 #pragma once
 
 #include <string>
@@ -14,7 +14,7 @@ struct RuleDoc {
   const char* example;  // Markdown
 };
 
-// Null for a code the document does not list.
+// Null for a code docs/setup-check.md does not list.
 const RuleDoc* FindRuleDoc(std::string_view code);
 
 // Markdown of a table cell as plain text: `code` spans lose their marks.
