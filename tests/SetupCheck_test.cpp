@@ -19,6 +19,7 @@ namespace {
 using testing_support::ReadText;
 using testing_support::ReportSections;
 using testing_support::RunResult;
+using testing_support::RunSetupCheck;
 using testing_support::ShellQuoted;
 using testing_support::TempDir;
 using testing_support::WriteText;
@@ -274,18 +275,6 @@ TEST(SetupCheckTest, UnreadableFolderIsAnError) {
   }
 }
 
-RunResult RunSetupCheck(const std::vector<std::string>& args, const TempDir& scratch) {
-  std::string command = ShellQuoted(SETUP_CHECK_BINARY);
-  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
-  command += " </dev/null >" + ShellQuoted(scratch / "out") + " 2>" + ShellQuoted(scratch / "err");
-  const int raw = std::system(command.c_str());
-  RunResult result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = ReadText(scratch / "out");
-  result.err = ReadText(scratch / "err");
-  return result;
-}
-
 TEST(SetupCheckTest, ExitStatusSaysCleanFindingsOrBadArguments) {
   TempDir scratch;
   struct Case {
@@ -299,6 +288,11 @@ TEST(SetupCheckTest, ExitStatusSaysCleanFindingsOrBadArguments) {
       {{kSample, "--no-rehearsal", "--warnings-as-errors", "--ignore", "SC215,SC304"}, 0, "0 warnings"},
       {{kBroken, "--no-rehearsal"}, 1, "SC104"},
       {{kBroken, "--no-rehearsal", "--format", "json"}, 1, "\"code\": \"SC104\""},
+      {{kBroken, "--no-rehearsal", "--format", "gnu"}, 1, ": error: SC104 STDHelpFile is missing"},
+      {{kBroken, "--no-rehearsal", "--format", "sarif"}, 1, "\"ruleId\": \"SC104\""},
+      {{kBroken, "--no-rehearsal"}, 1, "] STDHelpFile: STDHelpFile is missing"},
+      {{kBroken, "--no-rehearsal", "--verbose"}, 1, "] STDHelpFile\n          STDHelpFile is missing"},
+      {{kSample, "--format", "gnu", "--os", "xp"}, 0, ":7: warning: SC215 "},
       {{scratch / "nowhere"}, 2, "no such folder"},
       {{kSample, "--os", "vista"}, 2, "vista"},
       {{kSample, "--ignore", "SC999"}, 2, "SC999"},

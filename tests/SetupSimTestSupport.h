@@ -59,6 +59,19 @@ inline std::string ShellQuoted(const std::string& text) {
   return out + "'";
 }
 
+// setup-check with `args`, its output caught in files of `scratch`.
+inline RunResult RunSetupCheck(const std::vector<std::string>& args, const TempDir& scratch) {
+  std::string command = ShellQuoted(SETUP_CHECK_BINARY);
+  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
+  command += " </dev/null >" + ShellQuoted(scratch / "out") + " 2>" + ShellQuoted(scratch / "err");
+  const int raw = std::system(command.c_str());
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = ReadText(scratch / "out");
+  result.err = ReadText(scratch / "err");
+  return result;
+}
+
 // Runs setup-sim with these arguments, input from /dev/null.
 inline RunResult RunSetupSim(const std::vector<std::string>& args, const TempDir& scratch) {
   std::string command = ShellQuoted(SETUP_SIM_BINARY);

@@ -1,64 +1,17 @@
 #include "tools/setup_check/CheckReport.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <tuple>
 #include <map>
 #include <sstream>
+#include <tuple>
+
+#include "tools/setup_check/ReportText.h"
 
 namespace setwell::check {
 namespace {
 
-constexpr const char* kCategoryNames[4] = {"receipt", "ticket", "label", "embedded"};
-
-// Message texts hold line breaks; a report line does not.
-std::string OneLine(const std::string& text) {
-  std::string out;
-  for (char c : text) out += c == '\n' ? std::string(" / ") : std::string(1, c);
-  return out;
-}
-
-std::string Place(const Finding& f) {
-  std::string place = !f.file.empty() ? f.file
-                      : f.code.rfind("SC19", 0) == 0 ? std::string("(rehearsal)")
-                                                     : std::string("(distribution)");
-  if (f.line > 0) place += ":" + std::to_string(f.line);
-  if (!f.section.empty()) place += " [" + f.section + "]";
-  if (!f.key.empty()) place += " " + f.key;
-  return place;
-}
-
-std::string Plural(int n, const char* word) {
-  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
-
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c >= 0x80) {
-          // The files are ANSI text; JSON wants Unicode: bytes above 0x7F
-          // stand for the code points of their value (Latin-1).
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
 void WriteFinding(std::ostringstream& out, const Finding& f) {
-  out << "  " << SeverityName(f.severity) << (f.severity == Severity::kNote ? "    " : f.severity == Severity::kError ? "   " : " ")
-      << f.code << " " << Place(f) << "\n"
+  out << "  " << SeverityColumn(f.severity) << f.code << " " << Place(f) << "\n"
       << "          " << OneLine(f.message) << "\n"
       << "          hint: " << f.hint << "\n";
 }
@@ -69,6 +22,14 @@ int CheckResult::Count(Severity severity) const {
   int n = 0;
   for (const Finding& f : findings) n += f.severity == severity ? 1 : 0;
   return n;
+}
+
+std::string CheckResult::SummaryLine() const {
+  return "Summary: " + Plural(Count(Severity::kError), "error") + ", " +
+         Plural(Count(Severity::kWarning), "warning") + ", " +
+         Plural(Count(Severity::kNote), "note") + "; " +
+         Plural(static_cast<int>(combinations.size()), "combination") + " rehearsed, " +
+         std::to_string(Failing()) + " failing\n";
 }
 
 int CheckResult::Failing() const {
@@ -105,13 +66,8 @@ void AddRehearsalFindings(const std::vector<Combination>& combinations, FindingL
   for (const auto& key : order) {
     const Tally& tally = tallies[key];
     const Combination& c = *tally.example;
-    std::string message = Plural(tally.failing, "combination") + " fail; " + Describe(c) + ": " +
-                          c.outcome;
-    if (!c.messages.empty()) {
-      message += " after";
-      for (std::size_t i = 0; i < c.messages.size(); ++i)
-        message += (i == 0 ? " \"" : ", \"") + OneLine(c.messages[i]) + "\"";
-    }
+    const std::string message =
+        Plural(tally.failing, "combination") + " fail; " + Describe(c) + ": " + OutcomeText(c);
     findings.Add(key.second ? "SC191" : "SC190", "", "", "", 0, c.model, message);
   }
 }
@@ -125,8 +81,8 @@ std::string FormatText(const CheckResult& result) {
   // rehearsal saw after what explains it.
   for (auto& [model, findings] : byModel) {
     std::stable_sort(findings.begin(), findings.end(), [](const Finding* a, const Finding* b) {
-      const bool aRehearsal = a->code.rfind("SC19", 0) == 0;
-      const bool bRehearsal = b->code.rfind("SC19", 0) == 0;
+      const bool aRehearsal = FromRehearsal(*a);
+      const bool bRehearsal = FromRehearsal(*b);
       return std::tie(a->severity, aRehearsal, a->file, a->line) <
              std::tie(b->severity, bRehearsal, b->file, b->line);
     });
@@ -161,11 +117,7 @@ std::string FormatText(const CheckResult& result) {
       for (const std::string& message : c->messages) out << "          \"" << OneLine(message) << "\"\n";
     }
   }
-  out << "\nSummary: " << Plural(result.Count(Severity::kError), "error") << ", "
-      << Plural(result.Count(Severity::kWarning), "warning") << ", "
-      << Plural(result.Count(Severity::kNote), "note") << "; "
-      << Plural(static_cast<int>(result.combinations.size()), "combination") << " rehearsed, "
-      << result.Failing() << " failing\n";
+  out << "\n" << result.SummaryLine();
   return out.str();
 }
 

@@ -92,6 +92,7 @@ std::unique_ptr<Distribution> Distribution::Open(const std::string& folder, std:
     ListedModel model;
     model.entry = n;
     model.category = models.GetModelEntry(n, model.name);
+    model.line = LineOf(general, "DEVICENAME", "DEVICENAME" + std::to_string(n));
     if (model.category >= 0) dist->models_.push_back(model);
   }
   return dist;

@@ -36,6 +36,7 @@ struct ListedModel {
   std::string name;
   std::int32_t category = kNoCategory;
   std::int32_t entry = 0;  // the DEVICENAMEn number
+  int line = 0;            // the entry's line in the general file
 };
 
 class Distribution : public IniFileSource {

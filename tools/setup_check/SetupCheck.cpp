@@ -10,6 +10,7 @@ bool RunCheck(const std::string& folder, const CheckOptions& options, CheckResul
   if (!dist) return false;
   result = CheckResult{};
   result.distribution = dist->Folder();
+  result.generalFile = dist->General().name;
   result.models = dist->Models();
   FindingList findings(options.ignored);
   RunStaticRules(*dist, options, findings);

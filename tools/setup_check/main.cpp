@@ -4,8 +4,8 @@
 // for every combination the wizard offers, each on a fresh simulated
 // machine, and once more over the first install.
 //
-//   setup-check DIST [--os LIST] [--format text|json] [--warnings-as-errors]
-//               [--ignore RULES] [--no-rehearsal]
+//   setup-check DIST [--os LIST] [--format text|json|gnu|sarif] [--verbose]
+//               [--warnings-as-errors] [--ignore RULES] [--no-rehearsal]
 //
 // Exit status: 0 clean (notes and warnings allowed); 1 errors found, or
 // warnings with --warnings-as-errors; 2 bad arguments or a folder that
@@ -25,15 +25,22 @@ constexpr int kExitFindings = 1;
 constexpr int kExitBadInput = 2;
 
 constexpr char kUsage[] =
-    "usage: setup-check DIST [--os LIST] [--format text|json] [--warnings-as-errors]\n"
-    "                   [--ignore RULES] [--no-rehearsal]\n"
+    "usage: setup-check DIST [--os LIST] [--format text|json|gnu|sarif] [--verbose]\n"
+    "                   [--warnings-as-errors] [--ignore RULES] [--no-rehearsal]\n"
     "\n"
     "Checks the driver distribution in folder DIST: its configuration against the\n"
     "rules SC1xx (errors), SC2xx (warnings) and SC3xx (notes), and a rehearsal of\n"
     "every install the wizard offers on fresh simulated machines.\n"
     "  --os LIST             systems to check, comma-separated: 98, me, nt4, 2000,\n"
     "                        xp, 2003 (default 98,nt4,2000,xp,2003)\n"
-    "  --format text|json    the report's form (default text)\n"
+    "  --format FORM         the report's form (default text):\n"
+    "                          text   for a person; a rule's finding at several\n"
+    "                                 places once, with the places\n"
+    "                          json   every finding, for build scripts\n"
+    "                          gnu    FILE:LINE: error: SCnnn MESSAGE, a line per\n"
+    "                                 finding, for editors and CI logs\n"
+    "                          sarif  SARIF 2.1.0, for CI code annotations\n"
+    "  --verbose             text: every finding and failing combination one by one\n"
     "  --warnings-as-errors  exit 1 on warnings too\n"
     "  --ignore RULES        rule codes to leave out, comma-separated (SC201,SC303)\n"
     "  --no-rehearsal        the static rules only\n";
@@ -59,6 +66,7 @@ int main(int argc, char** argv) {
   std::string folder;
   std::string format = "text";
   bool warningsAsErrors = false;
+  bool verbose = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool takesValue = arg == "--os" || arg == "--format" || arg == "--ignore";
@@ -83,13 +91,15 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--format") {
       format = argv[++i];
-      if (format != "text" && format != "json")
-        return Fail("--format: \"" + format + "\" is neither text nor json");
+      if (format != "text" && format != "json" && format != "gnu" && format != "sarif")
+        return Fail("--format: \"" + format + "\" is none of text, json, gnu, sarif");
     } else if (arg == "--ignore") {
       for (const std::string& code : SplitList(argv[++i])) {
         if (FindRule(code) == nullptr) return Fail("--ignore: \"" + code + "\" is no rule code");
         options.ignored.insert(code);
       }
+    } else if (arg == "--verbose") {
+      verbose = true;
     } else if (arg == "--warnings-as-errors") {
       warningsAsErrors = true;
     } else if (arg == "--no-rehearsal") {
@@ -117,7 +127,15 @@ int main(int argc, char** argv) {
   if (!RunCheck(folder, options, result, error, report)) return Fail(error);
   if (progress && result.rehearsed) std::cerr << "\r\033[K" << std::flush;
 
-  std::cout << (format == "json" ? FormatJson(result) : FormatText(result));
+  if (format == "json") {
+    std::cout << FormatJson(result);
+  } else if (format == "gnu") {
+    std::cout << FormatGnu(result, folder);
+  } else if (format == "sarif") {
+    std::cout << FormatSarif(result);
+  } else {
+    std::cout << (verbose ? FormatText(result) : FormatGroupedText(result));
+  }
   const bool failed = result.Count(Severity::kError) > 0 ||
                       (warningsAsErrors && result.Count(Severity::kWarning) > 0);
   return failed ? kExitFindings : 0;
