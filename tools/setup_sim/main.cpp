@@ -2,13 +2,18 @@
 // kept in a folder between runs.
 //
 //   setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003|2003x64]
-//             [--usb VALUE,...|none] [--script FILE]
+//             [--usb VALUE,...|none] [--script FILE [--exit-codes]]
 //
 // Exit status: 0 the wizard ran and the machine was saved; 1 the script
 // failed (a step that cannot be done, an unanswered question) or the run
 // was broken off; 2 bad arguments or inputs (distribution, machine folder,
 // script file, terminal); 3 the machine could not be saved. The machine
 // folder is changed only with status 0.
+//
+// With --exit-codes the script runs as the unattended install runs it
+// (setup-install.exe), with its exit codes: 0, 3010, 1641 installed, 1 the
+// install failed, 2 nothing installed; the machine is saved whenever the
+// wizard ran to Finish.
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -32,6 +37,7 @@
 #include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/RawTerminal.h"
 #include "tools/setup_sim/ScriptRunner.h"
+#include "tools/setup_install/UnattendedInstall.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -49,14 +55,20 @@ constexpr const char* kReportFileName = "report.txt";
 
 constexpr char kUsage[] =
     "usage: setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003|2003x64]\n"
-    "                 [--usb VALUE,...|none] [--script FILE]\n"
+    "                 [--usb VALUE,...|none] [--script FILE [--exit-codes]]\n"
     "\n"
     "Runs the printer driver setup wizard on a simulated Windows machine kept in\n"
     "the --machine folder (made on first use, with the --os system, xp if none is\n"
     "given). The distribution folder is the program's drive D:, read-only. --usb\n"
     "attaches USB printers with these descriptor values. Without --script the\n"
     "wizard is drawn in the terminal; with it, the script's steps drive it. Then a\n"
-    "report says what the install changed, and the machine is saved.\n";
+    "report says what the install changed, and the machine is saved.\n"
+    "\n"
+    "--exit-codes runs the script as setup-install.exe runs it on a real machine,\n"
+    "to rehearse it: an unanswered restart question is taken as No, and the exit\n"
+    "code is the unattended install's: 0 installed, 3010 installed and a restart\n"
+    "needed, 1641 installed and restarting, 1 the install failed, 2 nothing\n"
+    "installed (3 the machine could not be saved).\n";
 
 struct Options {
   std::string dist;
@@ -64,6 +76,7 @@ struct Options {
   std::optional<sim::SimOs> os;
   std::optional<std::vector<WORD>> usb;
   std::optional<std::string> script;
+  bool exitCodes = false;
 };
 
 struct SystemName {
@@ -111,6 +124,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::cout << kUsage;
       return -1;
     }
+    if (arg == "--exit-codes") {
+      options.exitCodes = true;
+      continue;
+    }
     if (i + 1 >= argc) return Fail(kExitBadInput, arg + " needs a value\n" + kUsage);
     const std::string value = argv[++i];
     if (arg == "--dist") {
@@ -138,6 +155,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
   }
   if (options.dist.empty() || options.machine.empty()) {
     return Fail(kExitBadInput, std::string("--dist and --machine are needed\n") + kUsage);
+  }
+  if (options.exitCodes && !options.script) {
+    return Fail(kExitBadInput, std::string("--exit-codes needs --script\n") + kUsage);
   }
   return 0;
 }
@@ -279,8 +299,18 @@ int Run(const Options& options) {
   const term::MachineSnapshot before = term::TakeSnapshot(machine);
   std::string outcome;
   HeadlessUi ui;
+  std::optional<install::UnattendedResult> unattended;
   try {
-    if (options.script) {
+    if (options.exitCodes) {
+      term::SimScriptedHost host(machine);
+      unattended = install::RunUnattended(machine, host, steps, *options.script, std::cout);
+      std::cout << install::FormatResult(*unattended);
+      if (unattended->exitCode == install::kExitNothingInstalled) {
+        std::cout << "setup-sim: the machine in " << options.machine << " is left as it was\n";
+        return unattended->exitCode;
+      }
+      outcome = "finished";
+    } else if (options.script) {
       term::ScriptRunner runner(ui, machine, steps, *options.script, std::cout);
       CSetupApp app(ui, machine);
       app.Run();
@@ -332,7 +362,7 @@ int Run(const Options& options) {
   // the next report with it.
   std::ofstream(reportFile, std::ios::binary) << heading.str() << full;
   std::cout << "Machine saved in " << options.machine << "; this report in " << reportFile << "\n";
-  return 0;
+  return unattended ? unattended->exitCode : 0;
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+// The unattended install: the wizard itself (frame, pages, install
+// sequence) with in-memory dialogs, driven by a setup-sim script, over any
+// platform: the real host in setup-install.exe, the simulated machine in
+// setup-sim --exit-codes, so that a script can be rehearsed before it is
+// deployed. Its result is an exit code that deployment tools understand.
+//
+//   0     installed
+//   3010  installed; a restart is needed (the restart question answered No,
+//         or not answered: the computer is never restarted by surprise)
+//   1641  installed; the restart was asked for (the question answered Yes)
+//   1     the install failed: an error was shown after Finish
+//   2     nothing installed: the script could not be run to Finish (a step
+//         the wizard refuses, an unanswered question, a script that ends
+//         with the wizard open or cancels it)
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "system/Platform.h"
+#include "tools/setup_sim/ScriptRunner.h"
+
+namespace setwell::install {
+
+constexpr int kExitInstalled = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitNothingInstalled = 2;
+constexpr int kExitRestartInitiated = 1641;
+constexpr int kExitRestartNeeded = 3010;
+
+struct UnattendedResult {
+  int exitCode = kExitNothingInstalled;
+  // One line: why the run ended so (for the log's last lines).
+  std::string reason;
+  // "Summary: printer ... ; N errors shown"
+  std::string summary;
+  std::vector<std::string> errors;  // the error messages shown after Finish
+  // Every message box: "error|question|information: "TEXT" -> ANSWER",
+  // the text's lines joined by " / ".
+  std::vector<std::string> messages;
+};
+
+// The closing lines of a run, the same from every front end: the message
+// boxes, the summary and the exit code with its reason.
+std::string FormatResult(const UnattendedResult& result);
+
+// Runs the script's steps on the wizard over `platform`, whose message
+// boxes `host` records and answers, writing the transcript to `out`.
+UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
+                               std::vector<term::ScriptStep> steps, const std::string& scriptName,
+                               std::ostream& out);
+
+// What each exit code means, for the log.
+std::string ExitCodeMeaning(int exitCode);
+
+}  // namespace setwell::install
