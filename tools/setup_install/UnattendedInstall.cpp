@@ -1,5 +1,6 @@
 #include "tools/setup_install/UnattendedInstall.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "app/CSetupApp.h"
@@ -63,6 +64,8 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
                                std::ostream& out) {
   UnattendedResult result;
   sim::SimUi& boxes = host.MessageBoxes();
+  // A simulated machine keeps the boxes of its earlier runs.
+  const std::size_t first = boxes.boxes.size();
   const std::string restartQuestion = LoadStringText(IDS_RESTART_QUESTION);
   HeadlessUi ui;
   term::ScriptRunner runner(ui, host, std::move(steps), scriptName, out);
@@ -83,9 +86,10 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
   }
 
   const term::WizardEnd& end = runner.End();
-  const std::size_t fromFinish = std::min(runner.BoxesBeforeLastFinish(), boxes.boxes.size());
+  const std::size_t fromFinish =
+      std::max(first, std::min(runner.BoxesBeforeLastFinish(), boxes.boxes.size()));
   int restart = 0;  // the restart question's answer, 0 when not asked
-  for (std::size_t i = 0; i < boxes.boxes.size(); ++i) {
+  for (std::size_t i = first; i < boxes.boxes.size(); ++i) {
     const sim::MessageBoxRecord& box = boxes.boxes[i];
     if (box.text == restartQuestion) restart = box.answer;
     if (i >= fromFinish && end.finished && IsError(box)) result.errors.push_back(box.text);
