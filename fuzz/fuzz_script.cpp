@@ -21,6 +21,7 @@
 #include "sim/SimFamilyPorts.h"
 #include "sim/SimMachine.h"
 #include "tools/setup_sim/ScriptRunner.h"
+#include "tools/setup_sim/SimScriptedHost.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace {

@@ -45,9 +45,10 @@ BOOL Win32Platform::IsWow64Process(BOOL* wow64) {
   // the systems before XP SP2.
   using IsWow64ProcessProc = BOOL(WINAPI*)(HANDLE, PBOOL);
   HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  const auto proc = kernel == nullptr ? nullptr
-                                      : reinterpret_cast<IsWow64ProcessProc>(
-                                            ::GetProcAddress(kernel, "IsWow64Process"));
+  const auto proc = kernel == nullptr
+                        ? nullptr
+                        : As<IsWow64ProcessProc>(
+                              reinterpret_cast<ProcAddress>(::GetProcAddress(kernel, "IsWow64Process")));
   if (proc == nullptr) {
     ::SetLastError(ERROR_PROC_NOT_FOUND);
     return FALSE;

@@ -137,12 +137,6 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
   return true;
 }
 
-std::string SimScriptedHost::ResolvePath(const std::string& file) const {
-  std::string path = file.rfind(".\\", 0) == 0 ? file.substr(2) : file;
-  if (path.size() < 2 || path[1] != ':') path = machine_.currentDirectory + path;
-  return path;
-}
-
 ScriptRunner::ScriptRunner(HeadlessUi& ui, ScriptedHost& host, std::vector<ScriptStep> steps,
                            std::string scriptName, std::ostream& out)
     : ui_(ui),
@@ -152,13 +146,6 @@ ScriptRunner::ScriptRunner(HeadlessUi& ui, ScriptedHost& host, std::vector<Scrip
       out_(out) {
   ui_.modalDriver = [this](HeadlessWindow& dialog) { RunDialog(dialog); };
   host_.MessageBoxes().responder = [this](const sim::MessageBoxRecord& box) { return Answer(box); };
-}
-
-ScriptRunner::ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
-                           std::string scriptName, std::ostream& out)
-    : ScriptRunner(ui, *new SimScriptedHost(machine), std::move(steps), std::move(scriptName),
-                   out) {
-  ownHost_.reset(&host_);
 }
 
 ScriptRunner::~ScriptRunner() {

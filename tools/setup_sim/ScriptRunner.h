@@ -31,9 +31,12 @@
 
 #include "app/InstallSelections.h"
 #include "app/InstallSequence.h"
-#include "sim/SimMachine.h"
 #include "sim/SimUi.h"
 #include "ui/headless/HeadlessUi.h"
+
+namespace setwell::sim {
+class SimMachine;
+}
 
 namespace setwell::term {
 
@@ -71,24 +74,6 @@ class ScriptedHost {
   virtual bool FileExists(const std::string& path) const = 0;
 };
 
-// The simulated machine as a scripted host.
-class SimScriptedHost : public ScriptedHost {
- public:
-  explicit SimScriptedHost(sim::SimMachine& machine) : machine_(machine) {}
-  sim::SimUi& MessageBoxes() override { return machine_.ui; }
-  std::size_t ShellOpenCount() const override { return machine_.shellOpened.size(); }
-  std::string LastShellOpened() const override {
-    return machine_.shellOpened.empty() ? std::string() : machine_.shellOpened.back();
-  }
-  std::string ResolvePath(const std::string& file) const override;
-  bool FileExists(const std::string& path) const override {
-    return machine_.files.Find(path) != nullptr;
-  }
-
- private:
-  sim::SimMachine& machine_;
-};
-
 // How the scripted wizard ended.
 struct WizardEnd {
   bool ended = false;
@@ -102,6 +87,7 @@ class ScriptRunner {
   // Hooks itself in as the modal driver and the message box responder.
   ScriptRunner(HeadlessUi& ui, ScriptedHost& host, std::vector<ScriptStep> steps,
                std::string scriptName, std::ostream& out);
+  // On the simulated machine (SimScriptedHost.h).
   ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
                std::string scriptName, std::ostream& out);
   ~ScriptRunner();

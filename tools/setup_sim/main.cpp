@@ -37,6 +37,7 @@
 #include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/RawTerminal.h"
 #include "tools/setup_sim/ScriptRunner.h"
+#include "tools/setup_sim/SimScriptedHost.h"
 #include "tools/setup_install/UnattendedInstall.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"
