@@ -1,7 +1,7 @@
 // How long setup-check takes: the sample distribution, and one of 2,000
 // models made from the sample's nine (each model's sections copied under a
 // new name, the driver folders shared), with every combination rehearsed.
-// Run by hand from an optimised build (see the README).
+// Run by hand from an optimised build (see docs/performance.md).
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
