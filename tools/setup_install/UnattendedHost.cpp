@@ -17,6 +17,11 @@ bool UnattendedHost::ShellOpen(const char* file, int) {
   return true;
 }
 
+void UnattendedHost::Sleep(DWORD milliseconds) {
+  paused_ += milliseconds;
+  Win32Platform::Sleep(milliseconds);
+}
+
 std::string UnattendedHost::ResolvePath(const std::string& file) const {
   char full[MAX_PATH] = {};
   const DWORD length = ::GetFullPathNameA(file.c_str(), MAX_PATH, full, nullptr);

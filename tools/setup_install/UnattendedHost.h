@@ -19,6 +19,8 @@ class UnattendedHost : public Win32Platform, public term::ScriptedHost {
   WindowHandle FindWindowA(const char* className, const char* windowName) override;
   bool ActivateWindow(WindowHandle window) override;
   bool ShellOpen(const char* file, int showCommand) override;
+  // The install's fixed pauses, counted (and made).
+  void Sleep(DWORD milliseconds) override;
 
   // --- ScriptedHost -----------------------------------------------------------
   sim::SimUi& MessageBoxes() override { return boxes_; }
@@ -29,9 +31,13 @@ class UnattendedHost : public Win32Platform, public term::ScriptedHost {
   std::string ResolvePath(const std::string& file) const override;
   bool FileExists(const std::string& path) const override;
 
+  // The milliseconds the install paused for so far.
+  unsigned long PausedMs() const { return paused_; }
+
  private:
   sim::SimUi boxes_;
   std::vector<std::string> opened_;
+  unsigned long paused_ = 0;
 };
 
 }  // namespace setwell::install

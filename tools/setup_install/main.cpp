@@ -168,6 +168,7 @@ int main(int argc, char** argv) {
     return Refuse(out, folder + " is not a driver distribution (no DRVCONFIG\\setup.ini in it)");
   }
 
+  const DWORD started = ::GetTickCount();
   char current[MAX_PATH] = {};
   ::GetCurrentDirectoryA(MAX_PATH, current);
   out << "setup-install: " << script << " on the distribution in " << folder
@@ -175,6 +176,10 @@ int main(int argc, char** argv) {
   const setwell::install::UnattendedResult result =
       setwell::install::RunUnattended(host, host, std::move(steps), script, out);
   out << setwell::install::FormatResult(result);
+  // How long the run took, and how much of it the install's own pauses
+  // (scripts/bench reads this line).
+  out << "time: " << (::GetTickCount() - started) << " ms, of which " << host.PausedMs()
+      << " ms the install's fixed pauses\n";
   out.flush();
   return result.exitCode;
 }
