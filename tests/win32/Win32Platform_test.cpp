@@ -27,6 +27,22 @@ std::string TempFolder() {
   return std::string(buffer, length);
 }
 
+// Sets a file's last write time `seconds` before now (after it, when negative).
+void Backdate(const std::string& path, int seconds) {
+  HANDLE file =
+      ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t{};
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= static_cast<ULONGLONG>(static_cast<LONGLONG>(seconds) * 10'000'000);
+  FILETIME then{t.LowPart, t.HighPart};
+  EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &then));
+  ::CloseHandle(file);
+}
+
 TEST(Win32PlatformTest, RegistryValuesRoundTripThroughTheHost) {
   Win32Platform platform;
   ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTestKey);
@@ -147,20 +163,7 @@ TEST(Win32PlatformTest, FileStampsComeFromTheFileSystemsRecord) {
     ::WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
     ::CloseHandle(file);
   };
-  auto backdate = [&](int seconds) {
-    HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{};
-    t.LowPart = now.dwLowDateTime;
-    t.HighPart = now.dwHighDateTime;
-    t.QuadPart -= static_cast<ULONGLONG>(seconds) * 10'000'000;
-    FILETIME then{t.LowPart, t.HighPart};
-    EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &then));
-    ::CloseHandle(file);
-  };
+  auto backdate = [&](int seconds) { Backdate(path, seconds); };
 
   write("[A]\r\nk=1\r\n");
   Platform::FileStamp fresh;
@@ -206,15 +209,8 @@ TEST(Win32PlatformTest, AHeldFileWithASettledUnchangedRecordReadsAsItWas) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     ::WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{};
-    t.LowPart = now.dwLowDateTime;
-    t.HighPart = now.dwHighDateTime;
-    t.QuadPart -= static_cast<ULONGLONG>(secondsAgo) * 10'000'000;
-    FILETIME then{t.LowPart, t.HighPart};
-    EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &then));
     ::CloseHandle(file);
+    Backdate(path, secondsAgo);
   };
   auto host = [&] {
     char value[16] = {};
