@@ -388,9 +388,10 @@ void IniFile::ParseKeys(Section& section) const {
 
 std::int64_t IniFile::FindSection(std::string_view name) const {
   if (sectionTable_.empty()) return -1;  // a default-constructed file
-  if (lastSection_ >= 0) {
-    const Section& last = sections_[static_cast<std::size_t>(lastSection_)];
-    if (EqualsNoCase(View(last.name), name)) return lastSection_;
+  const std::int64_t last = lastSection_.Get();
+  if (last >= 0) {
+    const Section& section = sections_[static_cast<std::size_t>(last)];
+    if (EqualsNoCase(View(section.name), name)) return last;
   }
   const std::uint32_t hash = FoldedHash(name);
   const std::size_t mask = sectionTable_.size() - 1;
@@ -399,8 +400,8 @@ std::int64_t IniFile::FindSection(std::string_view name) const {
     if (held == 0) return -1;
     const Section& section = sections_[held - 1];
     if (section.hash == hash && EqualsNoCase(View(section.name), name)) {
-      lastSection_ = held - 1;
-      return lastSection_;
+      lastSection_.Set(static_cast<std::int32_t>(held - 1));
+      return held - 1;
     }
   }
 }

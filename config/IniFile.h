@@ -26,6 +26,7 @@
 // copying or folding the names asked for.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -158,8 +159,21 @@ class IniFile {
   // the first key of each name.
   std::vector<std::uint32_t> sectionTable_;
   // The section the last lookup found: readers ask for one section many
-  // times in a row (a list of entries, a model's keys).
-  mutable std::int64_t lastSection_ = -1;
+  // times in a row (a list of entries, a model's keys). A hint only, kept
+  // atomically: the checker's rehearsal reads one parse from several
+  // threads, and a hint another thread left is as good as one's own.
+  struct SectionHint {
+    std::atomic<std::int32_t> index{-1};
+    SectionHint() = default;
+    SectionHint(const SectionHint& other) : index(other.Get()) {}
+    SectionHint& operator=(const SectionHint& other) {
+      Set(other.Get());
+      return *this;
+    }
+    std::int32_t Get() const { return index.load(std::memory_order_relaxed); }
+    void Set(std::int32_t value) { index.store(value, std::memory_order_relaxed); }
+  };
+  mutable SectionHint lastSection_;
   mutable std::vector<std::uint32_t> keyTable_;
 };
 

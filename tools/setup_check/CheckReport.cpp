@@ -5,6 +5,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "system/PortNames.h"
 #include "tools/setup_check/ReportText.h"
 
 namespace setwell::check {
@@ -20,14 +21,80 @@ void WriteFinding(std::ostringstream& out, const Finding& f) {
 
 int CheckResult::Count(Severity severity) const {
   int n = 0;
-  for (const Finding& f : findings) n += f.severity == severity ? 1 : 0;
+  for (const Finding& f : findings) n += f.severity == severity && f.waived.empty() ? 1 : 0;
   return n;
 }
 
+int CheckResult::Waived() const {
+  int n = 0;
+  for (const Finding& f : findings) n += f.waived.empty() ? 0 : 1;
+  return n;
+}
+
+std::vector<Finding> Unwaived(const std::vector<Finding>& findings) {
+  std::vector<Finding> out;
+  for (const Finding& f : findings) {
+    if (f.waived.empty()) out.push_back(f);
+  }
+  return out;
+}
+
+std::string WaivedText(const CheckResult& result) {
+  if (result.Waived() == 0) return "";
+  std::string out = "\nWaived (" + result.waiverFile + ")\n";
+  for (const Finding& f : result.findings) {
+    if (f.waived.empty()) continue;
+    out += "  waived  " + f.code + " " + Place(f) + ": " + OneLine(MessageForTools(f)) + "\n" +
+           "          reason (line " + std::to_string(f.waiverLine) + "): " + f.waived + "\n";
+  }
+  return out;
+}
+
+std::map<std::string, std::vector<const Combination*>> CombinationsByModel(
+    const CheckResult& result) {
+  std::map<std::string, std::vector<const Combination*>> byModel;
+  for (const Combination& c : result.combinations) byModel[c.model].push_back(&c);
+  return byModel;
+}
+
+const char* const kCellRowNames[kCellRows][3] = {
+    {"typical", "serial", "standard"},   {"typical", "parallel", "raster"},
+    {"typical", "USB", "raster"},        {"advanced", "serial", "standard"},
+    {"advanced", "parallel", "raster"},  {"advanced", "parallel", "standard"},
+    {"advanced", "USB", "raster"},       {"advanced", "USB", "standard"}};
+
+int CellRow(const Combination& c) {
+  const PortKind kind = GetPortKind(c.port);
+  const bool raster = c.mode == 1;
+  if (c.setupType == 1) return kind == PortKind::kSerial ? 0 : kind == PortKind::kUsb ? 2 : 1;
+  if (kind == PortKind::kSerial) return 3;
+  if (kind == PortKind::kUsb) return raster ? 6 : 7;
+  return raster ? 4 : 5;
+}
+
+std::string Cells(const CheckResult& result, const std::vector<const Combination*>& combos) {
+  const std::size_t columns = result.systems.size();
+  std::string cells(kCellRows * columns, '.');
+  for (const Combination* c : combos) {
+    std::size_t column = 0;
+    while (column < columns && result.systems[column] != c->os) ++column;
+    if (column == columns) continue;
+    char& cell = cells[static_cast<std::size_t>(CellRow(*c)) * columns + column];
+    // A failing first install is the worst a cell can say, then a failing
+    // second one over a first that passed.
+    const char mark = !c->ok ? (c->second ? 's' : 'f') : 'p';
+    auto rank = [](char m) { return m == 'f' ? 3 : m == 's' ? 2 : m == 'p' ? 1 : 0; };
+    if (rank(mark) > rank(cell)) cell = mark;
+  }
+  return cells;
+}
+
 std::string CheckResult::SummaryLine() const {
+  const int waived = Waived();
   return "Summary: " + Plural(Count(Severity::kError), "error") + ", " +
          Plural(Count(Severity::kWarning), "warning") + ", " +
-         Plural(Count(Severity::kNote), "note") + "; " +
+         Plural(Count(Severity::kNote), "note") +
+         (waived > 0 ? " (" + std::to_string(waived) + " more waived)" : "") + "; " +
          Plural(static_cast<int>(combinations.size()), "combination") + " rehearsed, " +
          std::to_string(Failing()) + " failing\n";
 }
@@ -76,7 +143,9 @@ std::string FormatText(const CheckResult& result) {
   std::ostringstream out;
   out << "setup-check " << result.distribution << "\n";
   std::map<std::string, std::vector<const Finding*>> byModel;
-  for (const Finding& f : result.findings) byModel[f.model].push_back(&f);
+  for (const Finding& f : result.findings) {
+    if (f.waived.empty()) byModel[f.model].push_back(&f);
+  }
   // Errors first, then by file and line, as a person mends them; what the
   // rehearsal saw after what explains it.
   for (auto& [model, findings] : byModel) {
@@ -92,16 +161,16 @@ std::string FormatText(const CheckResult& result) {
     for (const Finding* f : byModel[""]) WriteFinding(out, *f);
   }
   std::map<std::string, bool> shown;
+  const auto combinations = CombinationsByModel(result);
+  static const std::vector<const Combination*> kNone;
   for (const ListedModel& model : result.models) {
     if (shown[model.name]) continue;
     shown[model.name] = true;
-    std::vector<const Combination*> combos;
+    const auto found = combinations.find(model.name);
+    const std::vector<const Combination*>& combos =
+        found == combinations.end() ? kNone : found->second;
     int failing = 0;
-    for (const Combination& c : result.combinations) {
-      if (c.model != model.name) continue;
-      combos.push_back(&c);
-      failing += c.ok ? 0 : 1;
-    }
+    for (const Combination* c : combos) failing += c->ok ? 0 : 1;
     const auto& findings = byModel[model.name];
     if (findings.empty() && failing == 0 && !result.rehearsed) continue;
     out << "\nModel " << model.name << " (" << kCategoryNames[model.category] << ")";
@@ -117,7 +186,7 @@ std::string FormatText(const CheckResult& result) {
       for (const std::string& message : c->messages) out << "          \"" << OneLine(message) << "\"\n";
     }
   }
-  out << "\n" << result.SummaryLine();
+  out << WaivedText(result) << "\n" << result.SummaryLine();
   return out.str();
 }
 
@@ -127,14 +196,18 @@ std::string FormatJson(const CheckResult& result) {
       << result.Count(Severity::kError) << ", \"warnings\": " << result.Count(Severity::kWarning)
       << ", \"notes\": " << result.Count(Severity::kNote)
       << ", \"combinations\": " << result.combinations.size()
-      << ", \"failing\": " << result.Failing() << "},\n  \"findings\": [";
+      << ", \"failing\": " << result.Failing() << ", \"waived\": " << result.Waived()
+      << "},\n  \"waivers\": " << Json(result.waiverFile) << ",\n  \"findings\": [";
   for (std::size_t i = 0; i < result.findings.size(); ++i) {
     const Finding& f = result.findings[i];
     out << (i == 0 ? "\n" : ",\n") << "    {\"code\": " << Json(f.code)
         << ", \"severity\": " << Json(SeverityName(f.severity)) << ", \"file\": " << Json(f.file)
         << ", \"section\": " << Json(f.section) << ", \"key\": " << Json(f.key)
         << ", \"line\": " << f.line << ", \"model\": " << Json(f.model)
-        << ", \"message\": " << Json(f.message) << ", \"hint\": " << Json(f.hint) << "}";
+        << ", \"message\": " << Json(f.message) << ", \"hint\": " << Json(f.hint);
+    if (!f.waived.empty())
+      out << ", \"waived\": " << Json(f.waived) << ", \"waiverLine\": " << f.waiverLine;
+    out << "}";
   }
   // The failing combinations only: a large distribution rehearses tens of
   // thousands, and the summary counts them all.
@@ -145,16 +218,41 @@ std::string FormatJson(const CheckResult& result) {
     out << (first ? "\n" : ",\n") << "    {\"model\": " << Json(c.model)
         << ", \"target\": " << c.target << ", \"os\": " << Json(c.os)
         << ", \"setup\": " << Json(c.setupType == 1 ? "typical" : "advanced")
-        << ", \"port\": " << Json(c.port) << ", \"mode\": " << c.mode
+        << ", \"port\": " << Json(c.port) << ", \"mode\": " << c.mode << ", \"row\": " << CellRow(c)
         << ", \"second\": " << (c.second ? "true" : "false")
         << ", \"ok\": " << (c.ok ? "true" : "false") << ", \"outcome\": " << Json(c.outcome)
         << ", \"messages\": [";
     for (std::size_t j = 0; j < c.messages.size(); ++j)
       out << (j == 0 ? "" : ", ") << Json(c.messages[j]);
+    out << "], \"held\": [";
+    for (std::size_t j = 0; j < c.held.size(); ++j) out << (j == 0 ? "" : ", ") << Json(c.held[j]);
     out << "]}";
     first = false;
   }
-  out << (first ? "" : "\n  ") << "]\n}\n";
+  // Each listed model's matrix: a character a cell, row by row (kCellRows
+  // rows of setup type, port kind and driver mode), a column a system.
+  out << (first ? "" : "\n  ") << "],\n  \"rows\": [";
+  for (std::size_t i = 0; i < kCellRows; ++i) {
+    out << (i == 0 ? "" : ", ") << "[" << Json(kCellRowNames[i][0]) << ", "
+        << Json(kCellRowNames[i][1]) << ", " << Json(kCellRowNames[i][2]) << "]";
+  }
+  out << "],\n  \"systems\": [";
+  for (std::size_t i = 0; i < result.systems.size(); ++i)
+    out << (i == 0 ? "" : ", ") << Json(result.systems[i]);
+  out << "],\n  \"models\": [";
+  const auto combinations = CombinationsByModel(result);
+  static const std::vector<const Combination*> kNone;
+  for (std::size_t i = 0; i < result.models.size(); ++i) {
+    const ListedModel& m = result.models[i];
+    const auto found = combinations.find(m.name);
+    out << (i == 0 ? "\n" : ",\n") << "    {\"name\": " << Json(m.name)
+        << ", \"category\": " << Json(kCategoryNames[m.category]) << ", \"entry\": " << m.entry
+        << ", \"line\": " << m.line << ", \"cells\": "
+        << Json(result.rehearsed ? Cells(result, found == combinations.end() ? kNone : found->second)
+                                 : std::string())
+        << "}";
+  }
+  out << (result.models.empty() ? "" : "\n  ") << "]\n}\n";
   return out.str();
 }
 

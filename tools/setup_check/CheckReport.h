@@ -4,6 +4,7 @@
 // and CI logs; as SARIF for the CI systems that annotate a change with it.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,20 @@ struct CheckResult {
   std::string distribution;
   std::string generalFile;  // "DRVCONFIG/setup.ini", as the distribution spells it
   std::vector<ListedModel> models;
+  std::vector<std::string> systems;  // the rehearsed systems' option names, in order
   std::vector<Finding> findings;
   std::vector<Combination> combinations;
   bool rehearsed = false;
+  // The waiver file as the reports name it (below the distribution when it
+  // is there) and as it was read; empty: none.
+  std::string waiverFile;
+  std::string waiverPath;
+  // Lines of the files around the findings' lines: file, line number, text.
+  std::map<std::string, std::map<int, std::string>> context;
 
+  // The findings not waived, of a severity: what the exit status counts.
   int Count(Severity severity) const;
+  int Waived() const;
   int Failing() const;
   // "Summary: 29 errors, 17 warnings, 3 notes; 934 combinations rehearsed,
   // 42 failing", with its line break.
@@ -46,6 +56,26 @@ std::string FormatGnu(const CheckResult& result, const std::string& folder);
 // A SARIF 2.1.0 log: the rules with their help, and every finding as a
 // result at its file (relative to the distribution) and line.
 std::string FormatSarif(const CheckResult& result);
+// One HTML page holding the report's JSON and drawing from it: a matrix of
+// each model's combinations, a summary matrix of all models, the findings
+// by file with their lines in context and their rules' explanations.
+std::string FormatHtml(const CheckResult& result);
+
+// The matrix of a model: kCellRows rows (typical: serial, parallel, USB;
+// advanced: serial, parallel raster, parallel standard, USB raster, USB
+// standard) by the systems, row by row, a character a cell: "p" passed,
+// "f" the first install failed, "s" the second failed, "." not offered.
+inline constexpr std::size_t kCellRows = 8;
+extern const char* const kCellRowNames[kCellRows][3];  // setup type, port kind, driver mode
+int CellRow(const Combination& combination);
+std::string Cells(const CheckResult& result, const std::vector<const Combination*>& combinations);
+std::map<std::string, std::vector<const Combination*>> CombinationsByModel(
+    const CheckResult& result);
+
+// The findings that are not waived.
+std::vector<Finding> Unwaived(const std::vector<Finding>& findings);
+// The waived findings as text, after the rest: place, message and reason.
+std::string WaivedText(const CheckResult& result);
 
 // Where a finding is shown to tools that want a file: its own place, or for
 // a rehearsed model's failures the model's entry in the general file (file

@@ -90,6 +90,8 @@ const std::vector<Rule>& Rules() {
        "give STDDRIVERNAME and GDIDRIVERNAME: a missing one names the driver \"0\""},
       {"SC217", Severity::kWarning, "private device-mode data announced",
        "set DMDRIVEREXTRA=0: no private data follows the device mode"},
+      {"SC218", Severity::kWarning, "waiver that covers no finding",
+       "remove the waiver, or give it the place the finding now has"},
       {"SC301", Severity::kNote, "section of no listed model",
        "remove it, or list its model"},
       {"SC302", Severity::kNote, "no DEFAULTNAME", "give DEFAULTNAME to preselect a model"},

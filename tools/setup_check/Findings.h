@@ -21,6 +21,10 @@ struct Finding {
   std::string model;  // empty: not one model's
   std::string message;
   std::string hint;
+  // The reason of the waiver that covers it, and that waiver's line in the
+  // waiver file; empty: not waived.
+  std::string waived;
+  int waiverLine = 0;
 };
 
 // One combination the rehearsal ran.
@@ -36,6 +40,9 @@ struct Combination {
   bool ok = false;
   std::string outcome;                // "completed", "closed", "stayed open", or what broke
   std::vector<std::string> messages;  // every message box, in order
+  // What the machine held after a failing install: its printers, drivers
+  // and port monitors, a line each. Empty for one that succeeded.
+  std::vector<std::string> held;
 };
 
 struct CheckOptions {
@@ -43,7 +50,9 @@ struct CheckOptions {
   std::vector<std::string> osNames = {"98", "nt4", "2000", "xp", "2003"};
   std::set<std::string> ignored;
   bool rehearse = true;
-  bool progress = false;  // a progress line on standard error
+  // The waiver file; empty: the distribution's own when it has one.
+  std::string waivers;
+  unsigned jobs = 1;  // rehearsal threads
 };
 
 // Collects findings without repeating one rule at one place.

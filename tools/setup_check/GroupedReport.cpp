@@ -166,7 +166,8 @@ std::string DescribeCombinations(const std::vector<const Combination*>& group) {
 std::string FormatGroupedText(const CheckResult& result) {
   std::ostringstream out;
   out << "setup-check " << result.distribution << "\n";
-  const std::vector<FindingGroup> groups = GroupFindings(result.findings, result.models);
+  const std::vector<Finding> unwaived = Unwaived(result.findings);
+  const std::vector<FindingGroup> groups = GroupFindings(unwaived, result.models);
   std::map<std::string, std::vector<const FindingGroup*>> byModel;
   for (const FindingGroup& g : groups) byModel[g.model].push_back(&g);
   // Errors first, then by file and line, as a person mends them; what the
@@ -197,14 +198,18 @@ std::string FormatGroupedText(const CheckResult& result) {
     for (const FindingGroup* g : byModel[""]) writeGroup(*g);
   }
   std::set<std::string> shown;
+  // Each model's combinations found once: a walk of them all for each model
+  // would grow with the square of the models.
+  const auto combinations = CombinationsByModel(result);
   for (const ListedModel& model : result.models) {
     if (!shown.insert(model.name).second) continue;
     std::vector<const Combination*> failing;
     int rehearsed = 0;
-    for (const Combination& c : result.combinations) {
-      if (c.model != model.name) continue;
-      ++rehearsed;
-      if (!c.ok) failing.push_back(&c);
+    if (auto found = combinations.find(model.name); found != combinations.end()) {
+      rehearsed = static_cast<int>(found->second.size());
+      for (const Combination* c : found->second) {
+        if (!c->ok) failing.push_back(c);
+      }
     }
     const auto& list = byModel[model.name];
     if (list.empty() && failing.empty() && !result.rehearsed) continue;
@@ -252,7 +257,7 @@ std::string FormatGroupedText(const CheckResult& result) {
     }
     if (!failuresWritten) writeFailures();
   }
-  out << "\n" << result.SummaryLine();
+  out << WaivedText(result) << "\n" << result.SummaryLine();
   return out.str();
 }
 

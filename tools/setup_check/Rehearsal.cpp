@@ -1,6 +1,12 @@
 #include "tools/setup_check/Rehearsal.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
+#include <thread>
 
 #include "app/InstallSequence.h"
 #include "system/PortNames.h"
@@ -94,77 +100,190 @@ std::vector<InstallSelections> WizardSelections(InstallConfig& config, const Lis
   return all;
 }
 
-std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& options,
-                                  const RehearsalProgress& progress) {
-  std::vector<Combination> results;
-  InstallConfig config(dist.Machine());
-  const std::vector<ListedModel>& models = dist.Models();
+namespace {
 
+// One model on one system: the wizard's selections for it, and what their
+// installs gave.
+struct RehearsalJob {
+  const ListedModel* model = nullptr;
+  std::size_t target = 0;  // index into options.targets
+  std::vector<InstallSelections> selections;
+  std::vector<Combination> results;
+};
+
+// What the machine holds after an install, for a failing one's report.
+std::vector<std::string> HeldBy(const sim::SimMachine& machine) {
+  std::vector<std::string> held;
+  for (const sim::SimPrinter& p : machine.spooler.Printers())
+    held.push_back("printer \"" + p.name + "\" on " + p.portName + ", driver \"" + p.driverName +
+                   "\"" + (p.printProcessor.empty() ? "" : ", processor " + p.printProcessor));
+  for (const sim::SimDriver& d : machine.spooler.Drivers())
+    held.push_back("driver \"" + d.name + "\" (" + d.environment + ", " + d.driverPath + ", " +
+                   std::to_string(d.dependentFiles.size()) + " dependent files)");
+  for (const std::string& monitor : machine.registry.SubKeys(sim::kMonitorsKey))
+    held.push_back("port monitor " + monitor);
+  if (held.empty()) held.push_back("no printer, driver or port monitor");
+  return held;
+}
+
+void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob& job) {
+  const ListedModel& model = *job.model;
+  const std::int32_t target = options.targets[job.target];
   // The USB port monitor's ports: setup-sim declares the supported USB
   // devices and every USB port of every model with USB. An install looks
   // only at the port it is given (the spooler lists the others, but nothing
   // reads them), so each rehearsal declares the model's own four: with
   // thousands of models, declaring them all on every fresh machine would
   // cost more than the install.
-  const std::int32_t usbDevices = config.GetSupportedUsbDeviceCount();
+  std::vector<std::string> modelPorts;
+  for (int i = 1; i <= 4; ++i) modelPorts.push_back("USB_" + model.name + "_" + std::to_string(i));
+  const std::string success = target == kWin98 ? kRestartQuestion : kInstalled;
+  for (const InstallSelections& selections : job.selections) {
+    const bool usb = GetPortKind(selections.portName) == PortKind::kUsb;
+    sim::SimMachine machine(MachineFor(options.osNames[job.target]));
+    machine.traceCalls = false;
+    dist.PutInto(machine, kSystemFolders[target]);
+    machine.InstallUsbLibrary(machine.system.systemDirectory);
+    sim::DeclareFamilyMonitorPorts(machine, modelPorts);
+    if (usb) machine.usb.Attach(0, kUsbDescriptor);
+
+    Combination first;
+    first.model = model.name;
+    first.category = model.category;
+    first.target = target;
+    first.os = options.osNames[job.target];
+    first.setupType = selections.setupType;
+    first.port = selections.portName;
+    first.mode = selections.rasterGraphics;
+    std::string firstName;
+    RunInstall(machine, selections, first, firstName);
+    first.ok = first.outcome == "completed" && first.messages.size() == 1 &&
+               StartsWith(first.messages[0], success.c_str());
+    if (!first.ok) {
+      first.held = HeldBy(machine);
+      job.results.push_back(std::move(first));
+      continue;
+    }
+    job.results.push_back(first);
+
+    // Again over the first: the monitor, processor and driver are known
+    // and up to date; a serial or parallel printer takes the name with
+    // "(1)", while a USB printer's name carries its port, which is taken.
+    Combination second = std::move(first);
+    second.second = true;
+    second.messages.clear();
+    std::string secondName;
+    RunInstall(machine, selections, second, secondName);
+    if (usb) {
+      second.ok = second.outcome == "closed" && second.messages.size() == 1 &&
+                  StartsWith(second.messages[0], kPortTaken);
+    } else {
+      second.ok = second.outcome == "completed" && second.messages.size() == 1 &&
+                  StartsWith(second.messages[0], success.c_str()) &&
+                  secondName == firstName + "(1)";
+      if (second.outcome == "completed" && secondName != firstName + "(1)")
+        second.outcome = "completed as \"" + secondName + "\", not \"" + firstName + "(1)\"";
+    }
+    if (!second.ok) second.held = HeldBy(machine);
+    job.results.push_back(std::move(second));
+  }
+}
+
+}  // namespace
+
+std::string ProgressLine(std::size_t done, std::size_t total, double seconds) {
+  std::string line =
+      "rehearsing: " + std::to_string(done) + " of " + std::to_string(total) + " combinations";
+  if (done == 0 || seconds <= 0) return line;
+  const double rate = static_cast<double>(done) / seconds;
+  const long left = static_cast<long>(static_cast<double>(total - done) / rate + 0.5);
+  line += ", " + std::to_string(static_cast<long>(rate + 0.5)) + "/s, ";
+  if (left >= 60) line += std::to_string(left / 60) + " min ";
+  line += std::to_string(left % 60) + " s left";
+  return line;
+}
+
+unsigned DefaultJobs() {
+  const unsigned n = std::thread::hardware_concurrency();
+  return n == 0 ? 1 : n;
+}
+
+std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& options,
+                                  const RehearsalProgress& progress) {
+  InstallConfig config(dist.Machine());
   // A USB install walks every supported USB device number: with a count
   // beyond reason it would not end (the static rules report it).
-  const bool usbInstallsEnd = usbDevices <= kCountMax;
+  const bool usbInstallsEnd = config.GetSupportedUsbDeviceCount() <= kCountMax;
 
-  for (std::size_t m = 0; m < models.size(); ++m) {
-    const ListedModel& model = models[m];
-    std::vector<std::string> modelPorts;
-    for (int i = 1; i <= 4; ++i) modelPorts.push_back("USB_" + model.name + "_" + std::to_string(i));
+  // The selections first, on this thread (they read the configuration
+  // through one reader); then the installs, each job on a machine of its
+  // own, taken by the threads in turn.
+  std::vector<RehearsalJob> jobs;
+  std::size_t total = 0;
+  for (const ListedModel& model : dist.Models()) {
     for (std::size_t t = 0; t < options.targets.size(); ++t) {
-      const std::int32_t target = options.targets[t];
-      for (const InstallSelections& selections : WizardSelections(config, model, target)) {
-        const bool usb = GetPortKind(selections.portName) == PortKind::kUsb;
-        if (usb && !usbInstallsEnd) continue;
-        sim::SimMachine machine(MachineFor(options.osNames[t]));
-        machine.traceCalls = false;
-        dist.PutInto(machine, kSystemFolders[target]);
-        machine.InstallUsbLibrary(machine.system.systemDirectory);
-        sim::DeclareFamilyMonitorPorts(machine, modelPorts);
-        if (usb) machine.usb.Attach(0, kUsbDescriptor);
-
-        Combination first;
-        first.model = model.name;
-        first.category = model.category;
-        first.target = target;
-        first.os = options.osNames[t];
-        first.setupType = selections.setupType;
-        first.port = selections.portName;
-        first.mode = selections.rasterGraphics;
-        std::string firstName;
-        RunInstall(machine, selections, first, firstName);
-        const std::string success = target == kWin98 ? kRestartQuestion : kInstalled;
-        first.ok = first.outcome == "completed" && first.messages.size() == 1 &&
-                   StartsWith(first.messages[0], success.c_str());
-        results.push_back(first);
-        if (!first.ok) continue;
-
-        // Again over the first: the monitor, processor and driver are known
-        // and up to date; a serial or parallel printer takes the name with
-        // "(1)", while a USB printer's name carries its port, which is taken.
-        Combination second = first;
-        second.second = true;
-        second.messages.clear();
-        std::string secondName;
-        RunInstall(machine, selections, second, secondName);
-        if (usb) {
-          second.ok = second.outcome == "closed" && second.messages.size() == 1 &&
-                      StartsWith(second.messages[0], kPortTaken);
-        } else {
-          second.ok = second.outcome == "completed" && second.messages.size() == 1 &&
-                      StartsWith(second.messages[0], success.c_str()) &&
-                      secondName == firstName + "(1)";
-          if (second.outcome == "completed" && secondName != firstName + "(1)")
-            second.outcome = "completed as \"" + secondName + "\", not \"" + firstName + "(1)\"";
-        }
-        results.push_back(second);
+      RehearsalJob job;
+      job.model = &model;
+      job.target = t;
+      for (InstallSelections& s : WizardSelections(config, model, options.targets[t])) {
+        if (GetPortKind(s.portName) == PortKind::kUsb && !usbInstallsEnd) continue;
+        job.selections.push_back(std::move(s));
       }
+      total += job.selections.size();
+      if (!job.selections.empty()) jobs.push_back(std::move(job));
     }
-    if (progress) progress(m + 1, models.size());
+  }
+
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> done{0};
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::size_t running = 0;
+  std::exception_ptr failure;
+  auto work = [&] {
+    try {
+      for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
+        RunJob(dist, options, jobs[i]);
+        done += jobs[i].selections.size();
+      }
+    } catch (...) {
+      // The installs catch what they throw; this is memory running out.
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!failure) failure = std::current_exception();
+      next = jobs.size();
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    --running;
+    finished.notify_all();
+  };
+  const std::size_t threads =
+      std::max<std::size_t>(1, std::min<std::size_t>(options.jobs, jobs.size()));
+  std::vector<std::thread> pool;
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (std::size_t i = 0; i < threads; ++i) {
+      ++running;
+      pool.emplace_back(work);
+    }
+    while (running > 0) {
+      if (progress) {
+        lock.unlock();
+        progress(done, total);
+        lock.lock();
+      }
+      finished.wait_for(lock, std::chrono::milliseconds(250), [&] { return running == 0; });
+    }
+  }
+  for (std::thread& thread : pool) thread.join();
+  if (failure) std::rethrow_exception(failure);
+  if (progress) progress(done, total);
+
+  std::vector<Combination> results;
+  std::size_t count = 0;
+  for (const RehearsalJob& job : jobs) count += job.results.size();
+  results.reserve(count);
+  for (RehearsalJob& job : jobs) {
+    for (Combination& c : job.results) results.push_back(std::move(c));
   }
   return results;
 }

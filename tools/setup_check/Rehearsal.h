@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/InstallSelections.h"
@@ -22,10 +23,20 @@ namespace setwell::check {
 std::vector<InstallSelections> WizardSelections(InstallConfig& config, const ListedModel& model,
                                                 std::int32_t target);
 
-// Called after each model with the number of models done.
+// Called now and then on the calling thread, and once at the end, with the
+// wizard's selections rehearsed (each with its second install) of all.
 using RehearsalProgress = std::function<void(std::size_t done, std::size_t total)>;
 
+// The combinations in model, system and selection order, whatever the
+// number of jobs (options.jobs threads, 0 as one).
 std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& options,
                                   const RehearsalProgress& progress = {});
+
+// The threads the machine runs at once, at least 1.
+unsigned DefaultJobs();
+
+// "rehearsing: 1200 of 73913 combinations, 812/s, 1 min 29 s left" after
+// `seconds` of the rehearsal; no rate and time left before any is done.
+std::string ProgressLine(std::size_t done, std::size_t total, double seconds);
 
 }  // namespace setwell::check

@@ -56,6 +56,21 @@ inline std::string Json(const std::string& text) {
   return out + "\"";
 }
 
+// Text for HTML: the markup characters as entities.
+inline std::string HtmlText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 inline constexpr const char* kCategoryNames[4] = {"receipt", "ticket", "label", "embedded"};
 
 // The severity in a column of its own, wide enough for "warning ".

@@ -1,6 +1,6 @@
-# Writes the rule tables of docs/setup-check.md as C++ initialisers, so that
-# the checker's SARIF rules carry the help the documentation gives and the
-# two never drift apart.
+# Writes the rule tables of docs/setup-check.md and each rule's section as
+# C++ initialisers, so that the checker's SARIF rules, --explain and the HTML
+# report carry the help the documentation gives and never drift apart.
 #
 #   cmake -DDOC=docs/setup-check.md -DOUT=RuleDocs.inc -P RuleDocs.cmake
 #
@@ -39,7 +39,35 @@ while(TRUE)
       message(FATAL_ERROR "${DOC}: ${code} holds )md\", which ends the raw string")
     endif()
   endforeach()
-  string(APPEND out "{\"${code}\", R\"md(${rule})md\", R\"md(${example})md\"},\n")
+  string(APPEND out "RULE_ROW(\"${code}\", R\"md(${rule})md\", R\"md(${example})md\")\n")
+endwhile()
+# Each rule's section, "### SC104: title" up to the next heading: what
+# --explain prints and the HTML report shows.
+set(rest "${text}")
+while(TRUE)
+  string(FIND "${rest}" "\n### SC" at)
+  if(at EQUAL -1)
+    break()
+  endif()
+  math(EXPR at "${at} + 5")
+  string(SUBSTRING "${rest}" ${at} -1 rest)
+  string(SUBSTRING "${rest}" 0 5 code)
+  string(FIND "${rest}" "\n" end)
+  string(SUBSTRING "${rest}" ${end} -1 rest)
+  string(FIND "${rest}" "\n#" next)
+  if(next EQUAL -1)
+    set(body "${rest}")
+    set(rest "")
+  else()
+    string(SUBSTRING "${rest}" 0 ${next} body)
+    string(SUBSTRING "${rest}" ${next} -1 rest)
+  endif()
+  string(STRIP "${body}" body)
+  string(FIND "${body}" ")md\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${DOC}: the section of ${code} holds )md\", which ends the raw string")
+  endif()
+  string(APPEND out "RULE_EXPLAIN(\"${code}\", R\"md(${body})md\")\n")
 endwhile()
 # Written only when it changes, so that an edit elsewhere in
 # docs/setup-check.md rebuilds nothing.

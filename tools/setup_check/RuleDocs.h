@@ -17,6 +17,14 @@ struct RuleDoc {
 // Null for a code docs/setup-check.md does not list.
 const RuleDoc* FindRuleDoc(std::string_view code);
 
+// The rule's section of docs/setup-check.md (what it checks, what happens
+// on a customer's machine, an example, the fix), Markdown; null for none.
+const char* RuleSectionText(std::string_view code);
+
+// What --explain prints: the code, severity and title, then the section as
+// plain text; empty for an unknown code.
+std::string ExplainRule(std::string_view code);
+
 // Markdown of a table cell as plain text: `code` spans lose their marks.
 std::string PlainText(std::string_view markdown);
 

@@ -89,6 +89,22 @@ void WriteResult(std::ostringstream& out, const CheckResult& result, const Findi
   property("model", f.model);
   property("hint", f.hint);
   if (!properties.empty()) out << ",\n         \"properties\": {" << properties << "}";
+  // A waiver kept outside the distribution's files: an external, accepted
+  // suppression, at its line of the waiver file.
+  if (!f.waived.empty()) {
+    out << ",\n         \"suppressions\": [{\"kind\": \"external\", \"status\": \"accepted\", "
+           "\"justification\": "
+        << Json(f.waived);
+    // Located when the waiver file lies in the distribution; one elsewhere
+    // has no place relative to it.
+    const std::string& file = result.waiverFile;
+    if (!file.empty() && file[0] != '/' && file.find(':') == std::string::npos) {
+      out << ", \"location\": {\"physicalLocation\": {\"artifactLocation\": {\"uri\": "
+          << Json(UriPath(file)) << ", \"uriBaseId\": " << Json(kBase)
+          << "}, \"region\": {\"startLine\": " << f.waiverLine << "}}}";
+    }
+    out << "}]";
+  }
   out << "}";
 }
 

@@ -38,10 +38,16 @@ std::string FormatGnu(const CheckResult& result, const std::string& folder) {
       folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos ? '\\' : '/';
   if (prefix.empty()) prefix = ".";
   std::ostringstream out;
+  // A waived finding is no mark for an editor to stop at.
   for (const Finding& f : result.findings) {
+    if (!f.waived.empty()) continue;
     const ToolPlace place = PlaceForTools(result, f);
     std::string file = prefix;
-    if (!place.file.empty()) {
+    const bool absolute = !place.file.empty() &&
+                          (place.file[0] == '/' || place.file.find(':') != std::string::npos);
+    if (absolute) {
+      file = place.file;  // a waiver file named outside the distribution
+    } else if (!place.file.empty()) {
       if (file.back() != '/' && file.back() != '\\') file += separator;
       std::string name = place.file;
       if (separator == '\\') {
