@@ -89,7 +89,10 @@ constexpr char kFilesHeading[] =
 
 }  // namespace
 
-std::string SimFileSystem::Key(const std::string& path) { return LowerAscii(Normal(path)); }
+std::string SimFileSystem::Key(const std::string& path) {
+  // Most paths come normal already: one copy of them, not two.
+  return IsNormal(path) ? LowerAscii(path) : LowerAscii(Normal(path));
+}
 
 std::string SimFileSystem::Parent(const std::string& path) {
   std::string key = Key(path);
