@@ -17,7 +17,6 @@ struct CheckResult {
   std::string distribution;
   std::string generalFile;  // "DRVCONFIG/setup.ini", as the distribution spells it
   std::vector<ListedModel> models;
-  std::vector<std::string> systems;  // the rehearsed systems' option names, in order
   std::vector<Finding> findings;
   std::vector<Combination> combinations;
   bool rehearsed = false;
@@ -27,6 +26,7 @@ struct CheckResult {
   std::string waiverPath;
   // Lines of the files around the findings' lines: file, line number, text.
   std::map<std::string, std::map<int, std::string>> context;
+  std::vector<std::string> systems;  // the rehearsed systems' option names, in order
 
   // The findings not waived, of a severity: what the exit status counts.
   int Count(Severity severity) const;
