@@ -447,11 +447,9 @@ BOOL SimMachine::MoveFileExA(const char* path, const char* target, DWORD flags) 
     std::string data;
     if (const RegValue* pending = registry.FindValue(kSessionManagerKey, kPendingRenamesValue)) {
       data = pending->data;
-      // The list ends in an empty string; the new pair goes before it.
-      while (!data.empty() && data.back() == '\0' && data.size() >= 2 &&
-             data[data.size() - 2] == '\0') {
-        data.pop_back();
-      }
+      // The list ends in an empty string; the new pair goes before it. A
+      // deletion's pair ends in an empty target, which stays.
+      if (!data.empty() && data.back() == '\0') data.pop_back();
     }
     data += "\\??\\" + source + std::string(1, '\0');
     if (target != nullptr && target[0] != '\0') {
