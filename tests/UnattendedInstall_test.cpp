@@ -1,7 +1,7 @@
 // The unattended install on the simulated machine: the exit code each kind
 // of run ends with, the restart question's default, and that a run refused
 // before Finish leaves the machine as it was.
-#include "tools/setup_install/UnattendedInstall.h"
+#include "script/UnattendedInstall.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "tools/setup_install/UnattendedHost.h"
-#include "tools/setup_install/UnattendedInstall.h"
+#include "script/UnattendedInstall.h"
 
 namespace {
 

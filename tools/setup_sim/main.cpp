@@ -36,9 +36,9 @@
 #include "tools/setup_sim/MachineFolder.h"
 #include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/RawTerminal.h"
-#include "tools/setup_sim/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 #include "tools/setup_sim/SimScriptedHost.h"
-#include "tools/setup_install/UnattendedInstall.h"
+#include "script/UnattendedInstall.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -312,7 +312,8 @@ int Run(const Options& options) {
       }
       outcome = "finished";
     } else if (options.script) {
-      term::ScriptRunner runner(ui, machine, steps, *options.script, std::cout);
+      term::SimScriptedHost host(machine);
+      term::ScriptRunner runner(ui, host, steps, *options.script, std::cout);
       CSetupApp app(ui, machine);
       app.Run();
       outcome = runner.Outcome();

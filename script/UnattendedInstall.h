@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "system/Platform.h"
-#include "tools/setup_sim/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 namespace setwell::install {
 

@@ -1,11 +1,11 @@
-#include "tools/setup_install/UnattendedInstall.h"
+#include "script/UnattendedInstall.h"
 
 #include <algorithm>
 #include <exception>
 
 #include "app/CSetupApp.h"
 #include "resources/StringTable.h"
-#include "tools/setup_sim/DialogText.h"
+#include "script/DialogText.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace setwell::install {
@@ -15,7 +15,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-bool IsError(const sim::MessageBoxRecord& box) {
+bool IsError(const MessageBoxRecord& box) {
   const UINT icon = box.Icon();
   return !box.IsQuestion() && (icon == MB_ICONWARNING || icon == MB_ICONERROR);
 }
@@ -63,7 +63,7 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
                                std::vector<term::ScriptStep> steps, const std::string& scriptName,
                                std::ostream& out) {
   UnattendedResult result;
-  sim::SimUi& boxes = host.MessageBoxes();
+  MessageBoxRecorder& boxes = host.MessageBoxes();
   // A simulated machine keeps the boxes of its earlier runs.
   const std::size_t first = boxes.boxes.size();
   const std::string restartQuestion = LoadStringText(IDS_RESTART_QUESTION);
@@ -72,7 +72,7 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
   // The restart question alone has an answer that is safe unasked: No.
   // Any other question left open stops the run (the printer rename comes
   // before the install changes anything).
-  runner.SetDefaultAnswer([&](const sim::MessageBoxRecord& box, std::string& note) {
+  runner.SetDefaultAnswer([&](const MessageBoxRecord& box, std::string& note) {
     if (box.text != restartQuestion) return std::optional<int>();
     note = "the computer is not restarted; the exit code says a restart is needed";
     return std::optional<int>(IDNO);
@@ -90,7 +90,7 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
       std::max(first, std::min(runner.BoxesBeforeLastFinish(), boxes.boxes.size()));
   int restart = 0;  // the restart question's answer, 0 when not asked
   for (std::size_t i = first; i < boxes.boxes.size(); ++i) {
-    const sim::MessageBoxRecord& box = boxes.boxes[i];
+    const MessageBoxRecord& box = boxes.boxes[i];
     if (box.text == restartQuestion) restart = box.answer;
     if (i >= fromFinish && end.finished && IsError(box)) result.errors.push_back(box.text);
     std::string text = box.text;
