@@ -9,6 +9,7 @@
 #include "resources/StringTable.h"
 #include "system/DriverFiles.h"
 #include "system/HostDirectories.h"
+#include "system/HostQueries.h"
 #include "script/DialogText.h"
 #include "ui/headless/HeadlessUi.h"
 
