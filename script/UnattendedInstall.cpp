@@ -41,7 +41,7 @@ std::string Concerns(const std::string& text) {
   for (const Concern& concern : kConcerns) {
     if (text.rfind(LoadStringText(concern.id), 0) == 0) return concern.what;
   }
-  return "the install";
+  return {};
 }
 
 }  // namespace
@@ -236,10 +236,24 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
   } else {
     // Every part is there: errors that did not stop the install are told,
     // and do not make a deployment tool install again.
+    // A failed copy shows its message, then the two paths: one warning.
+    std::vector<std::pair<std::string, std::vector<std::string>>> shownAfter;
     for (const std::string& text : result.errors) {
       if (text == restartRefused) continue;
-      result.warnings.push_back(Quoted(FirstLine(text)) + " was shown after Finish; it concerns " +
-                                Concerns(text) + ", and every part of the install is in place");
+      const std::string concern = Concerns(text);
+      if (concern.empty() && !shownAfter.empty()) {
+        shownAfter.back().second.push_back(Quoted(text));
+        continue;
+      }
+      shownAfter.emplace_back(Quoted(FirstLine(text)) + " was shown after Finish; it concerns " +
+                                  (concern.empty() ? std::string("the install") : concern),
+                              std::vector<std::string>());
+    }
+    for (const auto& [head, details] : shownAfter) {
+      std::string detail;
+      for (const std::string& d : details) detail += (detail.empty() ? "" : ", ") + d;
+      result.warnings.push_back(head + (detail.empty() ? "" : " (" + detail + ")") +
+                                "; every part of the install is in place");
     }
     if (refused) {
       result.exitCode = kExitRestartNeeded;
