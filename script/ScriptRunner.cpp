@@ -331,6 +331,7 @@ void ScriptRunner::NoteEnd(HeadlessWindow& dialog) {
   if (const auto* frame = dynamic_cast<const CWizardFrame*>(&dialog.Owner())) {
     end_.outcome = frame->m_lastOutcome;
     end_.selections = frame->m_selections;
+    end_.installed = frame->m_installed;
   }
 }
 

@@ -103,6 +103,7 @@ struct WizardEnd {
   bool finished = false;  // by Finish, not Cancel
   InstallOutcome outcome = InstallOutcome::kStayOpen;
   InstallSelections selections;  // at the end; the model name is the printer's after an install
+  InstalledParts installed;      // what the install put in place, by its records' names
 };
 
 // How answers are matched with questions (see above).

@@ -4,7 +4,12 @@
 #include <exception>
 
 #include "app/CSetupApp.h"
+#include "config/InstallConfig.h"
+#include "pages/CTargetSystemPage.h"
 #include "resources/StringTable.h"
+#include "system/DriverFiles.h"
+#include "system/HostDirectories.h"
+#include "system/HostQueries.h"
 #include "script/DialogText.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -20,29 +25,116 @@ bool IsError(const MessageBoxRecord& box) {
   return !box.IsQuestion() && (icon == MB_ICONWARNING || icon == MB_ICONERROR);
 }
 
-// The driver of an installed printer, as the spooler holds it.
-std::string DriverOf(Platform& platform, const std::string& printer) {
-  PrinterHandle handle = nullptr;
-  if (!platform.OpenPrinterA(printer.c_str(), &handle)) return {};
-  DWORD needed = 0;
-  platform.GetPrinterA(handle, 2, nullptr, 0, &needed);
-  std::string driver;
-  if (needed > 0) {
-    std::vector<BYTE> buffer(needed);
-    if (platform.GetPrinterA(handle, 2, buffer.data(), needed, &needed)) {
-      const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
-      if (info->pDriverName != nullptr) driver = info->pDriverName;
-    }
+// What an error box after Finish concerns, for the warning that names it.
+std::string Concerns(const std::string& text) {
+  struct Concern {
+    std::uint32_t id;
+    const char* what;
+  };
+  static constexpr Concern kConcerns[] = {
+      {IDS_ADD_MONITOR_ERROR, "a monitor (the port monitor or the model's language monitor)"},
+      {IDS_ADD_DRIVER_ERROR, "the printer driver"},
+      {IDS_COPY_ERROR, "a file copy"},
+      {IDS_EXIT_WINDOWS_ERROR, "the restart request"},
+      {IDS_ENUM_PORTS_ERROR, "the port list"},
+  };
+  for (const Concern& concern : kConcerns) {
+    if (text.rfind(LoadStringText(concern.id), 0) == 0) return concern.what;
   }
-  platform.ClosePrinter(handle);
-  return driver;
+  return "the install";
 }
 
 }  // namespace
 
+HostReadBack ReadBackInstall(Platform& platform, const InstalledParts& parts) {
+  HostReadBack host;
+  PrinterDetails printer;
+  if (!parts.printerName.empty() && QueryPrinter(platform, parts.printerName, printer)) {
+    host.printerFound = true;
+    host.port = printer.port;
+    host.driver = printer.driver;
+    host.printProcessor = printer.printProcessor;
+  }
+  host.defaultPrinter = DefaultPrinterName(platform);
+  if (!host.printerFound) {
+    host.missing.push_back("the printer " + Quoted(parts.printerName));
+  } else {
+    if (host.port != parts.portName) {
+      host.missing.push_back("the printer's port " + Quoted(parts.portName) + " (the spooler has " +
+                             Quoted(host.port) + ")");
+    }
+    if (host.driver != parts.driverName) {
+      host.missing.push_back("the printer's driver " + Quoted(parts.driverName) +
+                             " (the spooler has " + Quoted(host.driver) + ")");
+    }
+  }
+  const char* environment = parts.environment.empty() ? nullptr : parts.environment.c_str();
+  const std::vector<DriverDetails> drivers = ListDrivers(platform, environment);
+  if (std::none_of(drivers.begin(), drivers.end(),
+                   [&](const DriverDetails& d) { return d.name == parts.driverName; })) {
+    host.missing.push_back("the driver " + Quoted(parts.driverName) +
+                           (environment != nullptr ? " for " + parts.environment : std::string()));
+  }
+  const std::vector<MonitorDetails> monitors = ListMonitors(platform);
+  for (const std::string* monitor : {&parts.portMonitor, &parts.languageMonitor}) {
+    if (monitor->empty()) continue;
+    if (std::none_of(monitors.begin(), monitors.end(),
+                     [&](const MonitorDetails& m) { return m.name == *monitor; })) {
+      host.missing.push_back("the monitor " + Quoted(*monitor));
+    }
+  }
+  // The processor the printer names, which the spooler needs to print.
+  const std::string& processor = host.printerFound ? host.printProcessor : parts.printProcessor;
+  if (!processor.empty()) {
+    const std::vector<std::string> processors = ListPrintProcessors(platform, environment);
+    if (std::find(processors.begin(), processors.end(), processor) == processors.end()) {
+      host.missing.push_back("the print processor " + Quoted(processor));
+    }
+  }
+  if (parts.defaultPrinter && host.printerFound && host.defaultPrinter != parts.printerName) {
+    host.missing.push_back("the default printer " + Quoted(parts.printerName) +
+                           " (the default is " +
+                           (host.defaultPrinter.empty() ? std::string("none")
+                                                        : Quoted(host.defaultPrinter)) +
+                           ")");
+  }
+  return host;
+}
+
+std::string CheckDistributionFolders(Platform& platform) {
+  const auto isFile = [&](const std::string& path) {
+    const DWORD attributes = platform.GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  };
+  const InstallConfig config(platform);
+  if (!isFile(config.GeneralPath())) {
+    return "the configuration " + config.GeneralPath() +
+           " is not there: setup-install.exe reads the DRVCONFIG folder beside it, so it must be "
+           "in the driver distribution";
+  }
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  std::int32_t target = 0;
+  int button = 0;
+  // A system the wizard does not know is its own message (115), from the
+  // wizard itself.
+  if (!platform.GetVersionExA(&version) || !TargetSystemOf(version, target, button)) return {};
+  const std::optional<std::string> current = CurrentDirectory(platform);
+  if (!current) return "the current directory cannot be read";
+  const std::string folder = *current + DistributionSubfolder(target);
+  const DWORD attributes = platform.GetFileAttributesA(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return "the driver folder " + folder +
+           " of this system is not there: start setup-install.exe with the distribution "
+           "folder as the current directory (pushd, or the deployment tool's working folder)";
+  }
+  return {};
+}
+
 std::string FormatResult(const UnattendedResult& result) {
   std::string out = "== messages: " + std::to_string(result.messages.size()) + "\n";
   for (const std::string& line : result.messages) out += "  " + line + "\n";
+  for (const std::string& line : result.warnings) out += "warning: " + line + "\n";
   out += result.summary + "\n";
   out += "exit code " + std::to_string(result.exitCode) + ": " + result.reason + "\n";
   return out;
@@ -63,12 +155,21 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
                                std::vector<term::ScriptStep> steps, const std::string& scriptName,
                                std::ostream& out) {
   UnattendedResult result;
+  // Nothing changes unless the run can get through.
+  if (const std::string why = CheckDistributionFolders(platform); !why.empty()) {
+    result.exitCode = kExitNothingInstalled;
+    result.reason = why;
+    result.summary = "Summary: no printer installed; nothing changed";
+    return result;
+  }
   MessageBoxRecorder& boxes = host.MessageBoxes();
   // A simulated machine keeps the boxes of its earlier runs.
   const std::size_t first = boxes.boxes.size();
   const std::string restartQuestion = LoadStringText(IDS_RESTART_QUESTION);
+  const std::string restartRefused = LoadStringText(IDS_EXIT_WINDOWS_ERROR);
   HeadlessUi ui;
   term::ScriptRunner runner(ui, host, std::move(steps), scriptName, out);
+  runner.SetAnswerRules(term::AnswerRules::kUnattended);
   // The restart question alone has an answer that is safe unasked: No.
   // Any other question left open stops the run (the printer rename comes
   // before the install changes anything).
@@ -83,15 +184,20 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
     app.Run();
   } catch (const std::exception& e) {
     scriptError = e.what();
+  } catch (...) {
+    scriptError = "the run stopped on an unknown fault";
   }
 
+  // How the wizard ended decides; nothing after that does.
   const term::WizardEnd& end = runner.End();
   const std::size_t fromFinish =
       std::max(first, std::min(runner.BoxesBeforeLastFinish(), boxes.boxes.size()));
   int restart = 0;  // the restart question's answer, 0 when not asked
+  bool refused = false;
   for (std::size_t i = first; i < boxes.boxes.size(); ++i) {
     const MessageBoxRecord& box = boxes.boxes[i];
     if (box.text == restartQuestion) restart = box.answer;
+    if (restart == IDYES && box.text == restartRefused) refused = true;
     if (i >= fromFinish && end.finished && IsError(box)) result.errors.push_back(box.text);
     std::string text = box.text;
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
@@ -102,29 +208,54 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
                               (box.unanswered ? std::string("not answered")
                                               : term::AnswerName(box.answer)));
   }
+  for (const std::string& unused : runner.UnusedAnswers()) {
+    result.warnings.push_back("the answer of " + unused);
+  }
 
-  const bool installed = end.ended && end.finished && end.outcome == InstallOutcome::kCompleted;
+  const bool completed = end.ended && end.finished && end.outcome == InstallOutcome::kCompleted;
+  HostReadBack readBack;
+  if (completed) readBack = ReadBackInstall(platform, end.installed);
+  std::string shown;
+  for (const std::string& text : result.errors) {
+    shown += (shown.empty() ? "" : ", ") + Quoted(FirstLine(text));
+  }
   if (!end.ended || !end.finished) {
     result.exitCode = kExitNothingInstalled;
     result.reason = !scriptError.empty() ? scriptError
                     : end.ended          ? "the script cancelled the wizard"
                                          : "the wizard did not run";
-  } else if (!installed || !result.errors.empty()) {
+  } else if (!completed) {
     result.exitCode = kExitFailed;
-    std::string shown;
-    for (const std::string& text : result.errors) {
-      shown += (shown.empty() ? "" : ", ") + Quoted(FirstLine(text));
-    }
     result.reason = "the install failed" + (shown.empty() ? std::string() : ": " + shown);
-  } else if (restart == IDNO) {
-    result.exitCode = kExitRestartNeeded;
-    result.reason = "installed; the restart question was answered No";
-  } else if (restart == IDYES) {
-    result.exitCode = kExitRestartInitiated;
-    result.reason = "installed; the restart question was answered Yes";
+  } else if (!readBack.missing.empty()) {
+    result.exitCode = kExitFailed;
+    std::string missing;
+    for (const std::string& what : readBack.missing) missing += (missing.empty() ? "" : ", ") + what;
+    result.reason = "the install ended, and the host lacks " + missing +
+                    (shown.empty() ? std::string() : " (shown: " + shown + ")");
   } else {
-    result.exitCode = kExitInstalled;
-    result.reason = "installed";
+    // Every part is there: errors that did not stop the install are told,
+    // and do not make a deployment tool install again.
+    for (const std::string& text : result.errors) {
+      if (text == restartRefused) continue;
+      result.warnings.push_back(Quoted(FirstLine(text)) + " was shown after Finish; it concerns " +
+                                Concerns(text) + ", and every part of the install is in place");
+    }
+    if (refused) {
+      result.exitCode = kExitRestartNeeded;
+      result.reason = "installed; the restart was asked for and the system refused it "
+                      "(\"" + restartRefused + "\"): restart the computer";
+      result.warnings.push_back("the restart request was refused: the computer is not restarting");
+    } else if (restart == IDNO) {
+      result.exitCode = kExitRestartNeeded;
+      result.reason = "installed; the restart question was answered No";
+    } else if (restart == IDYES) {
+      result.exitCode = kExitRestartInitiated;
+      result.reason = "installed; the restart question was answered Yes";
+    } else {
+      result.exitCode = kExitInstalled;
+      result.reason = "installed";
+    }
   }
   // A step the script still had after the wizard closed does not undo the
   // install: the outcome stands, and the step is named.
@@ -132,17 +263,20 @@ UnattendedResult RunUnattended(Platform& platform, term::ScriptedHost& host,
     result.reason += " (then: " + scriptError + ")";
   }
 
+  // The summary is the host's answers, asked after the run.
   std::string summary = "Summary: ";
-  if (installed) {
-    const InstallSelections& s = end.selections;
-    const std::string driver = DriverOf(platform, s.modelName);
-    summary += "printer " + Quoted(s.modelName) + " on " + s.portName + " with driver " +
-               (driver.empty() ? std::string("(not found)") : Quoted(driver)) +
-               "; default printer " + (s.defaultPrinter ? Quoted(s.modelName) : "unchanged");
+  if (completed && readBack.printerFound) {
+    summary += "printer " + Quoted(end.installed.printerName) + " on " + readBack.port +
+               " with driver " + Quoted(readBack.driver) + "; default printer " +
+               (readBack.defaultPrinter.empty() ? std::string("none")
+                                                : Quoted(readBack.defaultPrinter));
+  } else if (completed) {
+    summary += "the printer " + Quoted(end.installed.printerName) + " is not on the host";
   } else {
     summary += "no printer installed";
   }
-  summary += restart == IDNO    ? "; restart needed"
+  summary += refused            ? "; restart needed (refused)"
+             : restart == IDNO  ? "; restart needed"
              : restart == IDYES ? "; restart requested"
                                 : "; no restart pending";
   summary += "; " + std::to_string(result.errors.size()) +
