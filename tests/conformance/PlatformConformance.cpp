@@ -739,22 +739,30 @@ void CheckPrinterCycle(Host& host) {
   // What the spooler lists: the printer, its driver with the dependent
   // file, the Local Port monitor and the WinPrint processor.
   std::vector<BYTE> list;
-  auto enumerate = [&](const std::function<BOOL(BYTE*, DWORD, DWORD*, DWORD*)>& call,
-                       DWORD& returned) {
+  auto enumerate = [&](const char* what,
+                       const std::function<BOOL(BYTE*, DWORD, DWORD*, DWORD*)>& call,
+                       DWORD& returned, bool wineKeepsCount = false) {
+    SCOPED_TRACE(what);
     DWORD size = 0;
     returned = 7;
     p.SetLastError(0);
     const BOOL empty = call(nullptr, 0, &size, &returned);
     EXPECT_FALSE(empty) << "something to list";
     EXPECT_EQ(p.GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-    EXPECT_EQ(returned, 0u);
+    if (host.IsWine() && wineKeepsCount) {
+      // Wine departs from Windows: its EnumPrinterDriversA leaves the count
+      // as it was when it asks for a bigger buffer.
+      EXPECT_EQ(returned, 7u);
+    } else {
+      EXPECT_EQ(returned, 0u);
+    }
     list.assign(size + 1, 0);
     DWORD again = 0;
     EXPECT_FALSE(call(list.data(), size - 1, &again, &returned)) << "one byte short";
     EXPECT_TRUE(call(list.data(), size, &again, &returned)) << p.GetLastError();
   };
   DWORD count = 0;
-  enumerate([&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
+  enumerate("EnumPrintersA", [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
     return p.EnumPrintersA(PRINTER_ENUM_LOCAL, 2, b, s, n, r);
   }, count);
   bool listedPrinter = false;
@@ -767,9 +775,9 @@ void CheckPrinterCycle(Host& host) {
     }
   }
   EXPECT_TRUE(listedPrinter);
-  enumerate([&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
+  enumerate("EnumPrinterDriversA", [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
     return p.EnumPrinterDriversA(nullptr, 3, b, s, n, r);
-  }, count);
+  }, count, true);
   bool listedDriver = false;
   for (DWORD i = 0; i < count; ++i) {
     const auto& info = reinterpret_cast<DRIVER_INFO_3A*>(list.data())[i];
@@ -782,7 +790,8 @@ void CheckPrinterCycle(Host& host) {
     EXPECT_NE(std::string(info.pDriverPath).find("swconf.drv"), std::string::npos);
   }
   EXPECT_TRUE(listedDriver);
-  enumerate([&](BYTE* b, DWORD s, DWORD* n, DWORD* r) { return p.EnumMonitorsA(2, b, s, n, r); },
+  enumerate("EnumMonitorsA",
+            [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) { return p.EnumMonitorsA(2, b, s, n, r); },
             count);
   bool localPort = false;
   for (DWORD i = 0; i < count; ++i) {
@@ -790,7 +799,7 @@ void CheckPrinterCycle(Host& host) {
     if (std::strcmp(info.pName, "Local Port") == 0) localPort = info.pDLLName[0] != '\0';
   }
   EXPECT_TRUE(localPort) << "the Local Port monitor with its DLL";
-  enumerate([&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
+  enumerate("EnumPrintProcessorsA", [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
     return p.EnumPrintProcessorsA(nullptr, 1, b, s, n, r);
   }, count);
   bool winPrint = false;
@@ -839,7 +848,8 @@ void CheckPrinterCycle(Host& host) {
        }, ERROR_INVALID_ENVIRONMENT},
       {"deleting the driver a printer uses", [&](Platform& q) {
          return Win32(q, q.DeletePrinterDriverA(nullptr, kDriver));
-       }, ERROR_PRINTER_DRIVER_IN_USE},
+       }, ERROR_PRINTER_DRIVER_IN_USE, ERROR_SUCCESS,
+       "DeletePrinterDriverA does not look at the printers: the driver goes"},
       {"deleting the printer through a handle opened to print", [&](Platform& q) {
          q.OpenPrinterA(kPrinter, &user);
          return Win32(q, q.DeletePrinter(user));
@@ -848,8 +858,12 @@ void CheckPrinterCycle(Host& host) {
        ERROR_SUCCESS, "printers have no security"},
   });
   if (host.IsWine() || host.Is9x()) {
-    // The printer went above; add it again for the rows below.
+    // The printer went above (and under Wine its driver); add them again for
+    // the rows below.
     host.DeletePrinter(kPrinter);
+    if (host.IsWine()) {
+      ASSERT_TRUE(p.AddPrinterDriverA(3, reinterpret_cast<BYTE*>(&driver))) << p.GetLastError();
+    }
     PrinterHandle again = p.AddPrinterA(2, reinterpret_cast<BYTE*>(&printer));
     ASSERT_NE(again, nullptr) << p.GetLastError();
     p.ClosePrinter(again);
@@ -861,8 +875,12 @@ void CheckPrinterCycle(Host& host) {
        }, ERROR_SUCCESS},
       {"opening the deleted printer", [&](Platform& q) {
          PrinterHandle h = nullptr;
-         return Win32(q, q.OpenPrinterA(kPrinter, &h));
-       }, ERROR_INVALID_PRINTER_NAME},
+         Outcome o = Win32(q, q.OpenPrinterA(kPrinter, &h));
+         if (o.ok) q.ClosePrinter(h);
+         return o;
+       }, ERROR_INVALID_PRINTER_NAME, ERROR_SUCCESS,
+       "the name of a printer deleted a second time still opens (seen with Wine 8.0, "
+       "cause not traced)"},
       {"deleting with its files a driver no printer uses", [&](Platform& q) {
          if (nt5) {
            EXPECT_NE(q.GetFileAttributesA((dir + "3\\swconf.drv").c_str()),
@@ -870,13 +888,17 @@ void CheckPrinterCycle(Host& host) {
          }
          return Win32(q, nt5 ? q.DeletePrinterDriverExA(nullptr, kDriver, DPD_DELETE_UNUSED_FILES, 0)
                              : q.DeletePrinterDriverA(nullptr, kDriver));
-       }, ERROR_SUCCESS},
+       }, ERROR_SUCCESS, nt5 ? std::optional<DWORD>(ERROR_INVALID_PARAMETER) : std::nullopt,
+       "DeletePrinterDriverExA refuses every delete flag with 87"},
       {"deleting it again", [&](Platform& q) {
          return Win32(q, q.DeletePrinterDriverA(nullptr, kDriver));
-       }, ERROR_UNKNOWN_PRINTER_DRIVER},
+       }, ERROR_UNKNOWN_PRINTER_DRIVER, nt5 ? std::optional<DWORD>(ERROR_SUCCESS) : std::nullopt,
+       "the driver is still there, DeletePrinterDriverExA having refused its flags above"},
       {"deleting a driver before Windows 2000 has DeletePrinterDriverExA", [&](Platform& q) {
          return Win32(q, q.DeletePrinterDriverExA(nullptr, kDriver, 0, 0));
-       }, static_cast<DWORD>(nt5 ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_PROC_NOT_FOUND)},
+       }, static_cast<DWORD>(nt5 ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_PROC_NOT_FOUND), 0xDEAD,
+       "DeletePrinterDriverExA of a driver that is not there fails without setting the last "
+       "error (0xDEAD is what the row set before the call)"},
       {"deleting a monitor the spooler does not know", [&](Platform& q) {
          return Win32(q, q.DeleteMonitorA(nullptr, "Setwell no such monitor"));
        }, ERROR_UNKNOWN_PRINT_MONITOR},
@@ -885,13 +907,15 @@ void CheckPrinterCycle(Host& host) {
        }, ERROR_UNKNOWN_PRINTPROCESSOR, ERROR_SUCCESS,
        "DeletePrintProcessorA deletes nothing and reports success"},
   });
-  if (nt5) {
+  if (nt5 && !host.IsWine()) {
     // DPD_DELETE_UNUSED_FILES took the files no other driver names from the
     // version-3 folder, where the spooler had put them.
     EXPECT_EQ(p.GetFileAttributesA((dir + "3\\swconf.drv").c_str()), INVALID_FILE_ATTRIBUTES);
   }
   if (user != nullptr) p.ClosePrinter(user);
-  if (admin != nullptr) EXPECT_TRUE(p.ClosePrinter(admin)) << "a deleted printer's handle closes";
+  if (admin != nullptr) {
+    EXPECT_TRUE(p.ClosePrinter(admin)) << "a deleted printer's handle closes";
+  }
 
   EXPECT_TRUE(p.ClosePrinter(handle));
   EXPECT_FALSE(p.ClosePrinter(handle));
