@@ -9,6 +9,7 @@
 #include "resources/StringTable.h"
 #include "system/DriverFiles.h"
 #include "system/HostDirectories.h"
+#include "system/AsciiCase.h"
 #include "system/HostQueries.h"
 #include "script/DialogText.h"
 #include "ui/headless/HeadlessUi.h"
@@ -59,11 +60,11 @@ HostReadBack ReadBackInstall(Platform& platform, const InstalledParts& parts) {
   if (!host.printerFound) {
     host.missing.push_back("the printer " + Quoted(parts.printerName));
   } else {
-    if (host.port != parts.portName) {
+    if (!EqualsNoCase(host.port, parts.portName)) {
       host.missing.push_back("the printer's port " + Quoted(parts.portName) + " (the spooler has " +
                              Quoted(host.port) + ")");
     }
-    if (host.driver != parts.driverName) {
+    if (!EqualsNoCase(host.driver, parts.driverName)) {
       host.missing.push_back("the printer's driver " + Quoted(parts.driverName) +
                              " (the spooler has " + Quoted(host.driver) + ")");
     }
@@ -71,7 +72,7 @@ HostReadBack ReadBackInstall(Platform& platform, const InstalledParts& parts) {
   const char* environment = parts.environment.empty() ? nullptr : parts.environment.c_str();
   const std::vector<DriverDetails> drivers = ListDrivers(platform, environment);
   if (std::none_of(drivers.begin(), drivers.end(),
-                   [&](const DriverDetails& d) { return d.name == parts.driverName; })) {
+                   [&](const DriverDetails& d) { return EqualsNoCase(d.name, parts.driverName); })) {
     host.missing.push_back("the driver " + Quoted(parts.driverName) +
                            (environment != nullptr ? " for " + parts.environment : std::string()));
   }
@@ -79,7 +80,7 @@ HostReadBack ReadBackInstall(Platform& platform, const InstalledParts& parts) {
   for (const std::string* monitor : {&parts.portMonitor, &parts.languageMonitor}) {
     if (monitor->empty()) continue;
     if (std::none_of(monitors.begin(), monitors.end(),
-                     [&](const MonitorDetails& m) { return m.name == *monitor; })) {
+                     [&](const MonitorDetails& m) { return EqualsNoCase(m.name, *monitor); })) {
       host.missing.push_back("the monitor " + Quoted(*monitor));
     }
   }
@@ -87,11 +88,15 @@ HostReadBack ReadBackInstall(Platform& platform, const InstalledParts& parts) {
   const std::string& processor = host.printerFound ? host.printProcessor : parts.printProcessor;
   if (!processor.empty()) {
     const std::vector<std::string> processors = ListPrintProcessors(platform, environment);
-    if (std::find(processors.begin(), processors.end(), processor) == processors.end()) {
+    // The spooler knows names whatever their letter case ("WinPrint" is
+    // "winprint" in some lists).
+    if (std::none_of(processors.begin(), processors.end(),
+                     [&](const std::string& p) { return EqualsNoCase(p, processor); })) {
       host.missing.push_back("the print processor " + Quoted(processor));
     }
   }
-  if (parts.defaultPrinter && host.printerFound && host.defaultPrinter != parts.printerName) {
+  if (parts.defaultPrinter && host.printerFound &&
+      !EqualsNoCase(host.defaultPrinter, parts.printerName)) {
     host.missing.push_back("the default printer " + Quoted(parts.printerName) +
                            " (the default is " +
                            (host.defaultPrinter.empty() ? std::string("none")

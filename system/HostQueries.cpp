@@ -162,6 +162,16 @@ std::vector<std::string> ListPorts(Platform& platform, bool* ok) {
 }
 
 std::string DefaultPrinterName(Platform& platform) {
+  // Windows 95/98/Me mark the default printer with an attribute, which is
+  // what the install sets there (the profile follows it on Windows itself;
+  // Wine in its 9x guise leaves the profile as it was).
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (platform.GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    for (const PrinterDetails& printer : ListPrinters(platform)) {
+      if ((printer.attributes & PRINTER_ATTRIBUTE_DEFAULT) != 0) return printer.name;
+    }
+  }
   char value[1024] = {};
   const DWORD length = platform.GetProfileStringA("windows", "device", "", value, sizeof value);
   const std::string device(value, length);

@@ -54,8 +54,9 @@ std::vector<MonitorDetails> ListMonitors(Platform& platform, bool* ok = nullptr)
 std::vector<std::string> ListPrintProcessors(Platform& platform, const char* environment,
                                              bool* ok = nullptr);
 std::vector<std::string> ListPorts(Platform& platform, bool* ok = nullptr);
-// The default printer, as every system keeps it: the name in the profile
-// value [windows] "device" ("NAME,DRIVER,PORT"); empty when there is none.
+// The default printer: on Windows 95/98/Me the printer with the default
+// attribute, else (and on the NT family) the name in the profile value
+// [windows] "device" ("NAME,DRIVER,PORT"); empty when there is none.
 std::string DefaultPrinterName(Platform& platform);
 
 }  // namespace setwell
