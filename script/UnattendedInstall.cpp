@@ -57,6 +57,16 @@ HostReadBack ReadBackInstall(Platform& platform, const InstalledParts& parts) {
     host.printProcessor = printer.printProcessor;
   }
   host.defaultPrinter = DefaultPrinterName(platform);
+  // Windows 98/Me keep the default as a printer's attribute, and Wine in its
+  // 9x guise leaves it on the printer that had it before: the printer's own
+  // attribute is the answer for it.
+  if (host.printerFound && (printer.attributes & PRINTER_ATTRIBUTE_DEFAULT) != 0) {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (platform.GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+      host.defaultPrinter = printer.name;
+    }
+  }
   if (!host.printerFound) {
     host.missing.push_back("the printer " + Quoted(parts.printerName));
   } else {
@@ -71,10 +81,22 @@ HostReadBack ReadBackInstall(Platform& platform, const InstalledParts& parts) {
   }
   const char* environment = parts.environment.empty() ? nullptr : parts.environment.c_str();
   const std::vector<DriverDetails> drivers = ListDrivers(platform, environment);
-  if (std::none_of(drivers.begin(), drivers.end(),
-                   [&](const DriverDetails& d) { return EqualsNoCase(d.name, parts.driverName); })) {
+  const auto driver = std::find_if(drivers.begin(), drivers.end(), [&](const DriverDetails& d) {
+    return EqualsNoCase(d.name, parts.driverName);
+  });
+  if (driver == drivers.end()) {
     host.missing.push_back("the driver " + Quoted(parts.driverName) +
                            (environment != nullptr ? " for " + parts.environment : std::string()));
+  } else {
+    // A driver is there when the files the spooler loads for it are (a
+    // spooler may record a driver whose files never arrived).
+    for (const std::string* file : {&driver->driverPath, &driver->dataFile, &driver->configFile}) {
+      if (file->empty()) continue;
+      const DWORD attributes = platform.GetFileAttributesA(file->c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        host.missing.push_back("the driver's file " + *file);
+      }
+    }
   }
   const std::vector<MonitorDetails> monitors = ListMonitors(platform);
   for (const std::string* monitor : {&parts.portMonitor, &parts.languageMonitor}) {
