@@ -166,6 +166,7 @@ void CWizardFrame::RunInstall() {
   m_lastOutcome = sequence.Run();
   if (m_lastOutcome == InstallOutcome::kStayOpen) return;
   if (m_lastOutcome == InstallOutcome::kCompleted) s.modelName = sequence.FinalPrinterName();
+  m_installed = sequence.Parts();
   DestroyPages();
   CDialog::OnOK();
   if (m_lastOutcome == InstallOutcome::kCompleted) sequence.Complete();

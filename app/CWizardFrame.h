@@ -67,6 +67,8 @@ class CWizardFrame : public CDialog {
   // The install's working fields, as the last Finish left them.
   InstallSelections m_selections;
   InstallOutcome m_lastOutcome = InstallOutcome::kStayOpen;
+  // What the last install put in place (whole after kCompleted).
+  InstalledParts m_installed;
 
  private:
   void OnBack();

@@ -154,7 +154,13 @@ InstallOutcome InstallSequence::Run() {
 
   if (s.target == kWin98) platform_.Sleep(1000);
 
-  const int monitorResult = CheckPortMonitor(platform_, s.target, s.portName);
+  parts_ = InstalledParts{};
+  parts_.portName = s.portName;
+  parts_.driverName = driver.pName != nullptr ? driver.pName : "";
+  parts_.environment = driver.pEnvironment != nullptr ? driver.pEnvironment : "";
+  parts_.printProcessor = printer.pPrintProcessor != nullptr ? printer.pPrintProcessor : "";
+  parts_.defaultPrinter = s.defaultPrinter != 0;
+  const int monitorResult = CheckPortMonitor(platform_, s.target, s.portName, &parts_.portMonitor);
   if (monitorResult == kPortMonitorFailed) return InstallOutcome::kClose;
   int pending = monitorResult;
   const std::string processorName = printer.pPrintProcessor;
@@ -178,6 +184,11 @@ InstallOutcome InstallSequence::Run() {
   }
   finalPrinterName_ = printer.pPrinterName;
   if (finalPrinterName_.empty()) return InstallOutcome::kClose;
+  parts_.printerName = finalPrinterName_;
+  // As the driver files step: a file name beginning with "0" is no file.
+  if (files.monitorDll[0] != '0' && files.monitorDll[0] != '\0' && languageMonitor.pName != nullptr) {
+    parts_.languageMonitor = languageMonitor.pName;
+  }
 
   if (s.defaultPrinter) MakeDefaultPrinter(platform_, finalPrinterName_);
 

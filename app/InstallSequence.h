@@ -18,6 +18,20 @@ enum class InstallOutcome {
   kCompleted,  // the wizard closes, then Complete() tells the outcome
 };
 
+// What a completed install put in place, by the names its own records
+// gave: what a front end asks the host for afterwards to tell whether the
+// install took. Empty names: nothing of that kind was installed.
+struct InstalledParts {
+  std::string printerName;     // as added (after any change of name)
+  std::string portName;
+  std::string driverName;
+  std::string environment;     // the driver's; empty: the running system's own
+  std::string printProcessor;
+  std::string portMonitor;     // the family's monitor of the port kind
+  std::string languageMonitor;
+  bool defaultPrinter = false;  // whether the printer was to be made the default
+};
+
 class InstallSequence {
  public:
   InstallSequence(Platform& platform, const InstallSelections& selections)
@@ -33,6 +47,8 @@ class InstallSequence {
   // The name under which the printer was added (empty before that).
   const std::string& FinalPrinterName() const { return finalPrinterName_; }
   PortKind Kind() const { return kind_; }
+  // Filled as the run goes; whole once Run() has answered kCompleted.
+  const InstalledParts& Parts() const { return parts_; }
 
  private:
   // The USB printer's device number against the chosen port; false when the
@@ -43,6 +59,7 @@ class InstallSequence {
   InstallSelections selections_;
   PortKind kind_ = PortKind::kUnsupported;
   std::string finalPrinterName_;
+  InstalledParts parts_;
 };
 
 }  // namespace setwell

@@ -20,7 +20,7 @@
 #include "app/CSetupApp.h"
 #include "sim/SimFamilyPorts.h"
 #include "sim/SimMachine.h"
-#include "tools/setup_sim/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 #include "tools/setup_sim/SimScriptedHost.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ostringstream out;
   HeadlessUi ui;
   try {
-    term::ScriptRunner runner(ui, machine, steps, "fuzz.txt", out);
+    term::SimScriptedHost host(machine);
+    term::ScriptRunner runner(ui, host, steps, "fuzz.txt", out);
     CSetupApp app(ui, machine);
     app.Run();
   } catch (const term::ScriptError&) {

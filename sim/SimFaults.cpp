@@ -10,19 +10,26 @@
 namespace setwell::sim {
 namespace {
 
+// Every Platform call but GetLastError and SetLastError, which are the
+// errors themselves.
 const char* const kCalls[] = {
-    "GetVersionExA", "ExitWindowsEx", "GetSystemDirectoryA", "GetWindowsDirectoryA",
-    "GetCurrentDirectoryA", "GetModuleFileNameA", "CopyFileA", "SetFileAttributesA",
-    "GetFileAttributesA", "CreateFileA", "CloseHandle", "ReadWholeFile", "RegOpenKeyExA",
-    "RegCreateKeyExA", "RegCloseKey", "RegQueryValueExA", "RegSetValueExA", "RegEnumValueA",
+    "GetVersionExA", "IsWow64Process", "ExitWindowsEx", "Sleep", "GetSystemDirectoryA",
+    "GetWindowsDirectoryA", "GetCurrentDirectoryA", "GetModuleFileNameA", "CopyFileA",
+    "SetFileAttributesA", "GetFileAttributesA", "CreateFileA", "CloseHandle", "ReadWholeFile",
+    "ReadWholeFileUnlessSame", "GetFileStamp", "GetFileAttributesExA", "DeleteFileA",
+    "MoveFileExA", "RegOpenKeyExA", "RegCreateKeyExA", "RegCloseKey", "RegQueryValueExA",
+    "RegSetValueExA", "RegEnumValueA", "RegEnumKeyExA", "RegDeleteValueA", "RegDeleteKeyA",
     "GetPrinterDriverDirectoryA", "GetPrintProcessorDirectoryA", "AddPrinterDriverA",
     "AddMonitorA", "AddPrintProcessorA", "AddPrinterA", "OpenPrinterA", "GetPrinterA",
-    "SetPrinterA", "ClosePrinter", "EnumPortsA", "OpenSCManagerA", "OpenServiceA",
-    "ControlService", "StartServiceA", "QueryServiceStatus", "CloseServiceHandle",
-    "WriteProfileStringA", "BroadcastWinIniChangeTimeout", "BroadcastWinIniChangeNotify",
-    "LoadLibraryA", "GetProcAddress", "FreeLibrary", "CallSetDefaultPrinterA",
-    "CallOpenDeviceX", "CallGetDescriptor", "CallUWrite", "CallCloseDevice", "MessageBoxA",
-    "FindWindowA", "ActivateWindow", "ShellOpen"};
+    "SetPrinterA", "ClosePrinter", "EnumPortsA", "EnumPrintersA", "EnumPrinterDriversA",
+    "EnumMonitorsA", "EnumPrintProcessorsA", "DeletePrinter", "DeletePrinterDriverA",
+    "DeletePrinterDriverExA", "DeleteMonitorA", "DeletePrintProcessorA", "OpenSCManagerA",
+    "OpenServiceA", "ControlService", "StartServiceA", "QueryServiceStatus", "CloseServiceHandle",
+    "WriteProfileStringA", "GetProfileStringA", "WritePrivateProfileStringA",
+    "WritePrivateProfileSectionA", "BroadcastWinIniChangeTimeout", "BroadcastWinIniChangeNotify",
+    "LoadLibraryA", "GetProcAddress", "FreeLibrary", "CallSetDefaultPrinterA", "CallOpenDeviceX",
+    "CallGetDescriptor", "CallUWrite", "CallCloseDevice", "ConvertStringSecurityDescriptor",
+    "FreeSecurityDescriptor", "MessageBoxA", "FindWindowA", "ActivateWindow", "ShellOpen"};
 
 }  // namespace
 

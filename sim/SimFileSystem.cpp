@@ -193,6 +193,55 @@ const SimFile* SimFileSystem::Find(const std::string& path) const {
 
 bool SimFileSystem::Remove(const std::string& path) { return files_.erase(Key(path)) != 0; }
 
+DWORD SimFileSystem::Delete(const std::string& path, bool nt) {
+  const SimFile* file = Find(path);
+  if (file == nullptr) {
+    if (FolderExists(path)) return ERROR_ACCESS_DENIED;
+    return FolderExists(Parent(path)) || Parent(path).empty() ? ERROR_FILE_NOT_FOUND
+                                                              : ERROR_PATH_NOT_FOUND;
+  }
+  if (IsReadOnly(path) || file->denied || (file->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return ERROR_ACCESS_DENIED;
+  }
+  if (file->inUse) return ERROR_SHARING_VIOLATION;
+  if (IsMapped(path)) return nt ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION;
+  files_.erase(Key(path));
+  return ERROR_SUCCESS;
+}
+
+DWORD SimFileSystem::Move(const std::string& from, const std::string& to, bool replace, bool nt) {
+  const SimFile* source = Find(from);
+  if (source == nullptr) {
+    return FolderExists(Parent(from)) || Parent(from).empty() ? ERROR_FILE_NOT_FOUND
+                                                              : ERROR_PATH_NOT_FOUND;
+  }
+  if (IsReadOnly(from) || IsReadOnly(to) || source->denied) return ERROR_ACCESS_DENIED;
+  if (source->inUse || (IsMapped(from) && !nt)) return ERROR_SHARING_VIOLATION;
+  const std::string parent = Parent(to);
+  if (!parent.empty() && !FolderExists(parent)) return ERROR_PATH_NOT_FOUND;
+  if (FolderExists(to)) return ERROR_ACCESS_DENIED;
+  const bool same = Key(from) == Key(to);
+  if (const SimFile* target = Find(to); target != nullptr && !same) {
+    if (!replace) return ERROR_ALREADY_EXISTS;
+    if (target->inUse) return ERROR_SHARING_VIOLATION;
+    if (IsMapped(to) || target->denied || (target->attributes & FILE_ATTRIBUTE_READONLY)) {
+      return ERROR_ACCESS_DENIED;
+    }
+  } else if (target == nullptr && FolderDenied(parent)) {
+    return ERROR_ACCESS_DENIED;
+  }
+  SimFile moved = *source;
+  files_.erase(Key(from));
+  const DWORD attributes = moved.attributes;
+  SimFile& placed = WriteFile(to, std::move(moved.data));
+  placed.attributes = attributes;
+  if (auto image = images_.find(Key(from)); image != images_.end() && !same) {
+    images_[Key(to)] += image->second;
+    images_.erase(Key(from));
+  }
+  return ERROR_SUCCESS;
+}
+
 bool SimFileSystem::MountHostFolder(char letter, const std::string& hostFolder, bool readOnly) {
   std::error_code error;
   if (!fs::is_directory(hostFolder, error)) return false;

@@ -84,6 +84,12 @@ class SimFileSystem {
 
   // CopyFileA: ERROR_SUCCESS or the error number Windows gives.
   DWORD Copy(const std::string& from, const std::string& to, bool failIfExists);
+  // DeleteFileA: ERROR_SUCCESS or the error number. A mapped image gives 5
+  // on NT (the section keeps the file) and 32 on 9x.
+  DWORD Delete(const std::string& path, bool nt);
+  // MoveFileExA within one drive: ERROR_SUCCESS or the error number. A
+  // loaded module may be renamed on NT; its image goes with the file.
+  DWORD Move(const std::string& from, const std::string& to, bool replace, bool nt);
   // SetFileAttributesA: ERROR_SUCCESS or the error number.
   DWORD SetAttributes(const std::string& path, DWORD attributes);
 

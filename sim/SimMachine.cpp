@@ -1,5 +1,6 @@
 #include "sim/SimMachine.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sim/Sddl.h"
@@ -158,6 +159,7 @@ void SimMachine::Reboot() {
   openKeys_.clear();
   openFiles_.clear();
   spooler.SetRunning(false);
+  RunPendingRenames();
   // Services start with the system, the spooler as it is told to.
   for (SimService& service : services.services) {
     service.pendingQueries = service.startAfterQueries;
@@ -165,6 +167,54 @@ void SimMachine::Reboot() {
   }
   restartPending = false;
   SyncSpooler();
+}
+
+void SimMachine::RunPendingRenames() {
+  // NT: the session manager works through its list before any service, and
+  // forgets it.
+  if (const RegValue* pending = registry.FindValue(kSessionManagerKey, kPendingRenamesValue)) {
+    std::vector<std::string> items;
+    std::string item;
+    for (char c : pending->data) {
+      if (c != '\0') {
+        item.push_back(c);
+        continue;
+      }
+      items.push_back(item);
+      item.clear();
+    }
+    auto strip = [](std::string path) {
+      if (path.rfind("\\??\\", 0) == 0) path.erase(0, 4);
+      return path;
+    };
+    for (std::size_t i = 0; i + 1 < items.size(); i += 2) {
+      if (items[i].empty()) break;  // the list's end
+      const std::string source = strip(items[i]);
+      std::string target = items[i + 1];
+      const bool replace = !target.empty() && target[0] == '!';
+      if (replace) target.erase(0, 1);
+      // Nothing holds a file yet: a rename that cannot be done is skipped.
+      if (target.empty()) {
+        files.Delete(source, true);
+      } else {
+        files.Move(source, strip(target), replace, true);
+      }
+    }
+    registry.DeleteValue(kSessionManagerKey, kPendingRenamesValue);
+  }
+  // 9x: WININIT.EXE reads [rename] ("NUL=source" deletes, "target=source"
+  // moves) before Windows loads, then keeps the file as WININIT.BAK.
+  const std::string wininit = system.windowsDirectory + "\\WININIT.INI";
+  if (system.Is9x() && files.Find(wininit) != nullptr) {
+    for (const auto& [target, source] : profile.SectionOf(wininit, "rename")) {
+      if (EqualsNoCase(target, "NUL")) {
+        files.Delete(source, false);
+      } else {
+        files.Move(source, target, true, false);
+      }
+    }
+    files.Move(wininit, system.windowsDirectory + "\\WININIT.BAK", true, false);
+  }
 }
 
 // --- Version, restart, pauses -------------------------------------------------
@@ -203,6 +253,10 @@ BOOL SimMachine::ExitWindowsEx(UINT flags, DWORD) {
 
 void SimMachine::Sleep(DWORD milliseconds) {
   trace.push_back(SimCallRecord{"Sleep", std::to_string(milliseconds)});
+  // Sleep cannot fail; a fault named for it only sets the last error.
+  if (!faults.pending.empty()) {
+    if (auto fault = faults.Take("Sleep")) lastError_ = *fault;
+  }
   clock.Sleep(milliseconds);
 }
 
@@ -314,8 +368,11 @@ BOOL SimMachine::CloseHandle(FileHandle handle) {
   return openFiles_.erase(AsValue(handle)) != 0 ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }
 
-const SimFile* SimMachine::FileToRead(const char* path) {
-  if (auto fault = Enter("ReadWholeFile", {path})) {
+const SimFile* SimMachine::FileToRead(const char* path, const char* alsoCall) {
+  std::optional<DWORD> fault = Enter("ReadWholeFile", {path});
+  // A fault named for the looking-again call fires there only.
+  if (!fault && alsoCall != nullptr && !faults.pending.empty()) fault = faults.Take(alsoCall, {path});
+  if (fault) {
     Fail(*fault);
     return nullptr;
   }
@@ -340,11 +397,79 @@ bool SimMachine::ReadWholeFile(const char* path, std::string& contents) {
 // and each reader looks at them again.
 Platform::FileLook SimMachine::ReadWholeFileUnlessSame(const char* path, std::string_view known,
                                                        std::string& contents) {
-  const SimFile* file = FileToRead(path);
+  const SimFile* file = FileToRead(path, "ReadWholeFileUnlessSame");
   if (file == nullptr) return FileLook::kUnreadable;
   if (file->data == known) return FileLook::kSame;
   contents = file->data;
   return FileLook::kRead;
+}
+
+bool SimMachine::GetFileStamp(const char* path, FileStamp&) {
+  if (auto fault = Enter("GetFileStamp", {path})) Fail(*fault);
+  return false;
+}
+
+BOOL SimMachine::GetFileAttributesExA(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  if (auto fault = Enter("GetFileAttributesExA", {path})) return Fail(*fault);
+  if (path == nullptr || data == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  const std::string full = FullPath(path);
+  // The machine keeps no file times: they read as 0.
+  WIN32_FILE_ATTRIBUTE_DATA record{};
+  if (const SimFile* file = files.Find(full)) {
+    record.dwFileAttributes = file->attributes == 0 ? FILE_ATTRIBUTE_NORMAL : file->attributes;
+    const std::uint64_t size = file->data.size();
+    record.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    record.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+  } else if (files.FolderExists(full)) {
+    record.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+  } else {
+    return Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
+                                                                : ERROR_PATH_NOT_FOUND);
+  }
+  *data = record;
+  return TRUE;
+}
+
+BOOL SimMachine::DeleteFileA(const char* path) {
+  if (auto fault = Enter("DeleteFileA", {path})) return Fail(*fault);
+  if (path == nullptr || path[0] == '\0') return Fail(ERROR_PATH_NOT_FOUND);
+  return Answer(files.Delete(FullPath(path), system.IsNtLike()));
+}
+
+BOOL SimMachine::MoveFileExA(const char* path, const char* target, DWORD flags) {
+  if (auto fault = Enter("MoveFileExA", {path, target})) return Fail(*fault);
+  // The kernel32 of Windows 95/98/Me has the entry as a stub only.
+  if (system.Is9x()) return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+  if (path == nullptr || path[0] == '\0') return Fail(ERROR_INVALID_PARAMETER);
+  const std::string source = FullPath(path);
+  if ((flags & MOVEFILE_DELAY_UNTIL_REBOOT) != 0) {
+    // Recorded, not checked: the file is looked for at the restart.
+    std::string data;
+    if (const RegValue* pending = registry.FindValue(kSessionManagerKey, kPendingRenamesValue)) {
+      data = pending->data;
+      // The list ends in an empty string; the new pair goes before it. A
+      // deletion's pair ends in an empty target, which stays.
+      if (!data.empty() && data.back() == '\0') data.pop_back();
+    }
+    data += "\\??\\" + source + std::string(1, '\0');
+    if (target != nullptr && target[0] != '\0') {
+      data += ((flags & MOVEFILE_REPLACE_EXISTING) != 0 ? "!\\??\\" : "\\??\\") +
+              FullPath(target);
+    }
+    data += std::string(2, '\0');
+    registry.SetValue(kSessionManagerKey, kPendingRenamesValue, REG_MULTI_SZ, std::move(data));
+    return TRUE;
+  }
+  if (target == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  const std::string to = FullPath(target);
+  if (SimFileSystem::DriveOf(source) != SimFileSystem::DriveOf(to)) {
+    if ((flags & MOVEFILE_COPY_ALLOWED) == 0) return Fail(ERROR_NOT_SAME_DEVICE);
+    if (DWORD error = files.Copy(source, to, (flags & MOVEFILE_REPLACE_EXISTING) == 0)) {
+      return Fail(error == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : error);
+    }
+    return Answer(files.Delete(source, true));
+  }
+  return Answer(files.Move(source, to, (flags & MOVEFILE_REPLACE_EXISTING) != 0, true));
 }
 
 // --- Registry -------------------------------------------------------------------
@@ -453,6 +578,46 @@ LONG SimMachine::RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD*
   return AsLong(ERROR_SUCCESS);
 }
 
+LONG SimMachine::RegEnumKeyExA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize) {
+  if (auto fault = Enter("RegEnumKeyExA")) return AsLong(*fault);
+  const OpenKey* open = Key(key);
+  if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
+  if ((open->access & KEY_ENUMERATE_SUB_KEYS) == 0) return AsLong(ERROR_ACCESS_DENIED);
+  const RegKey* found = registry.FindByLookupKey(open->lookup);
+  if (found == nullptr) return AsLong(ERROR_KEY_DELETED);
+  const std::vector<std::string> names = registry.SubKeys(found->path);
+  if (index >= names.size()) return AsLong(ERROR_NO_MORE_ITEMS);
+  if (name == nullptr || nameSize == nullptr) return AsLong(ERROR_INVALID_PARAMETER);
+  const std::string& subKey = names[index];
+  if (subKey.size() + 1 > *nameSize) return AsLong(ERROR_MORE_DATA);
+  std::memcpy(name, subKey.c_str(), subKey.size() + 1);
+  *nameSize = static_cast<DWORD>(subKey.size());
+  return AsLong(ERROR_SUCCESS);
+}
+
+LONG SimMachine::RegDeleteValueA(RegKeyHandle key, const char* name) {
+  if (auto fault = Enter("RegDeleteValueA", {name})) return AsLong(*fault);
+  const OpenKey* open = Key(key);
+  if (open == nullptr) return AsLong(ERROR_INVALID_HANDLE);
+  if ((open->access & KEY_SET_VALUE) == 0) return AsLong(ERROR_ACCESS_DENIED);
+  const RegKey* found = registry.FindByLookupKey(open->lookup);
+  if (found == nullptr) return AsLong(ERROR_KEY_DELETED);
+  return AsLong(registry.DeleteValue(found->path, Text(name)) ? ERROR_SUCCESS
+                                                              : ERROR_FILE_NOT_FOUND);
+}
+
+LONG SimMachine::RegDeleteKeyA(const char* subKey) {
+  if (auto fault = Enter("RegDeleteKeyA", {subKey})) return AsLong(*fault);
+  const std::string path = SimRegistry::Normalise(Text(subKey));
+  // HKEY_LOCAL_MACHINE itself is never deleted through the seam.
+  if (path.empty()) return AsLong(ERROR_INVALID_PARAMETER);
+  if (!registry.KeyExists(path)) return AsLong(ERROR_FILE_NOT_FOUND);
+  // NT deletes only a key without subkeys; 9x takes the tree.
+  if (system.IsNtLike() && !registry.SubKeys(path).empty()) return AsLong(ERROR_ACCESS_DENIED);
+  registry.DeleteKey(path);
+  return AsLong(ERROR_SUCCESS);
+}
+
 // --- Print spooler --------------------------------------------------------------
 
 BOOL SimMachine::GetPrinterDriverDirectoryA(const char* environment, DWORD level, BYTE* buffer,
@@ -515,6 +680,12 @@ BOOL SimMachine::OpenPrinterA(const char* printerName, PrinterHandle* printer) {
   return Answer(spooler.OpenPrinter(printerName, printer));
 }
 
+BOOL SimMachine::OpenPrinterA(const char* printerName, PrinterHandle* printer,
+                              DWORD desiredAccess) {
+  if (auto fault = Enter("OpenPrinterA", {printerName})) return Fail(*fault);
+  return Answer(spooler.OpenPrinter(printerName, printer, desiredAccess));
+}
+
 BOOL SimMachine::GetPrinterA(PrinterHandle printer, DWORD level, BYTE* buffer, DWORD size,
                              DWORD* needed) {
   if (auto fault = Enter("GetPrinterA")) return Fail(*fault);
@@ -535,6 +706,60 @@ BOOL SimMachine::EnumPortsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed
                             DWORD* returned) {
   if (auto fault = Enter("EnumPortsA")) return Fail(*fault);
   return Answer(spooler.EnumPorts(level, buffer, size, needed, returned));
+}
+
+BOOL SimMachine::EnumPrintersA(DWORD flags, DWORD level, BYTE* buffer, DWORD size,
+                               DWORD* needed, DWORD* returned) {
+  if (auto fault = Enter("EnumPrintersA")) return Fail(*fault);
+  return Answer(spooler.EnumPrinters(flags, level, buffer, size, needed, returned));
+}
+
+BOOL SimMachine::EnumPrinterDriversA(const char* environment, DWORD level, BYTE* buffer,
+                                     DWORD size, DWORD* needed, DWORD* returned) {
+  if (auto fault = Enter("EnumPrinterDriversA", {environment})) return Fail(*fault);
+  return Answer(spooler.EnumDrivers(environment, level, buffer, size, needed, returned));
+}
+
+BOOL SimMachine::EnumMonitorsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                               DWORD* returned) {
+  if (auto fault = Enter("EnumMonitorsA")) return Fail(*fault);
+  return Answer(spooler.EnumMonitors(level, buffer, size, needed, returned));
+}
+
+BOOL SimMachine::EnumPrintProcessorsA(const char* environment, DWORD level, BYTE* buffer,
+                                      DWORD size, DWORD* needed, DWORD* returned) {
+  if (auto fault = Enter("EnumPrintProcessorsA", {environment})) return Fail(*fault);
+  return Answer(spooler.EnumPrintProcessors(environment, level, buffer, size, needed, returned));
+}
+
+BOOL SimMachine::DeletePrinter(PrinterHandle printer) {
+  if (auto fault = Enter("DeletePrinter")) return Fail(*fault);
+  return Answer(spooler.DeletePrinter(printer));
+}
+
+BOOL SimMachine::DeletePrinterDriverA(const char* environment, const char* driverName) {
+  if (auto fault = Enter("DeletePrinterDriverA", {environment, driverName})) return Fail(*fault);
+  return Answer(spooler.DeleteDriver(environment, driverName, 0, 0, false));
+}
+
+BOOL SimMachine::DeletePrinterDriverExA(const char* environment, const char* driverName,
+                                        DWORD deleteFlag, DWORD versionFlag) {
+  if (auto fault = Enter("DeletePrinterDriverExA", {environment, driverName})) {
+    return Fail(*fault);
+  }
+  // winspool.drv has it from Windows 2000 on; the caller looks it up.
+  if (!system.HasSetDefaultPrinter()) return Fail(ERROR_PROC_NOT_FOUND);
+  return Answer(spooler.DeleteDriver(environment, driverName, deleteFlag, versionFlag, true));
+}
+
+BOOL SimMachine::DeleteMonitorA(const char* environment, const char* monitorName) {
+  if (auto fault = Enter("DeleteMonitorA", {environment, monitorName})) return Fail(*fault);
+  return Answer(spooler.DeleteMonitor(environment, monitorName));
+}
+
+BOOL SimMachine::DeletePrintProcessorA(const char* environment, const char* name) {
+  if (auto fault = Enter("DeletePrintProcessorA", {environment, name})) return Fail(*fault);
+  return Answer(spooler.DeletePrintProcessor(environment, name));
 }
 
 // --- Service control manager -------------------------------------------------
@@ -623,6 +848,60 @@ BOOL SimMachine::WriteProfileStringA(const char* section, const char* key, const
   // A flush (all null) reports zero, as the host documents.
   if (section == nullptr && key == nullptr && value == nullptr) return FALSE;
   return profile.Write(section, key, value) ? TRUE : Fail(ERROR_ACCESS_DENIED);
+}
+
+std::string SimMachine::ProfilePath(const char* fileName) const {
+  const std::string name = Text(fileName);
+  if (name.find('\\') == std::string::npos && name.find('/') == std::string::npos &&
+      name.find(':') == std::string::npos) {
+    return system.windowsDirectory + "\\" + name;
+  }
+  return FullPath(name);
+}
+
+DWORD SimMachine::GetProfileStringA(const char* section, const char* key,
+                                    const char* defaultValue, char* buffer, DWORD size) {
+  if (auto fault = Enter("GetProfileStringA", {section, key})) {
+    Fail(*fault);
+    return 0;
+  }
+  if (buffer == nullptr || size == 0) return 0;
+  std::string text;
+  if (section != nullptr && key == nullptr) {
+    for (const std::string& name : profile.Keys(section)) text += name + std::string(1, '\0');
+  } else {
+    std::optional<std::string> value =
+        section == nullptr ? std::nullopt : profile.Get(section, key);
+    text = value ? *value : Text(defaultValue);
+  }
+  const bool list = section != nullptr && key == nullptr;
+  // A list that does not fit ends in two zeros at size - 2; a value is cut
+  // to size - 1 characters.
+  const std::size_t room = list ? (size >= 2 ? size - 2 : 0) : size - 1;
+  const std::size_t copied = std::min(text.size(), room);
+  std::memcpy(buffer, text.data(), copied);
+  buffer[copied] = '\0';
+  if (list && copied + 1 < size) buffer[copied + 1] = '\0';
+  if (list && text.size() > room) return size - 2;
+  return static_cast<DWORD>(copied);
+}
+
+BOOL SimMachine::WritePrivateProfileStringA(const char* section, const char* key,
+                                            const char* value, const char* fileName) {
+  if (auto fault = Enter("WritePrivateProfileStringA", {section, key, value, fileName})) {
+    return Fail(*fault);
+  }
+  if (fileName == nullptr || fileName[0] == '\0') return Fail(ERROR_INVALID_PARAMETER);
+  return Answer(profile.WriteTo(ProfilePath(fileName), section, key, value));
+}
+
+BOOL SimMachine::WritePrivateProfileSectionA(const char* section, const char* entries,
+                                             const char* fileName) {
+  if (auto fault = Enter("WritePrivateProfileSectionA", {section, fileName})) {
+    return Fail(*fault);
+  }
+  if (fileName == nullptr || fileName[0] == '\0') return Fail(ERROR_INVALID_PARAMETER);
+  return Answer(profile.WriteSectionTo(ProfilePath(fileName), section, entries));
 }
 
 BOOL SimMachine::BroadcastWinIniChangeTimeout(const char* text, UINT timeoutMs) {
@@ -751,6 +1030,10 @@ void SimMachine::CallCloseDevice(ProcAddress proc, std::int32_t device) {
 // --- User interaction -------------------------------------------------------------
 
 PSECURITY_DESCRIPTOR SimMachine::ConvertStringSecurityDescriptor(const char* sddl) {
+  if (auto fault = Enter("ConvertStringSecurityDescriptor", {sddl})) {
+    Fail(*fault);
+    return nullptr;
+  }
   if (sddl == nullptr || !IsValidSddl(sddl)) {
     lastError_ = ERROR_INVALID_PARAMETER;
     return nullptr;
@@ -763,6 +1046,8 @@ PSECURITY_DESCRIPTOR SimMachine::ConvertStringSecurityDescriptor(const char* sdd
 }
 
 void SimMachine::FreeSecurityDescriptor(PSECURITY_DESCRIPTOR descriptor) {
+  // LocalFree has no failure the caller sees; a fault only sets the error.
+  if (auto fault = Enter("FreeSecurityDescriptor")) Fail(*fault);
   descriptors_.erase(descriptor);
 }
 

@@ -17,7 +17,9 @@
 //
 // Between steps
 //   machine.usb.PowerCycle();   // written device numbers take effect
-//   machine.Reboot();           // after an accepted restart
+//   machine.Reboot();           // after an accepted restart: the pending
+//                               // renames of MoveFileExA (NT) or WININIT.INI
+//                               // (9x) are carried out first
 //
 // Faults and answers
 //   machine.faults.FailOnce("CopyFileA", ERROR_SHARING_VIOLATION, "unidrv");
@@ -63,6 +65,11 @@
 namespace setwell::sim {
 
 inline constexpr char kSpoolerService[] = "Spooler";
+// Where NT keeps MoveFileExA's renames and deletions for the next restart:
+// a REG_MULTI_SZ of pairs, "\\??\\" and the source, then "" (delete) or the
+// target ("!" before it: replace what is there).
+inline constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+inline constexpr char kPendingRenamesValue[] = "PendingFileRenameOperations";
 
 struct RestartRequest {
   UINT flags = 0;
@@ -170,6 +177,11 @@ class SimMachine : public Platform {
   bool ReadWholeFile(const char* path, std::string& contents) override;
   FileLook ReadWholeFileUnlessSame(const char* path, std::string_view known,
                                    std::string& contents) override;
+  // The machine keeps no write times: the reader compares contents.
+  bool GetFileStamp(const char* path, FileStamp& stamp) override;
+  BOOL GetFileAttributesExA(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) override;
+  BOOL DeleteFileA(const char* path) override;
+  BOOL MoveFileExA(const char* path, const char* target, DWORD flags) override;
 
   LONG RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;
   LONG RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;
@@ -180,6 +192,9 @@ class SimMachine : public Platform {
                       DWORD size) override;
   LONG RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize, DWORD* type,
                      BYTE* data, DWORD* dataSize) override;
+  LONG RegEnumKeyExA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize) override;
+  LONG RegDeleteValueA(RegKeyHandle key, const char* name) override;
+  LONG RegDeleteKeyA(const char* subKey) override;
 
   BOOL GetPrinterDriverDirectoryA(const char* environment, DWORD level, BYTE* buffer, DWORD size,
                                   DWORD* needed) override;
@@ -191,11 +206,26 @@ class SimMachine : public Platform {
                           const char* printProcessorName) override;
   PrinterHandle AddPrinterA(DWORD level, BYTE* printerInfo) override;
   BOOL OpenPrinterA(const char* printerName, PrinterHandle* printer) override;
+  BOOL OpenPrinterA(const char* printerName, PrinterHandle* printer, DWORD desiredAccess) override;
   BOOL GetPrinterA(PrinterHandle printer, DWORD level, BYTE* buffer, DWORD size,
                    DWORD* needed) override;
   BOOL SetPrinterA(PrinterHandle printer, DWORD level, BYTE* info, DWORD command) override;
   BOOL ClosePrinter(PrinterHandle printer) override;
   BOOL EnumPortsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) override;
+  BOOL EnumPrintersA(DWORD flags, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override;
+  BOOL EnumPrinterDriversA(const char* environment, DWORD level, BYTE* buffer, DWORD size,
+                           DWORD* needed, DWORD* returned) override;
+  BOOL EnumMonitorsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override;
+  BOOL EnumPrintProcessorsA(const char* environment, DWORD level, BYTE* buffer, DWORD size,
+                            DWORD* needed, DWORD* returned) override;
+  BOOL DeletePrinter(PrinterHandle printer) override;
+  BOOL DeletePrinterDriverA(const char* environment, const char* driverName) override;
+  BOOL DeletePrinterDriverExA(const char* environment, const char* driverName, DWORD deleteFlag,
+                              DWORD versionFlag) override;
+  BOOL DeleteMonitorA(const char* environment, const char* monitorName) override;
+  BOOL DeletePrintProcessorA(const char* environment, const char* name) override;
 
   ServiceHandle OpenSCManagerA(DWORD access) override;
   ServiceHandle OpenServiceA(ServiceHandle manager, const char* name, DWORD access) override;
@@ -205,6 +235,12 @@ class SimMachine : public Platform {
   BOOL CloseServiceHandle(ServiceHandle handle) override;
 
   BOOL WriteProfileStringA(const char* section, const char* key, const char* value) override;
+  DWORD GetProfileStringA(const char* section, const char* key, const char* defaultValue,
+                          char* buffer, DWORD size) override;
+  BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                  const char* fileName) override;
+  BOOL WritePrivateProfileSectionA(const char* section, const char* entries,
+                                   const char* fileName) override;
   BOOL BroadcastWinIniChangeTimeout(const char* text, UINT timeoutMs) override;
   BOOL BroadcastWinIniChangeNotify(const char* text) override;
 
@@ -250,7 +286,7 @@ class SimMachine : public Platform {
   // error, when there is none or it is denied.
   const SimFile* ExistingFile(const std::string& full);
   // The file ReadWholeFile reads; null, with the last error, when it cannot.
-  const SimFile* FileToRead(const char* path);
+  const SimFile* FileToRead(const char* path, const char* alsoCall = nullptr);
   // Resolves a relative path against the current directory.
   std::string FullPath(const std::string& path) const;
   // Where LoadLibraryA finds a file: the program's folder, the system and
@@ -265,6 +301,12 @@ class SimMachine : public Platform {
   // (the states in the order of services.services).
   void LogServiceChanges(const std::vector<DWORD>& before);
   std::vector<DWORD> ServiceStates() const;
+  // The file a private-profile call names: a bare name is in the Windows
+  // folder.
+  std::string ProfilePath(const char* fileName) const;
+  // What a restart does before anything loads: NT's pending renames and
+  // deletions, then 9x's WININIT.INI.
+  void RunPendingRenames();
   void CheckEntry(ProcAddress proc, const char* call, const char* module, const char* entry) const;
 
   DWORD lastError_ = ERROR_SUCCESS;

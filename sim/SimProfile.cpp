@@ -58,11 +58,23 @@ bool SimProfile::Write(const char* section, const char* key, const char* value) 
     }
     return true;
   }
-  const std::string path = WinIniPath();
-  if (files_->IsReadOnly(path)) return false;
-  const SimFile* existing = files_->Find(path);
-  std::vector<Line> lines = ReadLines(existing != nullptr ? existing->data : std::string());
+  return WriteTo(WinIniPath(), section, key, value) == ERROR_SUCCESS;
+}
 
+DWORD SimProfile::WriteTo(const std::string& path, const char* section, const char* key,
+                          const char* value) {
+  if (section == nullptr) return ERROR_SUCCESS;
+  const std::string parent = SimFileSystem::Parent(path);
+  if (!parent.empty() && !files_->FolderExists(parent)) return ERROR_PATH_NOT_FOUND;
+  const SimFile* existing = files_->Find(path);
+  if (files_->IsReadOnly(path) ||
+      (existing != nullptr && (existing->denied || existing->inUse ||
+                               (existing->attributes & FILE_ATTRIBUTE_READONLY) != 0))) {
+    return ERROR_ACCESS_DENIED;
+  }
+  // Deleting from a file that is not there leaves it not there.
+  if (existing == nullptr && (key == nullptr || value == nullptr)) return ERROR_SUCCESS;
+  std::vector<Line> lines = ReadLines(existing != nullptr ? existing->data : std::string());
   // The section's header and the line after its last line.
   std::size_t header = lines.size();
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -106,7 +118,46 @@ bool SimProfile::Write(const char* section, const char* key, const char* value) 
   std::string data;
   for (const Line& line : lines) data += line.text + "\r\n";
   files_->WriteFile(path, std::move(data));
-  return true;
+  return ERROR_SUCCESS;
+}
+
+DWORD SimProfile::WriteSectionTo(const std::string& path, const char* section,
+                                 const char* entries) {
+  if (section == nullptr) return ERROR_INVALID_PARAMETER;
+  // Drop the section, then write it anew with its lines in the order given:
+  // keys may repeat, as WININIT.INI's [rename] needs.
+  if (DWORD error = WriteTo(path, section, nullptr, nullptr)) return error;
+  if (entries == nullptr) return ERROR_SUCCESS;
+  const SimFile* existing = files_->Find(path);
+  std::string data = existing != nullptr ? existing->data : std::string();
+  if (!data.empty() && data.size() >= 2 && data.substr(data.size() - 2) != "\r\n") data += "\r\n";
+  data += "[" + std::string(section) + "]\r\n";
+  // A runaway list (no empty string at its end) is cut rather than read on.
+  for (int i = 0; i < 4096 && *entries != '\0'; ++i) {
+    const std::string entry(entries);
+    data += entry + "\r\n";
+    entries += entry.size() + 1;
+  }
+  files_->WriteFile(path, std::move(data));
+  return ERROR_SUCCESS;
+}
+
+std::vector<std::pair<std::string, std::string>> SimProfile::SectionOf(
+    const std::string& path, const std::string& section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  const SimFile* file = files_->Find(path);
+  if (file == nullptr) return entries;
+  bool inside = false;
+  for (const Line& line : ReadLines(file->data)) {
+    if (line.IsHeader()) {
+      if (inside) break;
+      inside = EqualsNoCase(line.HeaderName(), section);
+    } else if (inside && line.text.find('=') != std::string::npos) {
+      const std::size_t equals = line.text.find('=');
+      entries.emplace_back(line.KeyName(), Trim(line.text.substr(equals + 1)));
+    }
+  }
+  return entries;
 }
 
 std::optional<std::string> SimProfile::Get(const std::string& section,

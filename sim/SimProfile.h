@@ -10,6 +10,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,17 @@ class SimProfile {
   // null key the section; all null only flushes. False when win.ini cannot
   // be written.
   bool Write(const char* section, const char* key, const char* value);
+  // WritePrivateProfileStringA of the INI file at path: ERROR_SUCCESS or
+  // the error (3 for a missing folder, 5 for a file that cannot be written).
+  DWORD WriteTo(const std::string& path, const char* section, const char* key,
+                const char* value);
+  // WritePrivateProfileSectionA: the section replaced by entries ("k=v"
+  // strings, each ending in a zero, the list in another).
+  DWORD WriteSectionTo(const std::string& path, const char* section, const char* entries);
+  // A section of the INI file at path, every line in order (keys may
+  // repeat).
+  std::vector<std::pair<std::string, std::string>> SectionOf(const std::string& path,
+                                                             const std::string& section) const;
   std::optional<std::string> Get(const std::string& section, const std::string& key) const;
   // The key names of a section, in file order.
   std::vector<std::string> Keys(const std::string& section) const;

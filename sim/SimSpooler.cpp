@@ -81,6 +81,41 @@ std::vector<std::string> MultiSz(const char* list) {
 
 constexpr char kLocalPort[] = "Local Port";
 
+// A printer's level-2 record, its strings and device mode laid out by
+// packer.
+PRINTER_INFO_2A PackPrinter(Packer& packer, const SimPrinter& printer, DWORD attributes) {
+  const std::string devMode =
+      printer.devMode.empty() ? DefaultDevMode(printer.name) : printer.devMode;
+  PRINTER_INFO_2A record{};
+  record.pServerName = nullptr;
+  record.pPrinterName = packer.String(printer.name);
+  record.pShareName = packer.String(printer.shareName);
+  record.pPortName = packer.String(printer.portName);
+  record.pDriverName = packer.String(printer.driverName);
+  record.pComment = packer.String(printer.comment);
+  record.pLocation = packer.String(printer.location);
+  record.pDevMode = static_cast<DEVMODEA*>(packer.Block(devMode));
+  record.pSepFile = packer.String(printer.sepFile);
+  record.pPrintProcessor = packer.String(printer.printProcessor);
+  record.pDatatype = packer.String(printer.datatype);
+  record.pParameters = packer.String(printer.parameters);
+  record.pSecurityDescriptor = nullptr;
+  record.Attributes = attributes;
+  record.Priority = printer.priority;
+  record.DefaultPriority = printer.defaultPriority;
+  record.StartTime = printer.startTime;
+  record.UntilTime = printer.untilTime;
+  record.Status = printer.status;
+  return record;
+}
+
+// A list of strings, each ending in a zero, the list in another.
+std::string MultiSzOf(const std::vector<std::string>& items) {
+  std::string out;
+  for (const std::string& item : items) out += item + std::string(1, '\0');
+  return out;
+}
+
 }  // namespace
 
 std::string ProcessorsKey(const std::string& environment) {
@@ -487,27 +522,33 @@ DWORD SimSpooler::AddPrinter(DWORD level, const BYTE* info, PrinterHandle* handl
   const SimPrinter& added = AddPrinterRecord(std::move(printer));
   if (makeDefault && system_->Is9x()) MakeDefault(added, false);
   if (handle != nullptr) {
+    // The creator's handle carries every right.
     const std::uintptr_t value = nextHandle_++;
-    handles_[value] = added.name;
+    handles_[value] = OpenHandle{added.name, PRINTER_ALL_ACCESS};
     *handle = AsHandle(value);
   }
   return ERROR_SUCCESS;
 }
 
 DWORD SimSpooler::OpenPrinter(const char* name, PrinterHandle* handle) {
+  return OpenPrinter(name, handle, PRINTER_ACCESS_USE);
+}
+
+DWORD SimSpooler::OpenPrinter(const char* name, PrinterHandle* handle, DWORD access) {
   if (DWORD error = Unavailable()) return error;
   if (name == nullptr || handle == nullptr) return ERROR_INVALID_PARAMETER;
   const SimPrinter* printer = FindPrinter(name);
   if (printer == nullptr) return ERROR_INVALID_PRINTER_NAME;
   const std::uintptr_t value = nextHandle_++;
-  handles_[value] = printer->name;
+  // No defaults, or no rights named, is the user's right to print.
+  handles_[value] = OpenHandle{printer->name, access == 0 ? PRINTER_ACCESS_USE : access};
   *handle = AsHandle(value);
   return ERROR_SUCCESS;
 }
 
 SimPrinter* SimSpooler::PrinterOf(PrinterHandle handle) {
   auto it = handles_.find(AsValue(handle));
-  return it == handles_.end() ? nullptr : FindPrinter(it->second);
+  return it == handles_.end() ? nullptr : FindPrinter(it->second.printer);
 }
 
 DWORD SimSpooler::GetPrinter(PrinterHandle handle, DWORD level, BYTE* buffer, DWORD size,
@@ -518,34 +559,9 @@ DWORD SimSpooler::GetPrinter(PrinterHandle handle, DWORD level, BYTE* buffer, DW
   if (level != 2) return ERROR_INVALID_LEVEL;
   if (needed == nullptr) return RPC_X_NULL_REF_POINTER;
 
-  const std::string devMode = printer->devMode.empty() ? DefaultDevMode(printer->name)
-                                                       : printer->devMode;
-  DWORD attributes = printer->attributes;
-  if (system_->Is9x() && EqualsNoCase(DefaultPrinter(), printer->name)) {
-    attributes |= PRINTER_ATTRIBUTE_DEFAULT;
-  }
   auto fill = [&](BYTE* out) {
     Packer packer(out, sizeof(PRINTER_INFO_2A));
-    PRINTER_INFO_2A record{};
-    record.pServerName = nullptr;
-    record.pPrinterName = packer.String(printer->name);
-    record.pShareName = packer.String(printer->shareName);
-    record.pPortName = packer.String(printer->portName);
-    record.pDriverName = packer.String(printer->driverName);
-    record.pComment = packer.String(printer->comment);
-    record.pLocation = packer.String(printer->location);
-    record.pDevMode = static_cast<DEVMODEA*>(packer.Block(devMode));
-    record.pSepFile = packer.String(printer->sepFile);
-    record.pPrintProcessor = packer.String(printer->printProcessor);
-    record.pDatatype = packer.String(printer->datatype);
-    record.pParameters = packer.String(printer->parameters);
-    record.pSecurityDescriptor = nullptr;
-    record.Attributes = attributes;
-    record.Priority = printer->priority;
-    record.DefaultPriority = printer->defaultPriority;
-    record.StartTime = printer->startTime;
-    record.UntilTime = printer->untilTime;
-    record.Status = printer->status;
+    const PRINTER_INFO_2A record = PackPrinter(packer, *printer, Attributes(*printer));
     if (out != nullptr) std::memcpy(out, &record, sizeof record);
     return packer.Used();
   };
@@ -600,8 +616,8 @@ DWORD SimSpooler::SetPrinter(PrinterHandle handle, DWORD level, const BYTE* info
 
   const std::string oldName = printer->name;
   *printer = std::move(changed);
-  for (auto& [value, name] : handles_) {
-    if (EqualsNoCase(name, oldName)) name = printer->name;
+  for (auto& [value, open] : handles_) {
+    if (EqualsNoCase(open.printer, oldName)) open.printer = printer->name;
   }
   if (system_->Is9x() && (record->Attributes & PRINTER_ATTRIBUTE_DEFAULT) != 0) {
     MakeDefault(*printer, false);
@@ -669,6 +685,278 @@ DWORD SimSpooler::SetDefaultPrinter(const char* name) {
   const SimPrinter* printer = FindPrinter(name);
   if (printer == nullptr) return ERROR_INVALID_PRINTER_NAME;
   MakeDefault(*printer, true);
+  return ERROR_SUCCESS;
+}
+
+// --- Enumerations and deletions ------------------------------------------------
+
+DWORD SimSpooler::Attributes(const SimPrinter& printer) const {
+  DWORD attributes = printer.attributes;
+  if (system_->Is9x() && EqualsNoCase(DefaultPrinter(), printer.name)) {
+    attributes |= PRINTER_ATTRIBUTE_DEFAULT;
+  }
+  return attributes;
+}
+
+template <typename Fill>
+DWORD SimSpooler::Enumerate(std::size_t entry, std::size_t count, Fill fill, BYTE* buffer,
+                            DWORD size, DWORD* needed, DWORD* returned) const {
+  if ((needed == nullptr || returned == nullptr) && system_->IsNtLike()) {
+    return RPC_X_NULL_REF_POINTER;
+  }
+  auto layout = [&](BYTE* out) {
+    Packer packer(out, entry * count);
+    for (std::size_t i = 0; i < count; ++i) fill(packer, out == nullptr ? nullptr : out + i * entry, i);
+    return packer.Used();
+  };
+  const DWORD bytes = static_cast<DWORD>(layout(nullptr));
+  if (needed != nullptr) *needed = bytes;
+  if (size < bytes) {
+    if (returned != nullptr) *returned = 0;
+    return ERROR_INSUFFICIENT_BUFFER;
+  }
+  if (buffer == nullptr && bytes != 0) return ERROR_INVALID_USER_BUFFER;
+  if (buffer != nullptr) layout(buffer);
+  if (returned != nullptr) *returned = static_cast<DWORD>(count);
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::EnumPrinters(DWORD flags, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                               DWORD* returned) const {
+  if (DWORD error = Unavailable()) return error;
+  // Level 4 is NT's quick list; 9x serves 1, 2 and 5 only.
+  if (level != 2 && (level != 4 || system_->Is9x())) return ERROR_INVALID_LEVEL;
+  // This machine holds local printers only: connections and remote lists
+  // are empty.
+  const std::size_t count = (flags & PRINTER_ENUM_LOCAL) != 0 ? printers_.size() : 0;
+  if (level == 2) {
+    return Enumerate(
+        sizeof(PRINTER_INFO_2A), count,
+        [&](Packer& packer, BYTE* out, std::size_t i) {
+          const PRINTER_INFO_2A record = PackPrinter(packer, printers_[i], Attributes(printers_[i]));
+          if (out != nullptr) std::memcpy(out, &record, sizeof record);
+        },
+        buffer, size, needed, returned);
+  }
+  return Enumerate(
+      sizeof(PRINTER_INFO_4A), count,
+      [&](Packer& packer, BYTE* out, std::size_t i) {
+        PRINTER_INFO_4A record{};
+        record.pPrinterName = packer.String(printers_[i].name);
+        record.pServerName = nullptr;
+        record.Attributes = Attributes(printers_[i]);
+        if (out != nullptr) std::memcpy(out, &record, sizeof record);
+      },
+      buffer, size, needed, returned);
+}
+
+DWORD SimSpooler::EnumDrivers(const char* environment, DWORD level, BYTE* buffer, DWORD size,
+                              DWORD* needed, DWORD* returned) const {
+  if (DWORD error = Unavailable()) return error;
+  std::optional<std::string> env = system_->ResolveEnvironment(environment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (level < 1 || level > 3) return ERROR_INVALID_LEVEL;
+  std::vector<const SimDriver*> listed;
+  for (const SimDriver& driver : drivers_) {
+    if (EqualsNoCase(driver.environment, *env)) listed.push_back(&driver);
+  }
+  const std::size_t entry = level == 1   ? sizeof(DRIVER_INFO_1A)
+                            : level == 2 ? sizeof(DRIVER_INFO_2A)
+                                         : sizeof(DRIVER_INFO_3A);
+  return Enumerate(
+      entry, listed.size(),
+      [&](Packer& packer, BYTE* out, std::size_t i) {
+        const SimDriver& driver = *listed[i];
+        if (level == 1) {
+          DRIVER_INFO_1A record{packer.String(driver.name)};
+          if (out != nullptr) std::memcpy(out, &record, sizeof record);
+          return;
+        }
+        DRIVER_INFO_3A record{};
+        record.cVersion = driver.version;
+        record.pName = packer.String(driver.name);
+        record.pEnvironment = packer.String(driver.environment);
+        record.pDriverPath = packer.String(driver.driverPath);
+        record.pDataFile = packer.String(driver.dataFile);
+        record.pConfigFile = packer.String(driver.configFile);
+        if (level == 3) {
+          record.pHelpFile = packer.String(driver.helpFile);
+          record.pDependentFiles = packer.String(MultiSzOf(driver.dependentFiles));
+          record.pMonitorName = packer.String(driver.monitorName);
+          record.pDefaultDataType = packer.String(driver.defaultDataType);
+        }
+        // DRIVER_INFO_2A is DRIVER_INFO_3A's first fields.
+        if (out != nullptr) std::memcpy(out, &record, entry);
+      },
+      buffer, size, needed, returned);
+}
+
+DWORD SimSpooler::EnumMonitors(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                               DWORD* returned) const {
+  if (DWORD error = Unavailable()) return error;
+  if (level != 1 && level != 2) return ERROR_INVALID_LEVEL;
+  const std::vector<std::string> names = registry_->SubKeys(kMonitorsKey);
+  const std::string env = system_->Environment();
+  return Enumerate(
+      level == 1 ? sizeof(MONITOR_INFO_1A) : sizeof(MONITOR_INFO_2A), names.size(),
+      [&](Packer& packer, BYTE* out, std::size_t i) {
+        if (level == 1) {
+          MONITOR_INFO_1A record{packer.String(names[i])};
+          if (out != nullptr) std::memcpy(out, &record, sizeof record);
+          return;
+        }
+        std::string dll;
+        registry_->GetString(std::string(kMonitorsKey) + "\\" + names[i], "Driver", dll);
+        MONITOR_INFO_2A record{};
+        record.pName = packer.String(names[i]);
+        record.pEnvironment = packer.String(env);
+        record.pDLLName = packer.String(dll);
+        if (out != nullptr) std::memcpy(out, &record, sizeof record);
+      },
+      buffer, size, needed, returned);
+}
+
+DWORD SimSpooler::EnumPrintProcessors(const char* environment, DWORD level, BYTE* buffer,
+                                      DWORD size, DWORD* needed, DWORD* returned) const {
+  if (DWORD error = Unavailable()) return error;
+  std::optional<std::string> env = system_->ResolveEnvironment(environment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (level != 1) return ERROR_INVALID_LEVEL;
+  const std::vector<std::string> names = registry_->SubKeys(ProcessorsKey(*env));
+  return Enumerate(
+      sizeof(PRINTPROCESSOR_INFO_1A), names.size(),
+      [&](Packer& packer, BYTE* out, std::size_t i) {
+        PRINTPROCESSOR_INFO_1A record{packer.String(names[i])};
+        if (out != nullptr) std::memcpy(out, &record, sizeof record);
+      },
+      buffer, size, needed, returned);
+}
+
+std::vector<std::string> SimSpooler::PortsInUse() const {
+  std::vector<std::string> ports;
+  for (const SimPrinter& printer : printers_) {
+    for (const std::string& port : Split(printer.portName, ',')) {
+      if (!port.empty()) ports.push_back(port);
+    }
+  }
+  return ports;
+}
+
+void SimSpooler::UnloadModule(const std::string& path) {
+  for (auto it = loaded_.begin(); it != loaded_.end(); ++it) {
+    if (EqualsNoCase(*it, path)) {
+      files_->UnmapImage(*it);
+      loaded_.erase(it);
+      return;
+    }
+  }
+}
+
+DWORD SimSpooler::DeletePrinter(PrinterHandle handle) {
+  if (DWORD error = Unavailable()) return error;
+  auto open = handles_.find(AsValue(handle));
+  if (open == handles_.end()) return ERROR_INVALID_HANDLE;
+  const SimPrinter* printer = FindPrinter(open->second.printer);
+  // A handle whose printer went already no longer names one.
+  if (printer == nullptr) return ERROR_INVALID_PRINTER_NAME;
+  if (system_->IsNtLike() && (open->second.access & PRINTER_ACCESS_ADMINISTER) == 0) {
+    return ERROR_ACCESS_DENIED;
+  }
+  const bool wasDefault = EqualsNoCase(DefaultPrinter(), printer->name);
+  RemovePrinter(open->second.printer);
+  if (wasDefault) {
+    // The default goes with its printer. Windows 2000 and later then take
+    // the first printer left, as SetDefaultPrinterA(NULL) documents and as
+    // Wine's DeletePrinter does; that 98/Me and NT 4.0 choose the same way
+    // is our reading of their Printers folder, not a documented rule.
+    profile_->Write("windows", "device", nullptr);
+    if (!printers_.empty()) MakeDefault(printers_.front(), system_->HasSetDefaultPrinter());
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::DeleteDriver(const char* environment, const char* name, DWORD deleteFlag,
+                               DWORD versionFlag, bool ex) {
+  if (DWORD error = Unavailable()) return error;
+  std::optional<std::string> env = system_->ResolveEnvironment(environment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (name == nullptr || name[0] == '\0') return ERROR_INVALID_PARAMETER;
+  const SimDriver* found = FindDriver(name, *env);
+  if (found == nullptr) return ERROR_UNKNOWN_PRINTER_DRIVER;
+  if (ex && (deleteFlag & DPD_DELETE_SPECIFIC_VERSION) != 0 && found->version != versionFlag) {
+    return ERROR_UNKNOWN_PRINTER_DRIVER;
+  }
+  // Printers use the drivers of the running system's environment.
+  if (EqualsNoCase(*env, system_->Environment())) {
+    for (const SimPrinter& printer : printers_) {
+      if (EqualsNoCase(printer.driverName, found->name)) return ERROR_PRINTER_DRIVER_IN_USE;
+    }
+  }
+  std::vector<std::string> files = {found->driverPath, found->dataFile, found->configFile,
+                                    found->helpFile};
+  files.insert(files.end(), found->dependentFiles.begin(), found->dependentFiles.end());
+  auto sharedWithAnother = [&](const std::string& path) {
+    for (const SimDriver& other : drivers_) {
+      if (&other == found) continue;
+      std::vector<std::string> names = {other.driverPath, other.dataFile, other.configFile,
+                                        other.helpFile};
+      names.insert(names.end(), other.dependentFiles.begin(), other.dependentFiles.end());
+      for (const std::string& named : names) {
+        if (EqualsNoCase(named, path)) return true;
+      }
+    }
+    return false;
+  };
+  const bool deleteFiles =
+      ex && (deleteFlag & (DPD_DELETE_UNUSED_FILES | DPD_DELETE_ALL_FILES)) != 0;
+  if (ex && (deleteFlag & DPD_DELETE_ALL_FILES) != 0) {
+    for (const std::string& path : files) {
+      if (!path.empty() && sharedWithAnother(path)) return ERROR_PRINTER_DRIVER_IN_USE;
+    }
+  }
+  std::vector<std::string> doomed;
+  if (deleteFiles) {
+    for (const std::string& path : files) {
+      if (!path.empty() && !sharedWithAnother(path)) doomed.push_back(path);
+    }
+  }
+  const std::string driverName = found->name;
+  RemoveDriver(driverName, *env);
+  for (const std::string& path : doomed) files_->Remove(path);
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::DeleteMonitor(const char*, const char* name) {
+  if (DWORD error = Unavailable()) return error;
+  if (name == nullptr || name[0] == '\0') return ERROR_INVALID_PARAMETER;
+  // A name is one key below the monitors' key: "Local Port\Ports" names
+  // no monitor, and must not reach the key of one.
+  if (HasPath(name) || !KnowsMonitor(name)) return ERROR_UNKNOWN_PRINT_MONITOR;
+  for (const std::string& port : PortsInUse()) {
+    if (EqualsNoCase(MonitorOfPort(port), name)) return ERROR_PRINT_MONITOR_IN_USE;
+  }
+  const std::string key = std::string(kMonitorsKey) + "\\" + name;
+  std::string dll;
+  if (registry_->GetString(key, "Driver", dll)) UnloadModule(MonitorDllPath(dll));
+  registry_->DeleteKey(key);
+  return ERROR_SUCCESS;
+}
+
+DWORD SimSpooler::DeletePrintProcessor(const char* environment, const char* name) {
+  if (DWORD error = Unavailable()) return error;
+  std::optional<std::string> env = system_->ResolveEnvironment(environment);
+  if (!env) return ERROR_INVALID_ENVIRONMENT;
+  if (name == nullptr || name[0] == '\0') return ERROR_INVALID_PARAMETER;
+  if (HasPath(name) || !KnowsPrintProcessor(name, *env)) return ERROR_UNKNOWN_PRINTPROCESSOR;
+  if (EqualsNoCase(*env, system_->Environment())) {
+    for (const SimPrinter& printer : printers_) {
+      if (EqualsNoCase(printer.printProcessor, name)) return ERROR_CAN_NOT_COMPLETE;
+    }
+  }
+  const std::string key = ProcessorsKey(*env) + "\\" + name;
+  std::string dll;
+  if (registry_->GetString(key, "Driver", dll)) UnloadModule(ProcessorDllPath(*env, dll));
+  registry_->DeleteKey(key);
   return ERROR_SUCCESS;
 }
 

@@ -159,6 +159,21 @@ class SimSpooler {
   DWORD EnumPorts(DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) const;
   // SetDefaultPrinterA of winspool.drv (Windows 2000 and later).
   DWORD SetDefaultPrinter(const char* name);
+  DWORD OpenPrinter(const char* name, PrinterHandle* printer, DWORD access);
+  DWORD EnumPrinters(DWORD flags, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) const;
+  DWORD EnumDrivers(const char* environment, DWORD level, BYTE* buffer, DWORD size,
+                    DWORD* needed, DWORD* returned) const;
+  DWORD EnumMonitors(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) const;
+  DWORD EnumPrintProcessors(const char* environment, DWORD level, BYTE* buffer, DWORD size,
+                            DWORD* needed, DWORD* returned) const;
+  DWORD DeletePrinter(PrinterHandle printer);
+  // DeletePrinterDriverA (ex false) and DeletePrinterDriverExA.
+  DWORD DeleteDriver(const char* environment, const char* name, DWORD deleteFlag,
+                     DWORD versionFlag, bool ex);
+  DWORD DeleteMonitor(const char* environment, const char* name);
+  DWORD DeletePrintProcessor(const char* environment, const char* name);
 
   // --- Persistence ----------------------------------------------------------
   void Save(SimRecordFile& record) const;
@@ -180,6 +195,14 @@ class SimSpooler {
   DWORD CheckPrinterFields(const SimPrinter& printer) const;
   SimPrinter* PrinterOf(PrinterHandle handle);
   void MakeDefault(const SimPrinter& printer, bool viaWinspool);
+  void UnloadModule(const std::string& path);
+  // The attributes a printer's record shows: on 9x the default mark too.
+  DWORD Attributes(const SimPrinter& printer) const;
+  // Every port a printer is on, each of a printer's comma-separated list.
+  std::vector<std::string> PortsInUse() const;
+  template <typename Fill>
+  DWORD Enumerate(std::size_t entry, std::size_t count, Fill fill, BYTE* buffer, DWORD size,
+                  DWORD* needed, DWORD* returned) const;
 
   const SimSystem* system_;
   SimFileSystem* files_;
@@ -193,7 +216,11 @@ class SimSpooler {
   bool running_ = false;
   std::vector<std::string> loaded_;
   std::uintptr_t nextHandle_ = 0x30000;
-  std::map<std::uintptr_t, std::string> handles_;  // handle -> printer name
+  struct OpenHandle {
+    std::string printer;
+    DWORD access = 0;
+  };
+  std::map<std::uintptr_t, OpenHandle> handles_;
 };
 
 }  // namespace setwell::sim

@@ -1,75 +1,26 @@
-// The message boxes of a simulated machine: each one recorded, questions
-// answered from a script.
-//
-// A box with only an OK button is answered IDOK; the responder, when there
-// is one, sees it too (the terminal front end draws it and waits for OK),
-// and what it returns does not matter. A question (any other buttons)
-// takes the next scripted answer; an answer scripted with an expected text
-// must be for a question containing that text. Without a scripted answer
-// the responder is asked (the terminal front end asks its user). A question nobody answers is a fault of the test, never a silent
-// default: it is recorded as unanswered, MessageBoxA returns 0 (its failure
-// value) and, unless `throwOnUnanswered` is cleared, UnansweredQuestion is
-// thrown so the test stops at the box. Code behind a catch-all boundary may
-// swallow the exception; AllQuestionsAnswered() still tells.
+// The message boxes of a simulated machine: the in-memory message boxes
+// (ui/headless/MessageBoxes.h), kept in the machine folder between runs.
 #pragma once
 
-#include <deque>
-#include <functional>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
-#include "system/WinTypes.h"
+#include "ui/headless/MessageBoxes.h"
 
 namespace setwell::sim {
 
 class SimRecordFile;
 
-struct MessageBoxRecord {
-  std::string text;
-  std::string caption;
-  UINT type = 0;
-  int answer = 0;
-  bool unanswered = false;
+using setwell::MessageBoxRecord;
+using setwell::ScriptedAnswer;
+using setwell::UnansweredQuestion;
 
-  bool IsQuestion() const { return (type & MB_TYPEMASK) != MB_OK; }
-  UINT Icon() const { return type & MB_ICONMASK; }
-  bool operator==(const MessageBoxRecord&) const = default;
-};
-
-struct ScriptedAnswer {
-  int answer = IDOK;
-  std::string expectedText;  // empty: any question
-
-  bool operator==(const ScriptedAnswer&) const = default;
-};
-
-class UnansweredQuestion : public std::logic_error {
+class SimUi : public MessageBoxRecorder {
  public:
-  explicit UnansweredQuestion(const std::string& what) : std::logic_error(what) {}
-};
-
-class SimUi {
- public:
-  // Scripts the answer to the next question.
-  void Answer(int answer, std::string expectedText = {});
-
-  int Show(const std::string& text, const std::string& caption, UINT type);
-
-  // The texts of every box shown, in order.
-  std::vector<std::string> Texts() const;
-  bool AllQuestionsAnswered() const;
-
-  std::vector<MessageBoxRecord> boxes;
-  std::deque<ScriptedAnswer> script;
-  std::function<int(const MessageBoxRecord&)> responder;
-  bool throwOnUnanswered = true;
-
   void Save(SimRecordFile& record) const;
   bool Load(const SimRecordFile& record, std::string* error);
 
   bool operator==(const SimUi& other) const {
-    return boxes == other.boxes && script == other.script;
+    return MessageBoxRecorder::operator==(other);
   }
 };
 

@@ -69,7 +69,9 @@ int AddPortMonitor(Platform& platform, const char* name, const char* environment
   return 0;
 }
 
-int CheckPortMonitor(Platform& platform, std::int32_t target, const std::string& portName) {
+int CheckPortMonitor(Platform& platform, std::int32_t target, const std::string& portName,
+                     std::string* checked) {
+  if (checked != nullptr) checked->clear();
   if (NamesParallelPort(portName)) return 0;
   InstallConfig config(platform);
   PortMonitorSet set{};
@@ -78,6 +80,7 @@ int CheckPortMonitor(Platform& platform, std::int32_t target, const std::string&
   int result = 0;
   if (NamesSerialPort(portName) && set.serial.pDLLName[0] != '\0' &&
       target != kWin98) {
+    if (checked != nullptr) *checked = set.serial.pName;
     int serial = CheckOneMonitor(
         platform, target, {set.serial, set.serialUiDll, set.serialVersion, kUpdateSerialMonitor});
     if (serial == kPortMonitorFailed) return kPortMonitorFailed;
@@ -85,6 +88,7 @@ int CheckPortMonitor(Platform& platform, std::int32_t target, const std::string&
   }
   if (NamesUsbPort(portName) && set.usb.pDLLName[0] != '\0' &&
       target != kWinNT4) {
+    if (checked != nullptr) *checked = set.usb.pName;
     int usb = CheckOneMonitor(platform, target,
                               {set.usb, set.usbUiDll, set.usbVersion, kUpdateUsbMonitor});
     if (usb == kPortMonitorFailed) return kPortMonitorFailed;

@@ -21,7 +21,10 @@ std::string MonitorKey(const std::string& monitorName);
 // Installs the port monitor the port needs when the print system lacks it;
 // returns 0, kUpdateSerialMonitor or kUpdateUsbMonitor when the installed
 // one is older than the distribution's, or kPortMonitorFailed.
-int CheckPortMonitor(Platform& platform, std::int32_t target, const std::string& portName);
+// `checked`, when given, receives the name of the monitor the port needs
+// (empty when it needs none of the family's).
+int CheckPortMonitor(Platform& platform, std::int32_t target, const std::string& portName,
+                     std::string* checked = nullptr);
 
 // AddMonitorA at level 2. A monitor the print system already knows (3006,
 // 183) counts as added. Otherwise message 119 and 0.

@@ -110,6 +110,8 @@ TEST_F(DialogLibraryTest, DropDownListsSortAndSearchByPrefix) {
     EXPECT_EQ(plain.SetCurSel(5), -1);
     // The search, as the Win32 build's lists answer it too.
     conformance::CheckListPrefixSearch([&] { return child.GetComboBox(IDC_RECEIPT_MODELS); });
+    conformance::CheckSortedListPrefixSearch(
+        [&] { return child.GetComboBox(IDC_EMBEDDED_MODELS); });
     parent.EndDialog(IDCANCEL_RESULT);
   };
   parent.DoModal();

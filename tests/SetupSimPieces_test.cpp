@@ -10,7 +10,7 @@
 #include "tools/setup_sim/InstallReport.h"
 #include "tools/setup_sim/Keys.h"
 #include "tools/setup_sim/MachineFolder.h"
-#include "tools/setup_sim/RichText.h"
+#include "script/RichText.h"
 
 namespace setwell {
 namespace {

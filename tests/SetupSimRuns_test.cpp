@@ -426,7 +426,7 @@ const BadCase kBadCases[] = {
      {"--dist", "{dist}", "--machine", "{machine}", "--usb", "10", "--script", "{script}"},
      "accept\nnext\nnext\nnext\nnext\nfinish\n",
      1,
-     {"line 6 (finish)", "This application will change printer name", "answer yes"}},
+     {"line 6 (finish)", "This application will change printer name", "answer rename yes"}},
     {"AnswerWithoutAQuestion",
      Machine::kNone,
      {"--dist", "{dist}", "--machine", "{machine}", "--script", "{script}"},

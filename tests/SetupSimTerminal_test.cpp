@@ -12,7 +12,7 @@
 #include "tests/SetupSimTestSupport.h"
 #include "tools/setup_sim/DialogNavigation.h"
 #include "tools/setup_sim/DialogPainter.h"
-#include "tools/setup_sim/DialogText.h"
+#include "script/DialogText.h"
 #include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"

@@ -28,6 +28,16 @@ Proc As(ProcAddress proc) {
   return reinterpret_cast<Proc>(proc);
 }
 
+// An entry point of a system DLL the program has loaded, found at run
+// time; null when this Windows lacks it.
+template <typename Proc>
+Proc LookUp(const char* module, const char* entry) {
+  HMODULE loaded = ::GetModuleHandleA(module);
+  if (loaded == nullptr) loaded = ::LoadLibraryA(module);
+  if (loaded == nullptr) return nullptr;
+  return As<Proc>(reinterpret_cast<ProcAddress>(::GetProcAddress(loaded, entry)));
+}
+
 }  // namespace
 
 DWORD Win32Platform::GetLastError() { return ::GetLastError(); }
@@ -143,6 +153,22 @@ bool Win32Platform::GetFileStamp(const char* path, FileStamp& stamp) {
   return true;
 }
 
+BOOL Win32Platform::GetFileAttributesExA(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  return ::GetFileAttributesExA(path, GetFileExInfoStandard, data);
+}
+BOOL Win32Platform::DeleteFileA(const char* path) { return ::DeleteFileA(path); }
+BOOL Win32Platform::MoveFileExA(const char* path, const char* target, DWORD flags) {
+  // Looked up, not imported: the kernel32 of Windows 98/Me has it only as a
+  // stub that answers 120, and a missing entry answers the same here.
+  using MoveFileExProc = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  const auto proc = LookUp<MoveFileExProc>("kernel32.dll", "MoveFileExA");
+  if (proc == nullptr) {
+    ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+  }
+  return proc(path, target, flags);
+}
+
 LONG Win32Platform::RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) {
   HKEY opened = nullptr;
   LONG error = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, access, &opened);
@@ -168,6 +194,18 @@ LONG Win32Platform::RegSetValueExA(RegKeyHandle key, const char* name, DWORD typ
 LONG Win32Platform::RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize,
                                   DWORD* type, BYTE* data, DWORD* dataSize) {
   return ::RegEnumValueA(AsKey(key), index, name, nameSize, nullptr, type, data, dataSize);
+}
+
+LONG Win32Platform::RegEnumKeyExA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize) {
+  return ::RegEnumKeyExA(AsKey(key), index, name, nameSize, nullptr, nullptr, nullptr, nullptr);
+}
+LONG Win32Platform::RegDeleteValueA(RegKeyHandle key, const char* name) {
+  return ::RegDeleteValueA(AsKey(key), name);
+}
+LONG Win32Platform::RegDeleteKeyA(const char* subKey) {
+  // HKEY_LOCAL_MACHINE itself is never deleted through the seam.
+  if (subKey == nullptr || subKey[0] == '\0') return ERROR_INVALID_PARAMETER;
+  return ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, subKey);
 }
 
 BOOL Win32Platform::GetPrinterDriverDirectoryA(const char* environment, DWORD level, BYTE* buffer,
@@ -198,6 +236,14 @@ BOOL Win32Platform::OpenPrinterA(const char* printerName, PrinterHandle* printer
   if (ok) *printer = opened;
   return ok;
 }
+BOOL Win32Platform::OpenPrinterA(const char* printerName, PrinterHandle* printer,
+                                 DWORD desiredAccess) {
+  PRINTER_DEFAULTSA defaults{nullptr, nullptr, desiredAccess};
+  HANDLE opened = nullptr;
+  BOOL ok = ::OpenPrinterA(Mutable(printerName), &opened, &defaults);
+  if (ok) *printer = opened;
+  return ok;
+}
 BOOL Win32Platform::GetPrinterA(PrinterHandle printer, DWORD level, BYTE* buffer, DWORD size,
                                 DWORD* needed) {
   return ::GetPrinterA(AsPrinter(printer), level, buffer, size, needed);
@@ -209,6 +255,49 @@ BOOL Win32Platform::ClosePrinter(PrinterHandle printer) { return ::ClosePrinter(
 BOOL Win32Platform::EnumPortsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
                                DWORD* returned) {
   return ::EnumPortsA(nullptr, level, buffer, size, needed, returned);
+}
+
+BOOL Win32Platform::EnumPrintersA(DWORD flags, DWORD level, BYTE* buffer, DWORD size,
+                                  DWORD* needed, DWORD* returned) {
+  return ::EnumPrintersA(flags, nullptr, level, buffer, size, needed, returned);
+}
+BOOL Win32Platform::EnumPrinterDriversA(const char* environment, DWORD level, BYTE* buffer,
+                                        DWORD size, DWORD* needed, DWORD* returned) {
+  return ::EnumPrinterDriversA(nullptr, Mutable(environment), level, buffer, size, needed,
+                               returned);
+}
+BOOL Win32Platform::EnumMonitorsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                                  DWORD* returned) {
+  return ::EnumMonitorsA(nullptr, level, buffer, size, needed, returned);
+}
+BOOL Win32Platform::EnumPrintProcessorsA(const char* environment, DWORD level, BYTE* buffer,
+                                         DWORD size, DWORD* needed, DWORD* returned) {
+  return ::EnumPrintProcessorsA(nullptr, Mutable(environment), level, buffer, size, needed,
+                                returned);
+}
+BOOL Win32Platform::DeletePrinter(PrinterHandle printer) {
+  return ::DeletePrinter(AsPrinter(printer));
+}
+BOOL Win32Platform::DeletePrinterDriverA(const char* environment, const char* driverName) {
+  return ::DeletePrinterDriverA(nullptr, Mutable(environment), Mutable(driverName));
+}
+BOOL Win32Platform::DeletePrinterDriverExA(const char* environment, const char* driverName,
+                                           DWORD deleteFlag, DWORD versionFlag) {
+  // Looked up at run time: winspool.drv has it from Windows 2000 on, and a
+  // static import would keep the program from starting on 98/Me and NT 4.0.
+  using DeleteDriverExProc = BOOL(WINAPI*)(LPSTR, LPSTR, LPSTR, DWORD, DWORD);
+  const auto proc = LookUp<DeleteDriverExProc>("winspool.drv", "DeletePrinterDriverExA");
+  if (proc == nullptr) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return FALSE;
+  }
+  return proc(nullptr, Mutable(environment), Mutable(driverName), deleteFlag, versionFlag);
+}
+BOOL Win32Platform::DeleteMonitorA(const char* environment, const char* monitorName) {
+  return ::DeleteMonitorA(nullptr, Mutable(environment), Mutable(monitorName));
+}
+BOOL Win32Platform::DeletePrintProcessorA(const char* environment, const char* name) {
+  return ::DeletePrintProcessorA(nullptr, Mutable(environment), Mutable(name));
 }
 
 ServiceHandle Win32Platform::OpenSCManagerA(DWORD access) {
@@ -232,6 +321,18 @@ BOOL Win32Platform::CloseServiceHandle(ServiceHandle handle) {
 
 BOOL Win32Platform::WriteProfileStringA(const char* section, const char* key, const char* value) {
   return ::WriteProfileStringA(section, key, value);
+}
+DWORD Win32Platform::GetProfileStringA(const char* section, const char* key,
+                                       const char* defaultValue, char* buffer, DWORD size) {
+  return ::GetProfileStringA(section, key, defaultValue, buffer, size);
+}
+BOOL Win32Platform::WritePrivateProfileStringA(const char* section, const char* key,
+                                               const char* value, const char* fileName) {
+  return ::WritePrivateProfileStringA(section, key, value, fileName);
+}
+BOOL Win32Platform::WritePrivateProfileSectionA(const char* section, const char* entries,
+                                                const char* fileName) {
+  return ::WritePrivateProfileSectionA(section, entries, fileName);
 }
 BOOL Win32Platform::BroadcastWinIniChangeTimeout(const char* text, UINT timeoutMs) {
   DWORD_PTR result = 0;

@@ -31,6 +31,9 @@ class Win32Platform : public Platform {
   BOOL CloseHandle(FileHandle handle) override;
   bool ReadWholeFile(const char* path, std::string& contents) override;
   bool GetFileStamp(const char* path, FileStamp& stamp) override;
+  BOOL GetFileAttributesExA(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) override;
+  BOOL DeleteFileA(const char* path) override;
+  BOOL MoveFileExA(const char* path, const char* target, DWORD flags) override;
 
   LONG RegOpenKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;
   LONG RegCreateKeyExA(const char* subKey, REGSAM access, RegKeyHandle* key) override;
@@ -41,6 +44,9 @@ class Win32Platform : public Platform {
                       DWORD size) override;
   LONG RegEnumValueA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize, DWORD* type,
                      BYTE* data, DWORD* dataSize) override;
+  LONG RegEnumKeyExA(RegKeyHandle key, DWORD index, char* name, DWORD* nameSize) override;
+  LONG RegDeleteValueA(RegKeyHandle key, const char* name) override;
+  LONG RegDeleteKeyA(const char* subKey) override;
 
   BOOL GetPrinterDriverDirectoryA(const char* environment, DWORD level, BYTE* buffer, DWORD size,
                                   DWORD* needed) override;
@@ -52,11 +58,26 @@ class Win32Platform : public Platform {
                           const char* printProcessorName) override;
   PrinterHandle AddPrinterA(DWORD level, BYTE* printerInfo) override;
   BOOL OpenPrinterA(const char* printerName, PrinterHandle* printer) override;
+  BOOL OpenPrinterA(const char* printerName, PrinterHandle* printer, DWORD desiredAccess) override;
   BOOL GetPrinterA(PrinterHandle printer, DWORD level, BYTE* buffer, DWORD size,
                    DWORD* needed) override;
   BOOL SetPrinterA(PrinterHandle printer, DWORD level, BYTE* info, DWORD command) override;
   BOOL ClosePrinter(PrinterHandle printer) override;
   BOOL EnumPortsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) override;
+  BOOL EnumPrintersA(DWORD flags, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override;
+  BOOL EnumPrinterDriversA(const char* environment, DWORD level, BYTE* buffer, DWORD size,
+                           DWORD* needed, DWORD* returned) override;
+  BOOL EnumMonitorsA(DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                     DWORD* returned) override;
+  BOOL EnumPrintProcessorsA(const char* environment, DWORD level, BYTE* buffer, DWORD size,
+                            DWORD* needed, DWORD* returned) override;
+  BOOL DeletePrinter(PrinterHandle printer) override;
+  BOOL DeletePrinterDriverA(const char* environment, const char* driverName) override;
+  BOOL DeletePrinterDriverExA(const char* environment, const char* driverName, DWORD deleteFlag,
+                              DWORD versionFlag) override;
+  BOOL DeleteMonitorA(const char* environment, const char* monitorName) override;
+  BOOL DeletePrintProcessorA(const char* environment, const char* name) override;
 
   ServiceHandle OpenSCManagerA(DWORD access) override;
   ServiceHandle OpenServiceA(ServiceHandle manager, const char* name, DWORD access) override;
@@ -66,6 +87,12 @@ class Win32Platform : public Platform {
   BOOL CloseServiceHandle(ServiceHandle handle) override;
 
   BOOL WriteProfileStringA(const char* section, const char* key, const char* value) override;
+  DWORD GetProfileStringA(const char* section, const char* key, const char* defaultValue,
+                          char* buffer, DWORD size) override;
+  BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                  const char* fileName) override;
+  BOOL WritePrivateProfileSectionA(const char* section, const char* entries,
+                                   const char* fileName) override;
   BOOL BroadcastWinIniChangeTimeout(const char* text, UINT timeoutMs) override;
   BOOL BroadcastWinIniChangeNotify(const char* text) override;
 

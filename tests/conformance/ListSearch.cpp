@@ -61,4 +61,41 @@ void CheckListPrefixSearch(const std::function<CComboBox()>& makeList) {
   }
 }
 
+void CheckSortedListPrefixSearch(const std::function<CComboBox()>& makeSortedList) {
+  struct SortedCase {
+    const char* what;
+    int startAfter;
+    std::string prefix;
+    std::string found;  // empty: nothing
+  };
+  const std::vector<std::string> added = {"Gamma", "alpha", "Beta", "beta two"};
+  const std::vector<std::string> sorted = {"alpha", "Beta", "beta two", "Gamma"};
+  const SortedCase cases[] = {
+      {"from the first entry", -1, "b", "Beta"},
+      {"after the entry found, the next that begins alike", 1, "BETA", "beta two"},
+      {"it wraps round past the end", 3, "al", "alpha"},
+      {"round to an entry before the start", 2, "be", "Beta"},
+      {"no match", -1, "delta", ""},
+  };
+  for (const SortedCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    CComboBox list = makeSortedList();
+    ASSERT_TRUE(list.IsValid());
+    list.ResetContent();
+    for (const std::string& entry : added) list.AddString(entry);
+    ASSERT_EQ(list.GetCount(), static_cast<int>(sorted.size()));
+    for (int i = 0; i < list.GetCount(); ++i) EXPECT_EQ(list.GetLBText(i), sorted[i]) << i;
+    list.SetCurSel(0);
+    const int found = list.SelectString(c.startAfter, c.prefix);
+    if (c.found.empty()) {
+      EXPECT_EQ(found, -1);
+      EXPECT_EQ(list.GetCurSel(), 0);
+    } else {
+      ASSERT_GE(found, 0);
+      EXPECT_EQ(list.GetLBText(found), c.found);
+      EXPECT_EQ(list.GetWindowText(), c.found);
+    }
+  }
+}
+
 }  // namespace setwell::conformance

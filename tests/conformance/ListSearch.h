@@ -14,5 +14,9 @@ namespace setwell::conformance {
 // Runs every case on a fresh, unsorted drop-down list that `makeList`
 // gives (emptied between cases).
 void CheckListPrefixSearch(const std::function<CComboBox()>& makeList);
+// The same search on a list that keeps its entries sorted (letter case
+// aside): the entries are added out of order, and the search and the
+// answers are by the list's own order.
+void CheckSortedListPrefixSearch(const std::function<CComboBox()>& makeSortedList);
 
 }  // namespace setwell::conformance

@@ -199,6 +199,67 @@ void CheckRegistry(Host& host) {
   }
   p.RegCloseKey(readOnly);
   p.RegCloseKey(key);
+
+  // Keys below kKey: "Sub" (with "Deeper" below it), then "Other".
+  const std::string sub = std::string(kKey) + "\\Sub";
+  RegKeyHandle made = nullptr;
+  ASSERT_EQ(p.RegCreateKeyExA((std::string(kKey) + "\\Other").c_str(), KEY_ALL_ACCESS, &made), 0);
+  p.RegCloseKey(made);
+  RegKeyHandle top = nullptr;
+  ASSERT_EQ(p.RegOpenKeyExA(kKey, KEY_ALL_ACCESS, &top), 0);
+  RegKeyHandle valuesOnly = nullptr;
+  ASSERT_EQ(p.RegOpenKeyExA(kKey, KEY_QUERY_VALUE, &valuesOnly), 0);
+  Run(host, {
+      {"enumerating keys into too small a name buffer", [&](Platform& q) {
+         char name[3];
+         DWORD size = sizeof name;
+         return Registry(q.RegEnumKeyExA(top, 0, name, &size));
+       }, ERROR_MORE_DATA},
+      {"enumerating past the last key", [&](Platform& q) {
+         char name[32];
+         DWORD size = sizeof name;
+         return Registry(q.RegEnumKeyExA(top, 2, name, &size));
+       }, ERROR_NO_MORE_ITEMS},
+      {"enumerating keys through a handle without the right", [&](Platform& q) {
+         char name[32];
+         DWORD size = sizeof name;
+         return Registry(q.RegEnumKeyExA(valuesOnly, 0, name, &size));
+       }, ERROR_ACCESS_DENIED},
+      {"deleting a missing value", [&](Platform& q) {
+         return Registry(q.RegDeleteValueA(top, "Missing"));
+       }, ERROR_FILE_NOT_FOUND},
+      {"deleting a value through a handle opened for reading", [&](Platform& q) {
+         return Registry(q.RegDeleteValueA(valuesOnly, "Number"));
+       }, ERROR_ACCESS_DENIED},
+      {"deleting a missing key", [&](Platform& q) {
+         return Registry(q.RegDeleteKeyA((std::string(kKey) + "\\Missing").c_str()));
+       }, ERROR_FILE_NOT_FOUND},
+      {"deleting a key that has a subkey", [&](Platform& q) {
+         return Registry(q.RegDeleteKeyA(sub.c_str()));
+       }, ERROR_ACCESS_DENIED, std::nullopt, nullptr, ERROR_SUCCESS,
+       "RegDeleteKeyA deletes the key with everything below it"},
+  });
+  // The keys come back by name, whatever order they were made in.
+  std::vector<std::string> keys;
+  for (DWORD i = 0;; ++i) {
+    char name[32];
+    DWORD nameSize = sizeof name;
+    if (p.RegEnumKeyExA(top, i, name, &nameSize) != 0) break;
+    EXPECT_EQ(nameSize, std::strlen(name)) << "the name's length without its terminator";
+    keys.emplace_back(name);
+  }
+  if (host.Is9x()) {
+    EXPECT_EQ(keys, (std::vector<std::string>{"Other"})) << "Sub went with its subkey";
+  } else {
+    EXPECT_EQ(keys, (std::vector<std::string>{"Other", "Sub"}));
+    // Once its subkey is gone, the key goes too.
+    EXPECT_EQ(p.RegDeleteKeyA((sub + "\\Deeper").c_str()), 0);
+    EXPECT_EQ(p.RegDeleteKeyA(sub.c_str()), 0);
+  }
+  RegKeyHandle gone = nullptr;
+  EXPECT_EQ(p.RegOpenKeyExA(sub.c_str(), KEY_READ, &gone), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+  p.RegCloseKey(valuesOnly);
+  p.RegCloseKey(top);
   host.DeleteKeyTree(kKey);
 }
 
@@ -307,6 +368,66 @@ void CheckFiles(Host& host) {
             static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   p.SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
   p.SetFileAttributesA(readOnlySource.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // Deleting and moving, and the size of what is left.
+  const std::string doomed = scratch + "doomed.bin";
+  const std::string held = scratch + "held.bin";
+  host.MakeFile(doomed, "twelve bytes");
+  host.MakeFile(held, "held");
+  Run(host, {
+      {"reading a file's size", [&](Platform& q) {
+         WIN32_FILE_ATTRIBUTE_DATA data{};
+         Outcome o = Win32(q, q.GetFileAttributesExA(doomed.c_str(), &data));
+         EXPECT_EQ(data.nFileSizeLow, 12u);
+         EXPECT_EQ(data.nFileSizeHigh, 0u);
+         EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+         return o;
+       }, ERROR_SUCCESS},
+      {"reading a folder's record", [&](Platform& q) {
+         WIN32_FILE_ATTRIBUTE_DATA data{};
+         Outcome o = Win32(q, q.GetFileAttributesExA(scratch.c_str(), &data));
+         EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+         return o;
+       }, ERROR_SUCCESS},
+      {"reading the record of a missing file", [&](Platform& q) {
+         WIN32_FILE_ATTRIBUTE_DATA data{};
+         return Win32(q, q.GetFileAttributesExA((scratch + "missing.bin").c_str(), &data));
+       }, ERROR_FILE_NOT_FOUND},
+      {"deleting a missing file", [&](Platform& q) {
+         return Win32(q, q.DeleteFileA((scratch + "missing.bin").c_str()));
+       }, ERROR_FILE_NOT_FOUND},
+      {"deleting in a missing folder", [&](Platform& q) {
+         return Win32(q, q.DeleteFileA(missingFolder.c_str()));
+       }, ERROR_PATH_NOT_FOUND},
+      {"deleting a file held open without sharing", [&](Platform& q) {
+         host.HoldOpen(held);
+         Outcome o = Win32(q, q.DeleteFileA(held.c_str()));
+         host.ReleaseFiles();
+         return o;
+       }, ERROR_SHARING_VIOLATION},
+      {"moving a file onto one there is", [&](Platform& q) {
+         return Win32(q, q.MoveFileExA(doomed.c_str(), held.c_str(), 0));
+       }, ERROR_ALREADY_EXISTS, std::nullopt, nullptr, ERROR_CALL_NOT_IMPLEMENTED,
+       "kernel32 has MoveFileExA as a stub only"},
+      {"moving it over, told to replace", [&](Platform& q) {
+         return Win32(q, q.MoveFileExA(doomed.c_str(), held.c_str(), MOVEFILE_REPLACE_EXISTING));
+       }, ERROR_SUCCESS, std::nullopt, nullptr, ERROR_CALL_NOT_IMPLEMENTED,
+       "kernel32 has MoveFileExA as a stub only"},
+      {"scheduling a file's deletion at the restart", [&](Platform& q) {
+         return Win32(q, q.MoveFileExA(held.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+       }, ERROR_SUCCESS, std::nullopt, nullptr, ERROR_CALL_NOT_IMPLEMENTED,
+       "kernel32 has MoveFileExA as a stub only; WININIT.INI takes its place"},
+      {"deleting the file", [&](Platform& q) {
+         return Win32(q, q.DeleteFileA(held.c_str()));
+       }, ERROR_SUCCESS},
+      {"deleting it again", [&](Platform& q) {
+         return Win32(q, q.DeleteFileA(held.c_str()));
+       }, ERROR_FILE_NOT_FOUND},
+  });
+  // The replacing move took the file away.
+  if (!host.Is9x()) {
+    EXPECT_EQ(p.GetFileAttributesA(doomed.c_str()), INVALID_FILE_ATTRIBUTES) << "moved away";
+  }
 }
 
 void CheckDirectoriesAndVersion(Host& host) {
@@ -615,6 +736,187 @@ void CheckPrinterCycle(Host& host) {
   }
   EXPECT_TRUE(p.FreeLibrary(winspool));
 
+  // What the spooler lists: the printer, its driver with the dependent
+  // file, the Local Port monitor and the WinPrint processor.
+  std::vector<BYTE> list;
+  auto enumerate = [&](const char* what,
+                       const std::function<BOOL(BYTE*, DWORD, DWORD*, DWORD*)>& call,
+                       DWORD& returned, bool wineKeepsCount = false) {
+    SCOPED_TRACE(what);
+    DWORD size = 0;
+    returned = 7;
+    p.SetLastError(0);
+    const BOOL empty = call(nullptr, 0, &size, &returned);
+    EXPECT_FALSE(empty) << "something to list";
+    EXPECT_EQ(p.GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    if (host.IsWine() && wineKeepsCount) {
+      // Wine departs from Windows: its EnumPrinterDriversA leaves the count
+      // as it was when it asks for a bigger buffer.
+      EXPECT_EQ(returned, 7u);
+    } else {
+      EXPECT_EQ(returned, 0u);
+    }
+    list.assign(size + 1, 0);
+    DWORD again = 0;
+    EXPECT_FALSE(call(list.data(), size - 1, &again, &returned)) << "one byte short";
+    EXPECT_TRUE(call(list.data(), size, &again, &returned)) << p.GetLastError();
+  };
+  DWORD count = 0;
+  enumerate("EnumPrintersA", [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
+    return p.EnumPrintersA(PRINTER_ENUM_LOCAL, 2, b, s, n, r);
+  }, count);
+  bool listedPrinter = false;
+  for (DWORD i = 0; i < count; ++i) {
+    const auto& info = reinterpret_cast<PRINTER_INFO_2A*>(list.data())[i];
+    if (std::strcmp(info.pPrinterName, kPrinter) == 0) {
+      listedPrinter = true;
+      EXPECT_STREQ(info.pDriverName, kDriver);
+      EXPECT_STREQ(info.pPortName, "LPT1:");
+    }
+  }
+  EXPECT_TRUE(listedPrinter);
+  enumerate("EnumPrinterDriversA", [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
+    return p.EnumPrinterDriversA(nullptr, 3, b, s, n, r);
+  }, count, true);
+  bool listedDriver = false;
+  for (DWORD i = 0; i < count; ++i) {
+    const auto& info = reinterpret_cast<DRIVER_INFO_3A*>(list.data())[i];
+    if (std::strcmp(info.pName, kDriver) != 0) continue;
+    listedDriver = true;
+    ASSERT_NE(info.pDependentFiles, nullptr);
+    const std::string first(info.pDependentFiles);
+    EXPECT_NE(first.find("swconf_dep.dll"), std::string::npos) << first;
+    EXPECT_EQ(info.pDependentFiles[first.size() + 1], '\0') << "one file, then the list's end";
+    EXPECT_NE(std::string(info.pDriverPath).find("swconf.drv"), std::string::npos);
+  }
+  EXPECT_TRUE(listedDriver);
+  enumerate("EnumMonitorsA",
+            [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) { return p.EnumMonitorsA(2, b, s, n, r); },
+            count);
+  bool localPort = false;
+  for (DWORD i = 0; i < count; ++i) {
+    const auto& info = reinterpret_cast<MONITOR_INFO_2A*>(list.data())[i];
+    if (std::strcmp(info.pName, "Local Port") == 0) localPort = info.pDLLName[0] != '\0';
+  }
+  EXPECT_TRUE(localPort) << "the Local Port monitor with its DLL";
+  enumerate("EnumPrintProcessorsA", [&](BYTE* b, DWORD s, DWORD* n, DWORD* r) {
+    return p.EnumPrintProcessorsA(nullptr, 1, b, s, n, r);
+  }, count);
+  bool winPrint = false;
+  for (DWORD i = 0; i < count; ++i) {
+    const char* name = reinterpret_cast<PRINTPROCESSOR_INFO_1A*>(list.data())[i].pName;
+    winPrint = winPrint || std::strcmp(name, "WinPrint") == 0 || std::strcmp(name, "winprint") == 0;
+  }
+  EXPECT_TRUE(winPrint);
+
+  const bool nt5 = HasSetDefaultPrinter(p);
+  if (!host.IsWine()) {
+    // Not under Wine: its DeletePrintProcessorA deletes nothing and reports
+    // success, and a host whose WinPrint went would print no more.
+    Run(host, {{"deleting the print processor a printer uses", [&](Platform& q) {
+                  return Win32(q, q.DeletePrintProcessorA(nullptr, "WinPrint"));
+                }, ERROR_CAN_NOT_COMPLETE}});
+  }
+  PrinterHandle user = nullptr;
+  PrinterHandle admin = nullptr;
+  Run(host, {
+      {"listing printers at level 4", [&](Platform& q) {
+         DWORD n = 0;
+         DWORD r = 0;
+         return Win32(q, q.EnumPrintersA(PRINTER_ENUM_LOCAL, 4, nullptr, 0, &n, &r));
+       }, ERROR_INSUFFICIENT_BUFFER, std::nullopt, nullptr, ERROR_INVALID_LEVEL,
+       "level 4 is NT's"},
+      {"listing printers at level 3", [&](Platform& q) {
+         DWORD n = 0;
+         DWORD r = 0;
+         return Win32(q, q.EnumPrintersA(PRINTER_ENUM_LOCAL, 3, nullptr, 0, &n, &r));
+       }, ERROR_INVALID_LEVEL},
+      {"listing the drivers of an unknown environment", [&](Platform& q) {
+         DWORD n = 0;
+         DWORD r = 0;
+         return Win32(q, q.EnumPrinterDriversA("Setwell bogus environment", 3, nullptr, 0, &n, &r));
+       }, ERROR_INVALID_ENVIRONMENT},
+      {"listing monitors at level 3", [&](Platform& q) {
+         DWORD n = 0;
+         DWORD r = 0;
+         return Win32(q, q.EnumMonitorsA(3, nullptr, 0, &n, &r));
+       }, ERROR_INVALID_LEVEL},
+      {"listing the print processors of an unknown environment", [&](Platform& q) {
+         DWORD n = 0;
+         DWORD r = 0;
+         return Win32(q, q.EnumPrintProcessorsA("Setwell bogus environment", 1, nullptr, 0, &n, &r));
+       }, ERROR_INVALID_ENVIRONMENT},
+      {"deleting the driver a printer uses", [&](Platform& q) {
+         return Win32(q, q.DeletePrinterDriverA(nullptr, kDriver));
+       }, ERROR_PRINTER_DRIVER_IN_USE, ERROR_SUCCESS,
+       "DeletePrinterDriverA does not look at the printers: the driver goes"},
+      {"deleting the printer through a handle opened to print", [&](Platform& q) {
+         q.OpenPrinterA(kPrinter, &user);
+         return Win32(q, q.DeletePrinter(user));
+       }, ERROR_ACCESS_DENIED, ERROR_SUCCESS,
+       "DeletePrinter does not look at the rights the handle was opened with",
+       ERROR_SUCCESS, "printers have no security"},
+  });
+  if (host.IsWine() || host.Is9x()) {
+    // The printer went above (and under Wine its driver); add them again for
+    // the rows below.
+    host.DeletePrinter(kPrinter);
+    if (host.IsWine()) {
+      ASSERT_TRUE(p.AddPrinterDriverA(3, reinterpret_cast<BYTE*>(&driver))) << p.GetLastError();
+    }
+    PrinterHandle again = p.AddPrinterA(2, reinterpret_cast<BYTE*>(&printer));
+    ASSERT_NE(again, nullptr) << p.GetLastError();
+    p.ClosePrinter(again);
+  }
+  Run(host, {
+      {"deleting the printer through a handle opened to administer", [&](Platform& q) {
+         EXPECT_TRUE(q.OpenPrinterA(kPrinter, &admin, PRINTER_ACCESS_ADMINISTER));
+         return Win32(q, q.DeletePrinter(admin));
+       }, ERROR_SUCCESS},
+      {"opening the deleted printer", [&](Platform& q) {
+         PrinterHandle h = nullptr;
+         Outcome o = Win32(q, q.OpenPrinterA(kPrinter, &h));
+         if (o.ok) q.ClosePrinter(h);
+         return o;
+       }, ERROR_INVALID_PRINTER_NAME, ERROR_SUCCESS,
+       "the name of a printer deleted a second time still opens (seen with Wine 8.0, "
+       "cause not traced)"},
+      {"deleting with its files a driver no printer uses", [&](Platform& q) {
+         if (nt5) {
+           EXPECT_NE(q.GetFileAttributesA((dir + "3\\swconf.drv").c_str()),
+                     INVALID_FILE_ATTRIBUTES) << "the spooler keeps the file there";
+         }
+         return Win32(q, nt5 ? q.DeletePrinterDriverExA(nullptr, kDriver, DPD_DELETE_UNUSED_FILES, 0)
+                             : q.DeletePrinterDriverA(nullptr, kDriver));
+       }, ERROR_SUCCESS, nt5 ? std::optional<DWORD>(ERROR_INVALID_PARAMETER) : std::nullopt,
+       "DeletePrinterDriverExA refuses every delete flag with 87"},
+      {"deleting it again", [&](Platform& q) {
+         return Win32(q, q.DeletePrinterDriverA(nullptr, kDriver));
+       }, ERROR_UNKNOWN_PRINTER_DRIVER, nt5 ? std::optional<DWORD>(ERROR_SUCCESS) : std::nullopt,
+       "the driver is still there, DeletePrinterDriverExA having refused its flags above"},
+      {"deleting a driver before Windows 2000 has DeletePrinterDriverExA", [&](Platform& q) {
+         return Win32(q, q.DeletePrinterDriverExA(nullptr, kDriver, 0, 0));
+       }, static_cast<DWORD>(nt5 ? ERROR_UNKNOWN_PRINTER_DRIVER : ERROR_PROC_NOT_FOUND), 0xDEAD,
+       "DeletePrinterDriverExA of a driver that is not there fails without setting the last "
+       "error (0xDEAD is what the row set before the call)"},
+      {"deleting a monitor the spooler does not know", [&](Platform& q) {
+         return Win32(q, q.DeleteMonitorA(nullptr, "Setwell no such monitor"));
+       }, ERROR_UNKNOWN_PRINT_MONITOR},
+      {"deleting a print processor the spooler does not have", [&](Platform& q) {
+         return Win32(q, q.DeletePrintProcessorA(nullptr, "Setwell no such processor"));
+       }, ERROR_UNKNOWN_PRINTPROCESSOR, ERROR_SUCCESS,
+       "DeletePrintProcessorA deletes nothing and reports success"},
+  });
+  if (nt5 && !host.IsWine()) {
+    // DPD_DELETE_UNUSED_FILES took the files no other driver names from the
+    // version-3 folder, where the spooler had put them.
+    EXPECT_EQ(p.GetFileAttributesA((dir + "3\\swconf.drv").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  if (user != nullptr) p.ClosePrinter(user);
+  if (admin != nullptr) {
+    EXPECT_TRUE(p.ClosePrinter(admin)) << "a deleted printer's handle closes";
+  }
+
   EXPECT_TRUE(p.ClosePrinter(handle));
   EXPECT_FALSE(p.ClosePrinter(handle));
   EXPECT_EQ(p.GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
@@ -740,6 +1042,34 @@ void CheckProfile(Host& host) {
   EXPECT_EQ(host.ReadProfile(section, "Other"), std::nullopt);
   // A flush of the profile cache reports zero, as documented.
   EXPECT_FALSE(p.WriteProfileStringA(nullptr, nullptr, nullptr));
+
+  // Reading back what was written, whole and cut.
+  EXPECT_TRUE(p.WriteProfileStringA(section, "Device", "Setwell Printer,winspool,LPT1:"));
+  char value[64] = {};
+  EXPECT_EQ(p.GetProfileStringA(section, "device", "", value, sizeof value), 30u);
+  EXPECT_STREQ(value, "Setwell Printer,winspool,LPT1:");
+  char cut[8] = {};
+  EXPECT_EQ(p.GetProfileStringA(section, "Device", "", cut, sizeof cut), 7u);
+  EXPECT_STREQ(cut, "Setwell");
+  EXPECT_EQ(p.GetProfileStringA(section, "Missing", "fallback", value, sizeof value), 8u);
+  EXPECT_STREQ(value, "fallback");
+  EXPECT_TRUE(p.WriteProfileStringA(section, nullptr, nullptr));
+
+  // A private profile: one key at a time, or a whole section whose keys
+  // repeat, as WININIT.INI's [rename] does.
+  const std::string ini = host.Scratch() + "private.ini";
+  EXPECT_TRUE(p.WritePrivateProfileStringA("rename", "C:\\target.dll", "C:\\source.dll", ini.c_str()));
+  const char entries[] = "NUL=C:\\first.dll\0NUL=C:\\second.dll\0";
+  EXPECT_TRUE(p.WritePrivateProfileSectionA("rename", entries, ini.c_str()));
+  std::string text;
+  ASSERT_TRUE(p.ReadWholeFile(ini.c_str(), text));
+  EXPECT_NE(text.find("NUL=C:\\first.dll"), std::string::npos) << text;
+  EXPECT_NE(text.find("NUL=C:\\second.dll"), std::string::npos) << text;
+  EXPECT_EQ(text.find("target.dll"), std::string::npos) << "the section was replaced: " << text;
+  p.SetLastError(0);
+  EXPECT_FALSE(p.WritePrivateProfileStringA("rename", "NUL", "x",
+                                            (host.Scratch() + "no such folder\\x.ini").c_str()));
+  EXPECT_EQ(p.GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 
   if (IsNt(p)) {
     // NT maps win.ini's [Ports] onto the Local Port monitor's registry key.

@@ -282,6 +282,7 @@ TEST_F(Win32UiTest, ListsSearchByTheWizardsRuleNotTheHosts) {
     ProbeDialog page(IDD_MODEL);
     ASSERT_TRUE(page.Create(IDD_MODEL, &frame));
     conformance::CheckListPrefixSearch([&] { return page.GetComboBox(IDC_RECEIPT_MODELS); });
+    conformance::CheckSortedListPrefixSearch([&] { return page.GetComboBox(IDC_EMBEDDED_MODELS); });
     page.DestroyWindow();
   });
 }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/SimUi.h"
+#include "ui/headless/MessageBoxes.h"
 #include "system/win32/Win32Platform.h"
-#include "tools/setup_sim/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 namespace setwell::install {
 
@@ -23,7 +23,7 @@ class UnattendedHost : public Win32Platform, public term::ScriptedHost {
   void Sleep(DWORD milliseconds) override;
 
   // --- ScriptedHost -----------------------------------------------------------
-  sim::SimUi& MessageBoxes() override { return boxes_; }
+  MessageBoxRecorder& MessageBoxes() override { return boxes_; }
   std::size_t ShellOpenCount() const override { return opened_.size(); }
   std::string LastShellOpened() const override {
     return opened_.empty() ? std::string() : opened_.back();
@@ -35,7 +35,7 @@ class UnattendedHost : public Win32Platform, public term::ScriptedHost {
   unsigned long PausedMs() const { return paused_; }
 
  private:
-  sim::SimUi boxes_;
+  MessageBoxRecorder boxes_;
   std::vector<std::string> opened_;
   unsigned long paused_ = 0;
 };

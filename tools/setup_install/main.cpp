@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "tools/setup_install/UnattendedHost.h"
-#include "tools/setup_install/UnattendedInstall.h"
+#include "script/UnattendedInstall.h"
 
 namespace {
 
@@ -42,21 +42,30 @@ constexpr char kUsage[] =
     "  port NAME                         a port of the port page's list\n"
     "  baud N | parity NAME | bytesize N | stopbits N | protocol NAME\n"
     "  raster on|off                     \"Raster Graphic Printing\" (advanced)\n"
-    "  answer yes|no                     the question the step before asks\n"
+    "  answer rename yes|no              \"This application will change printer name\"\n"
+    "  answer restart yes|no             \"Restart the computer ...\" (Windows 98/Me)\n"
     "  about | help | show\n"
-    "The restart question of Windows 98/Me, unanswered, is taken as No; any other\n"
-    "question must be answered.\n"
+    "Answers follow the step that makes the program ask (finish), in any order.\n"
+    "A plain \"answer yes|no\" takes the next question but never the restart\n"
+    "question: the computer restarts only on \"answer restart yes\". The restart\n"
+    "question, unanswered, is taken as No; the rename question must be answered.\n"
+    "An answer no question took is named in the log and changes nothing.\n"
     "\n"
-    "Exit codes: 0 installed; 3010 installed, restart needed; 1641 installed,\n"
-    "restarting; 1 the install failed (an error was shown); 2 nothing installed\n"
-    "(bad arguments, an unreadable script, a step the wizard refuses, a question\n"
-    "not answered, a script that does not reach Finish).\n";
+    "Exit codes, from how the wizard ended and what the host holds afterwards:\n"
+    "0 installed; 3010 installed, restart needed; 1641 installed, restarting;\n"
+    "1 the install failed (it stopped with an error, or a part of it is missing\n"
+    "when the host is asked afterwards); 2 nothing installed (bad arguments, an\n"
+    "unreadable script, no distribution in the current directory, a step the\n"
+    "wizard refuses, a question not answered, a script that does not reach Finish).\n";
 
-// Writes to standard output and, when open, to the log file, where each
-// line begins with the local date and time.
+// Writes to standard output and, when open, to the log file, a line at a
+// time: each line goes out whole as soon as it ends, to the console and to
+// the log (after the local date, time and UTC offset), so a run that dies
+// loses no line it has printed.
 class TeeBuffer : public std::streambuf {
  public:
   ~TeeBuffer() override {
+    sync();
     if (log_ != INVALID_HANDLE_VALUE) ::CloseHandle(log_);
   }
   bool OpenLog(const std::string& path) {
@@ -68,41 +77,66 @@ class TeeBuffer : public std::streambuf {
  protected:
   int overflow(int c) override {
     if (c == traits_type::eof()) return traits_type::not_eof(c);
-    const char byte = static_cast<char>(c);
-    std::fputc(byte, stdout);
-    if (log_ != INVALID_HANDLE_VALUE) {
-      if (atLineStart_) WriteLog(Stamp());
-      if (byte == '\n') {
-        WriteLog("\r\n");
-      } else {
-        WriteLog(std::string(1, byte));
-      }
-    }
-    atLineStart_ = byte == '\n';
+    line_ += static_cast<char>(c);
+    if (c == '\n') EmitLine();
     return c;
   }
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    for (std::streamsize i = 0; i < count; ++i) overflow(static_cast<unsigned char>(text[i]));
+    return count;
+  }
   int sync() override {
-    std::fflush(stdout);
+    // A line not yet ended is written as it stands, ended.
+    if (!line_.empty()) {
+      line_ += '\n';
+      EmitLine();
+    }
     return 0;
   }
 
  private:
+  void EmitLine() {
+    std::fwrite(line_.data(), 1, line_.size(), stdout);
+    std::fflush(stdout);
+    if (log_ != INVALID_HANDLE_VALUE) {
+      std::string entry = Stamp() + line_.substr(0, line_.size() - 1) + "\r\n";
+      DWORD written = 0;
+      ::WriteFile(log_, entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+    }
+    line_.clear();
+  }
   static std::string Stamp() {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u  ", now.wYear, now.wMonth,
-                  now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    // Local time is UTC minus the bias, in minutes, with daylight saving's
+    // own bias when it is in force.
+    TIME_ZONE_INFORMATION zone{};
+    const DWORD kind = ::GetTimeZoneInformation(&zone);
+    long bias = zone.Bias;
+    if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    const long offset = kind == TIME_ZONE_ID_INVALID ? 0 : -bias;
+    const long magnitude = offset < 0 ? -offset : offset;
+    char text[48];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u %c%02ld:%02ld  ",
+                  now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                  now.wMilliseconds, offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
     return text;
-  }
-  void WriteLog(const std::string& text) {
-    DWORD written = 0;
-    ::WriteFile(log_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   }
 
   HANDLE log_ = INVALID_HANDLE_VALUE;
-  bool atLineStart_ = true;
+  std::string line_;
 };
+
+// Whether two paths name one file: the full paths, letter case aside.
+bool SameFile(const std::string& a, const std::string& b) {
+  char fullA[MAX_PATH] = {};
+  char fullB[MAX_PATH] = {};
+  const DWORD lengthA = ::GetFullPathNameA(a.c_str(), MAX_PATH, fullA, nullptr);
+  const DWORD lengthB = ::GetFullPathNameA(b.c_str(), MAX_PATH, fullB, nullptr);
+  if (lengthA == 0 || lengthA >= MAX_PATH || lengthB == 0 || lengthB >= MAX_PATH) return a == b;
+  return ::lstrcmpiA(fullA, fullB) == 0;
+}
 
 int Refuse(std::ostream& out, const std::string& why) {
   out << "setup-install: " << why << "\n"
@@ -111,17 +145,12 @@ int Refuse(std::ostream& out, const std::string& why) {
   return kExitNothingInstalled;
 }
 
-std::string FolderOfProgram() {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length < MAX_PATH ? length : 0);
-  const std::size_t slash = folder.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  // No box of the system's may wait for a person: a missing disk, a file
+  // that cannot be opened, a loader fault are failures to report.
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   TeeBuffer buffer;
   std::ostream out(&buffer);
   std::string script;
@@ -145,6 +174,9 @@ int main(int argc, char** argv) {
     }
   }
   if (script.empty()) return Refuse(out, std::string("no script given\n") + kUsage);
+  if (!log.empty() && SameFile(log, script)) {
+    return Refuse(out, "--log " + log + " is the script itself; name another file for the log");
+  }
   if (!log.empty() && !buffer.OpenLog(log)) {
     return Refuse(out, "--log " + log + ": cannot write it (error " +
                            std::to_string(::GetLastError()) + ")");
@@ -160,19 +192,13 @@ int main(int argc, char** argv) {
   std::string error;
   if (!setwell::term::ParseScript(text, script, steps, error)) return Refuse(out, error);
 
-  // The configuration is read beside the program, as Setup.exe reads it.
-  const std::string folder = FolderOfProgram();
-  const std::string general = folder + "DRVCONFIG\\setup.ini";
-  const DWORD attributes = ::GetFileAttributesA(general.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return Refuse(out, folder + " is not a driver distribution (no DRVCONFIG\\setup.ini in it)");
-  }
-
   const DWORD started = ::GetTickCount();
   char current[MAX_PATH] = {};
   ::GetCurrentDirectoryA(MAX_PATH, current);
-  out << "setup-install: " << script << " on the distribution in " << folder
-      << " (current directory " << current << ")\n";
+  char program[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+  out << "setup-install: " << script << " with " << program << " (current directory " << current
+      << ")\n";
   const setwell::install::UnattendedResult result =
       setwell::install::RunUnattended(host, host, std::move(steps), script, out);
   out << setwell::install::FormatResult(result);

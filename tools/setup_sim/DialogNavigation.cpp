@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/setup_sim/DialogText.h"
+#include "script/DialogText.h"
 
 namespace setwell::term {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "resources/DialogTemplate.h"
-#include "tools/setup_sim/DialogText.h"
-#include "tools/setup_sim/RichText.h"
+#include "script/DialogText.h"
+#include "script/RichText.h"
 
 namespace setwell::term {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "tools/setup_sim/DialogText.h"
+#include "script/DialogText.h"
 
 namespace setwell::term {
 namespace {

@@ -8,11 +8,4 @@ std::string SimScriptedHost::ResolvePath(const std::string& file) const {
   return path;
 }
 
-ScriptRunner::ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
-                           std::string scriptName, std::ostream& out)
-    : ScriptRunner(ui, *new SimScriptedHost(machine), std::move(steps), std::move(scriptName),
-                   out) {
-  ownHost_.reset(&host_);
-}
-
 }  // namespace setwell::term

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "sim/SimMachine.h"
-#include "tools/setup_sim/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 namespace setwell::term {
 
@@ -14,7 +14,7 @@ namespace setwell::term {
 class SimScriptedHost : public ScriptedHost {
  public:
   explicit SimScriptedHost(sim::SimMachine& machine) : machine_(machine) {}
-  sim::SimUi& MessageBoxes() override { return machine_.ui; }
+  MessageBoxRecorder& MessageBoxes() override { return machine_.ui; }
   std::size_t ShellOpenCount() const override { return machine_.shellOpened.size(); }
   std::string LastShellOpened() const override {
     return machine_.shellOpened.empty() ? std::string() : machine_.shellOpened.back();

@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "tools/setup_sim/DialogNavigation.h"
-#include "tools/setup_sim/DialogText.h"
+#include "script/DialogText.h"
 
 namespace setwell::term {
 namespace {

@@ -36,9 +36,9 @@
 #include "tools/setup_sim/MachineFolder.h"
 #include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/RawTerminal.h"
-#include "tools/setup_sim/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 #include "tools/setup_sim/SimScriptedHost.h"
-#include "tools/setup_install/UnattendedInstall.h"
+#include "script/UnattendedInstall.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -66,8 +66,10 @@ constexpr char kUsage[] =
     "report says what the install changed, and the machine is saved.\n"
     "\n"
     "--exit-codes runs the script as setup-install.exe runs it on a real machine,\n"
-    "to rehearse it: an unanswered restart question is taken as No, and the exit\n"
-    "code is the unattended install's: 0 installed, 3010 installed and a restart\n"
+    "to rehearse it: a plain \"answer yes|no\" never answers the restart question\n"
+    "(\"answer restart yes|no\" does), an unanswered restart question is taken as\n"
+    "No, and the exit code is the unattended install's, from what the machine\n"
+    "holds afterwards: 0 installed, 3010 installed and a restart\n"
     "needed, 1641 installed and restarting, 1 the install failed, 2 nothing\n"
     "installed (3 the machine could not be saved).\n";
 
@@ -312,7 +314,8 @@ int Run(const Options& options) {
       }
       outcome = "finished";
     } else if (options.script) {
-      term::ScriptRunner runner(ui, machine, steps, *options.script, std::cout);
+      term::SimScriptedHost host(machine);
+      term::ScriptRunner runner(ui, host, steps, *options.script, std::cout);
       CSetupApp app(ui, machine);
       app.Run();
       outcome = runner.Outcome();

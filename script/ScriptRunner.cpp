@@ -1,18 +1,18 @@
-#include "tools/setup_sim/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "app/CWizardFrame.h"
 #include "resources/DialogTemplate.h"
-#include "tools/setup_sim/DialogText.h"
+#include "resources/StringTable.h"
+#include "script/DialogText.h"
 
 namespace setwell::term {
 namespace {
 
 constexpr const char* kOnOff[] = {"on", "off", nullptr};
 constexpr const char* kCategories[] = {"receipt", "ticket", "label", "embedded", nullptr};
-constexpr const char* kAnswers[] = {"yes", "no", "ok", "cancel", nullptr};
 
 struct Verb {
   const char* name;
@@ -40,7 +40,7 @@ constexpr Verb kVerbs[] = {
     {"stopbits", true, nullptr, "stopbits 1|1.5|2"},
     {"protocol", true, nullptr, "protocol None|Xon/Xoff|Hardware"},
     {"raster", true, kOnOff, "raster on|off"},
-    {"answer", true, kAnswers, "answer yes|no"},
+    {"answer", true, nullptr, "answer [rename|restart] yes|no"},
     {"about", false, nullptr, "about"},
     {"help", false, nullptr, "help"},
     {"show", false, nullptr, "show"},
@@ -73,11 +73,111 @@ std::string Join(const std::vector<std::string>& items, const char* separator) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+std::string FirstLineOf(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// An answer step's argument: "[QUESTION] yes|no". False with why.
+bool ParseAnswer(ScriptStep& step, std::string& why) {
+  std::string words = Lower(step.argument);
+  std::string question;
+  const std::size_t blank = words.find_first_of(" \t");
+  if (blank != std::string::npos) {
+    question = words.substr(0, blank);
+    words = Trim(words.substr(blank));
+    bool known = false;
+    for (const NamedQuestion& q : kNamedQuestions) known = known || question == q.name;
+    if (!known) {
+      why = Quoted(question) + " is not a question of this program: answer rename yes|no (\"" +
+            FirstLineOf(LoadStringText(IDS_RENAME_QUESTION)) + " ...\") or answer restart yes|no (\"" +
+            FirstLineOf(LoadStringText(IDS_RESTART_QUESTION)) + " ...\")";
+      return false;
+    }
+  }
+  if (words == "ok" || words == "cancel") {
+    why = "no message box of this program has OK and Cancel buttons: a box with OK alone is "
+          "answered by itself, and the questions take yes or no";
+    return false;
+  }
+  if (words != "yes" && words != "no") {
+    why = Quoted(step.argument) + " is not an answer (answer [rename|restart] yes|no)";
+    return false;
+  }
+  step.question = question;
+  step.argument = words;
+  return true;
+}
+
 }  // namespace
 
-bool ParseScript(const std::string& text, const std::string& name, std::vector<ScriptStep>& steps,
-                 std::string& error) {
+const NamedQuestion kNamedQuestions[2] = {
+    {"rename", IDS_RENAME_QUESTION, "the printer rename question"},
+    {"restart", IDS_RESTART_QUESTION, "the restart question"},
+};
+
+std::string QuestionName(const std::string& text) {
+  for (const NamedQuestion& q : kNamedQuestions) {
+    if (text == LoadStringText(q.messageId)) return q.name;
+  }
+  return {};
+}
+
+bool ScriptTextToAnsi(std::string& text, std::string& error) {
+  const auto starts = [&](const char* bytes, std::size_t n) {
+    return text.size() >= n && text.compare(0, n, bytes, n) == 0;
+  };
+  if (starts("\xEF\xBB\xBF", 3)) {
+    text.erase(0, 3);
+    return true;
+  }
+  // UTF-16 (what PowerShell's Out-File and ">" write) shows by its
+  // byte-order mark, or without one by the zero halves of plain ASCII.
+  int order = 0;  // 1 little-endian, 2 big-endian
+  std::size_t from = 0;
+  if (starts("\xFF\xFE", 2)) {
+    order = 1;
+    from = 2;
+  } else if (starts("\xFE\xFF", 2)) {
+    order = 2;
+    from = 2;
+  } else if (text.size() >= 4 && text[0] != '\0' && text[1] == '\0' && text[3] == '\0') {
+    order = 1;
+  } else if (text.size() >= 4 && text[0] == '\0' && text[2] == '\0' && text[1] != '\0') {
+    order = 2;
+  }
+  if (order == 0) return true;
+  std::string ansi;
+  int line = 1;
+  for (std::size_t i = from; i < text.size(); i += 2) {
+    if (i + 1 >= text.size()) {
+      error = "the script is UTF-16 with an odd number of bytes: it is cut short";
+      return false;
+    }
+    const unsigned high = static_cast<unsigned char>(text[order == 1 ? i + 1 : i]);
+    const unsigned low = static_cast<unsigned char>(text[order == 1 ? i : i + 1]);
+    const unsigned unit = high << 8 | low;
+    // The wizard's names and texts are 8-bit ANSI; beyond ASCII, which
+    // ANSI code page a character stands for cannot be told.
+    if (unit == 0 || unit >= 0x80) {
+      error = "line " + std::to_string(line) +
+              ": the script is saved as UTF-16 and holds a character that is not plain ASCII; "
+              "save it as ANSI (Notepad: Save As, Encoding ANSI; PowerShell: Set-Content "
+              "-Encoding Default)";
+      return false;
+    }
+    if (unit == '\n') ++line;
+    ansi += static_cast<char>(unit);
+  }
+  text = std::move(ansi);
+  return true;
+}
+
+bool ParseScript(const std::string& written, const std::string& name,
+                 std::vector<ScriptStep>& steps, std::string& error) {
   steps.clear();
+  std::string text = written;
+  if (!ScriptTextToAnsi(text, error)) {
+    error = name + ": " + error;
+    return false;
+  }
   int number = 0;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -120,6 +220,13 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
       error = where + Quoted(step.verb) + " needs a value: " + verb->usage;
       return false;
     }
+    if (step.verb == "answer") {
+      std::string why;
+      if (!ParseAnswer(step, why)) {
+        error = where + why;
+        return false;
+      }
+    }
     if (verb->choices != nullptr) {
       bool known = false;
       for (const char* const* choice = verb->choices; *choice != nullptr; ++choice) {
@@ -145,7 +252,7 @@ ScriptRunner::ScriptRunner(HeadlessUi& ui, ScriptedHost& host, std::vector<Scrip
       scriptName_(std::move(scriptName)),
       out_(out) {
   ui_.modalDriver = [this](HeadlessWindow& dialog) { RunDialog(dialog); };
-  host_.MessageBoxes().responder = [this](const sim::MessageBoxRecord& box) { return Answer(box); };
+  host_.MessageBoxes().responder = [this](const MessageBoxRecord& box) { return Answer(box); };
 }
 
 ScriptRunner::~ScriptRunner() {
@@ -166,12 +273,22 @@ void ScriptRunner::RunDialog(HeadlessWindow& dialog) {
     if (!dialog.Click(IDOK_RESULT)) dialog.Owner().OnCommand(IDOK_RESULT, BN_CLICKED);
     return;
   }
+  used_.assign(steps_.size(), false);
+  unusedWhy_.assign(steps_.size(), {});
   PrintPageIfNew(dialog, true);
   while (next_ < steps_.size() && !dialog.Ended()) {
-    const ScriptStep& step = steps_[next_++];
+    const std::size_t index = next_++;
+    const ScriptStep& step = steps_[index];
+    if (used_[index]) continue;  // printed when its question took it
     current_ = &step;
     out_ << "> " << step.text << "\n";
-    RunStep(dialog, step);
+    try {
+      RunStep(dialog, step);
+    } catch (...) {
+      // Whatever stops the run, how the wizard ended stands.
+      NoteEnd(dialog);
+      throw;
+    }
     if (dialog.Ended()) {
       endedAtLine_ = step.line;
     } else {
@@ -185,21 +302,46 @@ void ScriptRunner::RunDialog(HeadlessWindow& dialog) {
                       PageName(page != nullptr ? page->TemplateId() : 0) +
                       " page; end it with \"finish\" or \"cancel\"");
   }
+  NoteEnd(dialog);
+  out_ << "== the wizard closed: " << outcome_ << "\n";
+  // Answers left over are for questions that did not come: named, and
+  // passed over. Any other step left has nothing to act on.
+  while (next_ < steps_.size()) {
+    const std::size_t index = next_;
+    const ScriptStep& step = steps_[index];
+    if (used_[index] || step.verb == "answer") {
+      ++next_;
+      if (!used_[index]) {
+        PassUnusedAnswer(step, index < unusedWhy_.size() && !unusedWhy_[index].empty()
+                                   ? unusedWhy_[index]
+                                   : "no such question was asked");
+      }
+      continue;
+    }
+    Fail(step, "the wizard closed at line " + std::to_string(endedAtLine_) +
+                   "; there is nothing left for this step to do");
+  }
+}
+
+void ScriptRunner::NoteEnd(HeadlessWindow& dialog) {
+  if (end_.ended || !dialog.Ended()) return;
   outcome_ = DescribeWizardEnd(dialog);
   end_.ended = true;
   end_.finished = dialog.Result() == IDOK_RESULT;
   if (const auto* frame = dynamic_cast<const CWizardFrame*>(&dialog.Owner())) {
     end_.outcome = frame->m_lastOutcome;
     end_.selections = frame->m_selections;
-  }
-  out_ << "== the wizard closed: " << outcome_ << "\n";
-  if (next_ < steps_.size()) {
-    Fail(steps_[next_], "the wizard closed at line " + std::to_string(endedAtLine_) +
-                            "; there is nothing left for this step to do");
+    end_.installed = frame->m_installed;
   }
 }
 
-int ScriptRunner::Answer(const sim::MessageBoxRecord& box) {
+void ScriptRunner::PassUnusedAnswer(const ScriptStep& step, const std::string& why) {
+  const std::string line = "line " + std::to_string(step.line) + " (" + step.text + "): " + why;
+  out_ << "== not used: " << line << "; it changes nothing\n";
+  unused_.push_back(line);
+}
+
+int ScriptRunner::Answer(const MessageBoxRecord& box) {
   out_ << "== " << DescribeMessageBox(box);
   if (!box.IsQuestion()) return IDOK;
   std::vector<std::string> buttons;
@@ -207,14 +349,41 @@ int ScriptRunner::Answer(const sim::MessageBoxRecord& box) {
     buttons.push_back(ParseCaption(button.caption).text);
   }
   const std::string firstLine = box.text.substr(0, box.text.find('\n'));
-  if (next_ < steps_.size() && steps_[next_].verb == "answer") {
-    const ScriptStep& step = steps_[next_++];
+  const std::string question = QuestionName(box.text);
+  // The answers written after the step that made the program ask, up to
+  // the next step that is not an answer: the first that fits is taken.
+  const bool restart = question == "restart";
+  std::size_t plainForRestart = steps_.size();
+  if (used_.size() != steps_.size()) used_.assign(steps_.size(), false);
+  if (unusedWhy_.size() != steps_.size()) unusedWhy_.assign(steps_.size(), {});
+  for (std::size_t i = next_; i < steps_.size() && steps_[i].verb == "answer"; ++i) {
+    const ScriptStep& step = steps_[i];
+    if (used_[i]) continue;
+    const bool fits = step.question.empty()
+                          ? !(restart && rules_ == AnswerRules::kUnattended)
+                          : step.question == question;
+    if (!fits) {
+      if (step.question.empty() && plainForRestart == steps_.size()) plainForRestart = i;
+      continue;
+    }
+    used_[i] = true;
+    // Answers taken from the front of the run are done with.
+    while (next_ < steps_.size() && used_[next_]) ++next_;
     out_ << "> " << step.text << "\n";
     for (const BoxButton& button : MessageBoxButtons(box.type)) {
       if (Lower(ParseCaption(button.caption).text) == step.argument) return button.id;
     }
     Fail(step, "the question " + Quoted(firstLine) + " has no " + Quoted(step.argument) +
                    " button (it has " + Join(buttons, ", ") + ")");
+  }
+  if (plainForRestart < steps_.size()) {
+    // Left for the end of the run, where it is named as not used.
+    unusedWhy_[plainForRestart] =
+        "a plain answer never answers the restart question; \"answer restart yes\" restarts the "
+        "computer, \"answer restart no\" leaves the restart to you";
+    out_ << "== line " << steps_[plainForRestart].line << " (" << steps_[plainForRestart].text
+         << ") does not answer the restart question: only \"answer restart yes\" restarts the "
+            "computer\n";
   }
   if (defaultAnswer_) {
     std::string note;
@@ -228,9 +397,11 @@ int ScriptRunner::Answer(const sim::MessageBoxRecord& box) {
       current_ != nullptr
           ? scriptName_ + " line " + std::to_string(current_->line) + " (" + current_->text + ")"
           : scriptName_;
+  const std::string name = question.empty() ? std::string() : question + " ";
   throw ScriptError(where + ": the program asks " + Quoted(firstLine) + " (" + Join(buttons, "/") +
-                    ") and the script does not answer; put \"answer " + Lower(buttons.front()) +
-                    "\" or \"answer " + Lower(buttons.back()) + "\" right after this step");
+                    ") and the script does not answer; put \"answer " + name +
+                    Lower(buttons.front()) + "\" or \"answer " + name + Lower(buttons.back()) +
+                    "\" right after this step");
 }
 
 void ScriptRunner::PrintPageIfNew(HeadlessWindow& wizard, bool always) {
@@ -409,9 +580,16 @@ void ScriptRunner::RunStep(HeadlessWindow& wizard, const ScriptStep& step) {
     }
     SetCheck(page, step, IDC_RASTER, "\"Raster Graphic Printing\" check box");
   } else if (verb == "answer") {
-    Fail(step,
-         "no question is being asked; an answer goes right after the step that makes the "
-         "program ask");
+    // An answer that names its question, or any under the unattended rules,
+    // that no question took is passed over; a plain one in setup-sim's
+    // rules stops the run, as it always has.
+    if (!step.question.empty() || rules_ == AnswerRules::kUnattended) {
+      PassUnusedAnswer(step, "no such question was asked at this point");
+    } else {
+      Fail(step,
+           "no question is being asked; an answer goes right after the step that makes the "
+           "program ask");
+    }
   } else if (verb == "about") {
     wizard.SysCommand(IDM_ABOUTBOX);
   } else if (verb == "help") {

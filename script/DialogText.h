@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/SimUi.h"
+#include "ui/headless/MessageBoxes.h"
 #include "system/WinTypes.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -44,6 +44,6 @@ std::string DescribeDialog(const HeadlessWindow& dialog);
 std::string DescribeWizardEnd(const HeadlessWindow& wizard);
 
 // "message box "caption" (icon), buttons" and the text, indented.
-std::string DescribeMessageBox(const sim::MessageBoxRecord& box);
+std::string DescribeMessageBox(const MessageBoxRecord& box);
 
 }  // namespace setwell::term

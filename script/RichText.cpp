@@ -1,4 +1,4 @@
-#include "tools/setup_sim/RichText.h"
+#include "script/RichText.h"
 
 #include <cctype>
 

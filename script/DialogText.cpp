@@ -1,10 +1,10 @@
-#include "tools/setup_sim/DialogText.h"
+#include "script/DialogText.h"
 
 #include <cctype>
 
 #include "app/CWizardFrame.h"
 #include "resources/DialogTemplate.h"
-#include "tools/setup_sim/RichText.h"
+#include "script/RichText.h"
 
 namespace setwell::term {
 namespace {
@@ -199,7 +199,7 @@ std::string DescribeWizardEnd(const HeadlessWindow& wizard) {
              : "finished: the install stopped and closed the wizard";
 }
 
-std::string DescribeMessageBox(const sim::MessageBoxRecord& box) {
+std::string DescribeMessageBox(const MessageBoxRecord& box) {
   std::string buttons;
   for (const BoxButton& button : MessageBoxButtons(box.type)) {
     if (!buttons.empty()) buttons += "/";

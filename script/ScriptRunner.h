@@ -12,15 +12,25 @@
 //   port NAME                 port page: the port list
 //   baud N | parity NAME | bytesize N | stopbits N | protocol NAME
 //   raster on|off             the "Raster Graphic Printing" check box
+//   answer rename yes|no      the answer to the printer rename question
+//   answer restart yes|no     the answer to the restart question (98/Me)
 //   answer yes|no             the answer to the question the step before asks
 //   about | help | show       the about box, F1, the current page again
 //
-// A step that names a control, model, port or value that is not there, or
-// that is not possible where the wizard stands, stops the run with a
-// ScriptError naming the step and its line; so does a question the script
-// does not answer and a script that ends with the wizard still open.
+// The answers a step's questions take follow that step, in any order. An
+// answer that names its question is only ever given to that question; a
+// plain one is given to the next question asked, but under the unattended
+// rules (AnswerRules::kUnattended) never to the restart question, which
+// restarts the computer only when the script says "answer restart yes". An
+// answer no question took is named in the transcript (UnusedAnswers()) and
+// changes nothing. A step that names a control, model, port or value that
+// is not there, or that is not possible where the wizard stands, stops the
+// run with a ScriptError naming the step and its line; so does a question
+// the script does not answer and a script that ends with the wizard still
+// open.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,12 +41,8 @@
 
 #include "app/InstallSelections.h"
 #include "app/InstallSequence.h"
-#include "sim/SimUi.h"
+#include "ui/headless/MessageBoxes.h"
 #include "ui/headless/HeadlessUi.h"
-
-namespace setwell::sim {
-class SimMachine;
-}
 
 namespace setwell::term {
 
@@ -48,9 +54,26 @@ class ScriptError : public std::runtime_error {
 struct ScriptStep {
   int line = 0;
   std::string verb;      // lower case
-  std::string argument;  // as written, trimmed
+  std::string argument;  // as written, trimmed; an answer's is "yes" or "no"
   std::string text;      // the line as written, trimmed
+  std::string question;  // an answer's question ("rename", "restart"); empty: any
 };
+
+// The questions an answer may name, with the message each stands for.
+struct NamedQuestion {
+  const char* name;
+  std::uint32_t messageId;
+  const char* what;
+};
+extern const NamedQuestion kNamedQuestions[2];
+// The name of the question a message box asks, or empty.
+std::string QuestionName(const std::string& text);
+
+// A script as text: a UTF-8 byte-order mark is skipped; a UTF-16 script is
+// read when it holds plain ASCII only, and refused otherwise (false, with
+// the line and how to save it instead), since the wizard's names and texts
+// are 8-bit ANSI. ParseScript does this first.
+bool ScriptTextToAnsi(std::string& text, std::string& error);
 
 // Reads a script; false with a message naming the line when a step is not
 // one of the steps above or lacks (or has a wrong) argument.
@@ -64,7 +87,7 @@ class ScriptedHost {
  public:
   virtual ~ScriptedHost() = default;
   // Every message box is recorded here and answered by its responder.
-  virtual sim::SimUi& MessageBoxes() = 0;
+  virtual MessageBoxRecorder& MessageBoxes() = 0;
   // The files the shell was asked to open (F1 opens the help file), and
   // the help file's path as the machine resolves it, with whether it is
   // there.
@@ -80,15 +103,19 @@ struct WizardEnd {
   bool finished = false;  // by Finish, not Cancel
   InstallOutcome outcome = InstallOutcome::kStayOpen;
   InstallSelections selections;  // at the end; the model name is the printer's after an install
+  InstalledParts installed;      // what the install put in place, by its records' names
+};
+
+// How answers are matched with questions (see above).
+enum class AnswerRules {
+  kInOrder,     // setup-sim: a plain answer is the next question's, whichever it is
+  kUnattended,  // setup-install.exe and --exit-codes: a plain answer never restarts
 };
 
 class ScriptRunner {
  public:
   // Hooks itself in as the modal driver and the message box responder.
   ScriptRunner(HeadlessUi& ui, ScriptedHost& host, std::vector<ScriptStep> steps,
-               std::string scriptName, std::ostream& out);
-  // On the simulated machine (SimScriptedHost.h).
-  ScriptRunner(HeadlessUi& ui, sim::SimMachine& machine, std::vector<ScriptStep> steps,
                std::string scriptName, std::ostream& out);
   ~ScriptRunner();
   ScriptRunner(const ScriptRunner&) = delete;
@@ -98,8 +125,12 @@ class ScriptRunner {
   // the run there (the default: every question must be answered). `note`
   // says why, for the transcript.
   using DefaultAnswer =
-      std::function<std::optional<int>(const sim::MessageBoxRecord& box, std::string& note)>;
+      std::function<std::optional<int>(const MessageBoxRecord& box, std::string& note)>;
   void SetDefaultAnswer(DefaultAnswer answer) { defaultAnswer_ = std::move(answer); }
+  void SetAnswerRules(AnswerRules rules) { rules_ = rules; }
+
+  // The answers no question took: "line 12 (answer yes): WHY".
+  const std::vector<std::string>& UnusedAnswers() const { return unused_; }
 
   // How the wizard ended, once it has.
   const std::string& Outcome() const { return outcome_; }
@@ -109,8 +140,12 @@ class ScriptRunner {
 
  private:
   void RunDialog(HeadlessWindow& dialog);
-  int Answer(const sim::MessageBoxRecord& box);
+  int Answer(const MessageBoxRecord& box);
   void RunStep(HeadlessWindow& wizard, const ScriptStep& step);
+  // Records how the wizard ended, once it has.
+  void NoteEnd(HeadlessWindow& wizard);
+  // An answer step that the run has reached without a question taking it.
+  void PassUnusedAnswer(const ScriptStep& step, const std::string& why);
   void PrintPageIfNew(HeadlessWindow& wizard, bool always = false);
 
   // The step's page (failing the step when another page is shown).
@@ -122,7 +157,6 @@ class ScriptRunner {
   void ChooseModel(HeadlessWindow& page, const ScriptStep& step);
   [[noreturn]] void Fail(const ScriptStep& step, const std::string& why) const;
 
-  std::unique_ptr<ScriptedHost> ownHost_;
   HeadlessUi& ui_;
   ScriptedHost& host_;
   std::vector<ScriptStep> steps_;
@@ -136,6 +170,10 @@ class ScriptRunner {
   WizardEnd end_;
   std::size_t boxesBeforeFinish_ = 0;
   DefaultAnswer defaultAnswer_;
+  AnswerRules rules_ = AnswerRules::kInOrder;
+  std::vector<bool> used_;  // per step: an answer a question took
+  std::vector<std::string> unusedWhy_;  // per step: why no question took the answer
+  std::vector<std::string> unused_;
 };
 
 }  // namespace setwell::term
