@@ -148,7 +148,8 @@ bool ScriptTextToAnsi(std::string& text, std::string& error) {
   int line = 1;
   for (std::size_t i = from; i < text.size(); i += 2) {
     if (i + 1 >= text.size()) {
-      error = "the script is UTF-16 with an odd number of bytes: it is cut short";
+      error = "line " + std::to_string(line) +
+              ": the script is UTF-16 with an odd number of bytes: it is cut short";
       return false;
     }
     const unsigned high = static_cast<unsigned char>(text[order == 1 ? i + 1 : i]);
@@ -175,7 +176,7 @@ bool ParseScript(const std::string& written, const std::string& name,
   steps.clear();
   std::string text = written;
   if (!ScriptTextToAnsi(text, error)) {
-    error = name + ": " + error;
+    error = name + " " + error;
     return false;
   }
   int number = 0;

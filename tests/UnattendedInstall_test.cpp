@@ -302,8 +302,13 @@ TEST(ScriptTextTest, ReadsWhatEditorsSave) {
   std::string error;
   EXPECT_FALSE(term::ParseScript(utf16("accept\nmodel SW-\xE9\n", false, true), "s.txt", steps,
                                  error));
-  EXPECT_NE(error.find("s.txt: line 2"), std::string::npos) << error;
+  EXPECT_EQ(error.rfind("s.txt line 2: ", 0), 0u) << error;
   EXPECT_NE(error.find("save it as ANSI"), std::string::npos) << error;
+  // Cut short in the middle of a character: named with its line too.
+  std::string cut = utf16("accept\nnext", false, true);
+  cut.pop_back();
+  EXPECT_FALSE(term::ParseScript(cut, "s.txt", steps, error));
+  EXPECT_EQ(error.rfind("s.txt line 2: ", 0), 0u) << error;
 }
 
 TEST(ScriptTextTest, AnswersNameTheirQuestion) {
