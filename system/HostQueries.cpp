@@ -161,6 +161,24 @@ std::vector<std::string> ListPorts(Platform& platform, bool* ok) {
   return names;
 }
 
+std::vector<PortDetails> ListPortsWithMonitors(Platform& platform, bool* ok) {
+  std::vector<BYTE> buffer;
+  DWORD count = 0;
+  const bool answered = Ask(
+      [&](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
+        return platform.EnumPortsA(2, data, size, needed, returned);
+      },
+      buffer, count);
+  if (ok != nullptr) *ok = answered;
+  std::vector<PortDetails> ports;
+  if (!answered) return ports;
+  const auto* records = reinterpret_cast<const PORT_INFO_2A*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    ports.push_back(PortDetails{Text(records[i].pPortName), Text(records[i].pMonitorName)});
+  }
+  return ports;
+}
+
 std::string DefaultPrinterName(Platform& platform) {
   // Windows 95/98/Me mark the default printer with an attribute, which is
   // what the install sets there (the profile follows it on Windows itself;

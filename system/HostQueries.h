@@ -54,6 +54,12 @@ std::vector<MonitorDetails> ListMonitors(Platform& platform, bool* ok = nullptr)
 std::vector<std::string> ListPrintProcessors(Platform& platform, const char* environment,
                                              bool* ok = nullptr);
 std::vector<std::string> ListPorts(Platform& platform, bool* ok = nullptr);
+struct PortDetails {
+  std::string name;
+  std::string monitor;
+};
+// EnumPortsA at level 2: each port with the monitor that serves it.
+std::vector<PortDetails> ListPortsWithMonitors(Platform& platform, bool* ok = nullptr);
 // The default printer: on Windows 95/98/Me the printer with the default
 // attribute, else (and on the NT family) the name in the profile value
 // [windows] "device" ("NAME,DRIVER,PORT"); empty when there is none.

@@ -12,7 +12,7 @@ namespace {
 // serial port (0 a parallel one). Only the first four keys are searched.
 constexpr const char* kPortClassKey = "System\\CurrentControlSet\\Services\\Class\\Ports\\000%d";
 constexpr int kPortClassKeys = 4;
-constexpr const char* kNtPortsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+constexpr const char* kNtPortsKey = kNtSerialPortsKey;
 constexpr const char* kPortsSection = "Ports";
 
 BYTE ParityCode(char parity) {
@@ -31,7 +31,8 @@ BYTE StopBitsCode(double stopBits) {
   return ONESTOPBIT;
 }
 
-// The class key of the n-th serial port (1-based), or an empty text.
+}  // namespace
+
 std::string SerialClassKey(Platform& platform, std::int32_t portNumber) {
   std::int32_t serialPorts = 0;
   for (int i = 0; i < kPortClassKeys; ++i) {
@@ -48,7 +49,6 @@ std::string SerialClassKey(Platform& platform, std::int32_t portNumber) {
   return {};
 }
 
-}  // namespace
 
 SerialPort SerialPortOf(const std::string& selectedPort) {
   SerialPort port;

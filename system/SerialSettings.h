@@ -40,6 +40,12 @@ void WriteSerialSettings98(Platform& platform, std::int32_t portNumber,
                            const std::string& portName, std::int32_t baudRate,
                            std::int32_t byteSize, double stopBits, char parity, char flow);
 
+// Where NT-family systems keep the settings lines, a value per port name.
+inline constexpr char kNtSerialPortsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+// Windows 98/Me: the class key of the n-th serial port (1-based), or an
+// empty text.
+std::string SerialClassKey(Platform& platform, std::int32_t portNumber);
+
 // NT-family systems: the settings line under the port's name in the
 // registry's list of ports, when that list exists. Reports nothing.
 void WriteSerialSettingsNT(Platform& platform, const std::string& portName,

@@ -2,6 +2,8 @@
 // tools. Started from the driver distribution folder like Setup.exe:
 //
 //   setup-install.exe SCRIPT [--log FILE]
+//   setup-install.exe --list [--format text|json] [--log FILE]
+//   setup-install.exe --detect PRINTER [--version N]
 //
 // SCRIPT is a setup-sim script: the steps a person takes in the wizard. The
 // program runs the wizard itself (frame, pages, install sequence) over the
@@ -12,11 +14,13 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <ostream>
 #include <streambuf>
 #include <string>
 #include <vector>
 
+#include "inventory/Commands.h"
 #include "tools/setup_install/UnattendedHost.h"
 #include "script/UnattendedInstall.h"
 
@@ -26,6 +30,8 @@ using setwell::install::kExitNothingInstalled;
 
 constexpr char kUsage[] =
     "usage: setup-install.exe SCRIPT [--log FILE]\n"
+    "       setup-install.exe --list [--format text|json] [--log FILE]\n"
+    "       setup-install.exe --detect PRINTER [--version N]\n"
     "\n"
     "Installs a printer unattended: runs the setup wizard of the distribution this\n"
     "program is in, driven by the steps of SCRIPT, with no window and no message\n"
@@ -56,7 +62,17 @@ constexpr char kUsage[] =
     "1 the install failed (it stopped with an error, or a part of it is missing\n"
     "when the host is asked afterwards); 2 nothing installed (bad arguments, an\n"
     "unreadable script, no distribution in the current directory, a step the\n"
-    "wizard refuses, a question not answered, a script that does not reach Finish).\n";
+    "wizard refuses, a question not answered, a script that does not reach Finish).\n"
+    "\n"
+    "--list shows what of this distribution's family the machine holds: printers,\n"
+    "drivers and their files, monitors, the print processor, ports, records and\n"
+    "serial line settings (--format json: for a program, and for setup-sim\n"
+    "--machine-from). Exit code 0 listed, 1 the host left a part unanswered, 2\n"
+    "no distribution in the current directory.\n"
+    "--detect PRINTER, for a deployment tool's detection rule, needs no more than\n"
+    "this program: the printer there with its driver and port (and with --version,\n"
+    "the version its components record at least N) prints one line, exit code 0;\n"
+    "not there prints nothing, exit code 0; 2 with the reason when it cannot tell.\n";
 
 // Writes to standard output and, when open, to the log file, a line at a
 // time: each line goes out whole as soon as it ends, to the console and to
@@ -155,6 +171,10 @@ int main(int argc, char** argv) {
   std::ostream out(&buffer);
   std::string script;
   std::string log;
+  bool list = false;
+  std::optional<std::string> format;
+  std::optional<std::string> detect;
+  std::optional<std::string> version;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h" || arg == "/?") {
@@ -162,9 +182,15 @@ int main(int argc, char** argv) {
       out.flush();
       return 0;
     }
-    if (arg == "--log") {
-      if (i + 1 >= argc) return Refuse(out, std::string("--log needs a file name\n") + kUsage);
-      log = argv[++i];
+    if (arg == "--list") {
+      list = true;
+    } else if (arg == "--log" || arg == "--format" || arg == "--detect" || arg == "--version") {
+      if (i + 1 >= argc) return Refuse(out, arg + " needs a value\n" + kUsage);
+      const std::string value = argv[++i];
+      if (arg == "--log") log = value;
+      if (arg == "--format") format = value;
+      if (arg == "--detect") detect = value;
+      if (arg == "--version") version = value;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return Refuse(out, "unknown option " + arg + "\n" + kUsage);
     } else if (script.empty()) {
@@ -172,6 +198,44 @@ int main(int argc, char** argv) {
     } else {
       return Refuse(out, "one script only (" + script + ", then " + arg + ")\n" + kUsage);
     }
+  }
+  const int modes = (script.empty() ? 0 : 1) + (list ? 1 : 0) + (detect ? 1 : 0);
+  if (modes > 1) return Refuse(out, std::string("a script, --list or --detect: one of them\n") + kUsage);
+  if (format && !list) return Refuse(out, "--format goes with --list");
+  if (version && !detect) return Refuse(out, "--version goes with --detect");
+
+  if (detect) {
+    // Standard output is the detection's answer alone: no log, no heading.
+    if (!log.empty()) return Refuse(out, "--detect writes no log: its answer is its output");
+    std::optional<DWORD> minimum;
+    if (version) {
+      DWORD parsed = 0;
+      std::string error;
+      if (!setwell::inventory::ParseMinimumVersion(*version, parsed, error)) {
+        std::fprintf(stderr, "setup-install: %s\n", error.c_str());
+        return kExitNothingInstalled;
+      }
+      minimum = parsed;
+    }
+    setwell::install::UnattendedHost host;
+    const setwell::inventory::CommandOutput result =
+        setwell::inventory::RunDetect(host, *detect, minimum);
+    std::fwrite(result.out.data(), 1, result.out.size(), stdout);
+    if (!result.err.empty()) std::fprintf(stderr, "setup-install: %s", result.err.c_str());
+    return result.exitCode;
+  }
+  if (list) {
+    if (!log.empty() && !buffer.OpenLog(log)) {
+      return Refuse(out, "--log " + log + ": cannot write it (error " +
+                             std::to_string(::GetLastError()) + ")");
+    }
+    setwell::install::UnattendedHost host;
+    const setwell::inventory::CommandOutput result =
+        setwell::inventory::RunList(host, format.value_or("text"));
+    out << result.out;
+    out.flush();
+    if (!result.err.empty()) std::fprintf(stderr, "setup-install: %s", result.err.c_str());
+    return result.exitCode;
   }
   if (script.empty()) return Refuse(out, std::string("no script given\n") + kUsage);
   if (!log.empty() && SameFile(log, script)) {
