@@ -3,6 +3,7 @@
 //
 //   setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003|2003x64]
 //             [--usb VALUE,...|none] [--script FILE [--exit-codes]]
+//             [--list [--format text|json]] [--machine-from LISTING.json]
 //
 // Exit status: 0 the wizard ran and the machine was saved; 1 the script
 // failed (a step that cannot be done, an unanswered question) or the run
@@ -30,10 +31,14 @@
 #include <vector>
 
 #include "app/CSetupApp.h"
+#include "config/Family.h"
+#include "inventory/Commands.h"
+#include "inventory/Listing.h"
 #include "sim/HostFiles.h"
 #include "sim/SimMachine.h"
 #include "tools/setup_sim/InstallReport.h"
 #include "tools/setup_sim/MachineFolder.h"
+#include "tools/setup_sim/MachineFromListing.h"
 #include "sim/SimFamilyPorts.h"
 #include "tools/setup_sim/RawTerminal.h"
 #include "script/ScriptRunner.h"
@@ -57,6 +62,7 @@ constexpr const char* kReportFileName = "report.txt";
 constexpr char kUsage[] =
     "usage: setup-sim --dist DIR --machine DIR [--os 98|me|nt4|2000|xp|2003|2003x64]\n"
     "                 [--usb VALUE,...|none] [--script FILE [--exit-codes]]\n"
+    "                 [--list [--format text|json]] [--machine-from LISTING.json]\n"
     "\n"
     "Runs the printer driver setup wizard on a simulated Windows machine kept in\n"
     "the --machine folder (made on first use, with the --os system, xp if none is\n"
@@ -71,7 +77,16 @@ constexpr char kUsage[] =
     "No, and the exit code is the unattended install's, from what the machine\n"
     "holds afterwards: 0 installed, 3010 installed and a restart\n"
     "needed, 1641 installed and restarting, 1 the install failed, 2 nothing\n"
-    "installed (3 the machine could not be saved).\n";
+    "installed (3 the machine could not be saved).\n"
+    "\n"
+    "--list prints what of the distribution's family the machine holds, as\n"
+    "setup-install.exe --list does on a real one (after the script, when one is\n"
+    "given; without one nothing is installed and the machine is left as it was).\n"
+    "--machine-from makes a new machine folder from a listing that\n"
+    "setup-install.exe --list --format json took on a till: its system, and the\n"
+    "family's printers, drivers, monitors, print processor, files (of the listed\n"
+    "sizes), records and serial line settings. Other software's printers and\n"
+    "ports, and file contents, are not in a listing and not on the machine.\n";
 
 struct Options {
   std::string dist;
@@ -80,6 +95,9 @@ struct Options {
   std::optional<std::vector<WORD>> usb;
   std::optional<std::string> script;
   bool exitCodes = false;
+  bool list = false;
+  std::optional<std::string> format;
+  std::optional<std::string> machineFrom;
 };
 
 struct SystemName {
@@ -131,6 +149,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.exitCodes = true;
       continue;
     }
+    if (arg == "--list") {
+      options.list = true;
+      continue;
+    }
     if (i + 1 >= argc) return Fail(kExitBadInput, arg + " needs a value\n" + kUsage);
     const std::string value = argv[++i];
     if (arg == "--dist") {
@@ -139,6 +161,13 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.machine = value;
     } else if (arg == "--script") {
       options.script = value;
+    } else if (arg == "--format") {
+      if (value != "text" && value != "json") {
+        return Fail(kExitBadInput, "--format: \"" + value + "\" is not text or json");
+      }
+      options.format = value;
+    } else if (arg == "--machine-from") {
+      options.machineFrom = value;
     } else if (arg == "--os") {
       for (const SystemName& system : kSystems) {
         if (value == system.option) options.os = system.os;
@@ -158,6 +187,9 @@ int ParseOptions(int argc, char** argv, Options& options) {
   }
   if (options.dist.empty() || options.machine.empty()) {
     return Fail(kExitBadInput, std::string("--dist and --machine are needed\n") + kUsage);
+  }
+  if (options.format && !options.list) {
+    return Fail(kExitBadInput, std::string("--format goes with --list\n") + kUsage);
   }
   if (options.exitCodes && !options.script) {
     return Fail(kExitBadInput, std::string("--exit-codes needs --script\n") + kUsage);
@@ -213,6 +245,8 @@ int Run(const Options& options) {
     }
     std::string error;
     if (!term::ParseScript(text, *options.script, steps, error)) return Fail(kExitFailed, error);
+  } else if (options.list || options.machineFrom) {
+    // Nothing to run: the machine is listed, or made, or both.
   } else {
     // Keys come from standard input; the wizard is drawn on the terminal
     // itself, so that the report can go to a file.
@@ -236,6 +270,29 @@ int Run(const Options& options) {
     }
   }
 
+  // A till's listing, read and checked before any machine is made.
+  inventory::Listing listing;
+  std::optional<sim::SimOs> listedOs;
+  if (options.machineFrom) {
+    std::string text;
+    std::string why;
+    if (!sim::ReadHostFile(*options.machineFrom, text, &why)) {
+      return Fail(kExitBadInput, "--machine-from " + *options.machineFrom + ": cannot read it: " + why);
+    }
+    if (!inventory::ParseListingJson(text, listing, why)) {
+      return Fail(kExitBadInput, "--machine-from " + *options.machineFrom + ": " + why);
+    }
+    listedOs = term::SystemOfListing(listing.system);
+    if (!listedOs) {
+      return Fail(kExitBadInput, "--machine-from " + *options.machineFrom + ": the listing's system (" +
+                                     listing.system.name + ") is none setup-sim simulates");
+    }
+    if (options.os && *options.os != *listedOs) {
+      return Fail(kExitBadInput, "--machine-from " + *options.machineFrom + " is of " +
+                                     listing.system.name + "; --os asks for another system (leave it out)");
+    }
+  }
+
   // --- The machine ------------------------------------------------------------------------
   std::vector<std::string> notes = term::CleanUpAbandonedSaves(options.machine);
   std::string why;
@@ -246,7 +303,12 @@ int Run(const Options& options) {
                                    "; give a new folder or one setup-sim made");
   }
   const bool existing = state == term::MachineFolderState::kMachine;
-  sim::SimMachine machine(options.os.value_or(sim::kWinXP));
+  if (existing && options.machineFrom) {
+    return Fail(kExitBadInput, "--machine " + options.machine +
+                                   " holds a machine already; --machine-from makes a new one: give "
+                                   "a new folder");
+  }
+  sim::SimMachine machine(listedOs.value_or(options.os.value_or(sim::kWinXP)));
   if (existing) {
     if (!machine.Load(options.machine, &why)) {
       return Fail(kExitBadInput,
@@ -288,7 +350,44 @@ int Run(const Options& options) {
                                    ": not a driver distribution (no DRVCONFIG/setup.ini in it)");
   }
   machine.ui.script.clear();
+  if (options.machineFrom) {
+    const std::string mismatch = term::ListingFamilyMismatch(
+        listing, ReadFamily(machine, listing.system.target < 0 ? 0 : listing.system.target));
+    if (!mismatch.empty()) {
+      return Fail(kExitBadInput, "--machine-from " + *options.machineFrom + ": " + mismatch);
+    }
+    for (const std::string& note : term::BuildFromListing(listing, machine)) notes.push_back(note);
+    notes.insert(notes.begin(), "made from the listing " + *options.machineFrom);
+  }
   sim::DeclareFamilyMonitorPorts(machine);
+
+  // Listed without a script: nothing runs, and a machine loaded is left as
+  // it was (one made from a listing is kept).
+  if (!options.script && options.list) {
+    const inventory::CommandOutput listed =
+        inventory::RunList(machine, options.format.value_or("text"));
+    std::cout << listed.out << std::flush;
+    std::cerr << listed.err;
+    if (options.machineFrom && listed.exitCode != kExitBadInput) {
+      machine.files.UnmountDrive(kDistributionDrive);
+      std::string error;
+      if (!term::SaveMachineAtomically(machine, options.machine, error)) {
+        return Fail(kExitNotSaved, "--machine " + options.machine + ": " + error);
+      }
+    }
+    return listed.exitCode;
+  }
+  if (!options.script) {
+    std::cout << "Machine: " << machine.system.name << ", new in " << options.machine << "\n";
+    for (const std::string& note : notes) std::cout << "  " << note << "\n";
+    machine.files.UnmountDrive(kDistributionDrive);
+    std::string error;
+    if (!term::SaveMachineAtomically(machine, options.machine, error)) {
+      return Fail(kExitNotSaved, "--machine " + options.machine + ": " + error);
+    }
+    std::cout << "Machine saved in " << options.machine << "\n";
+    return 0;
+  }
 
   std::ostringstream heading;
   heading << "Machine: " << machine.system.name << ", " << (existing ? "loaded from " : "new in ")
@@ -357,6 +456,8 @@ int Run(const Options& options) {
     }
   }
   std::cout << (options.script ? "" : heading.str()) << shown;
+  std::optional<inventory::CommandOutput> listed;
+  if (options.list) listed = inventory::RunList(machine, options.format.value_or("text"));
   machine.files.UnmountDrive(kDistributionDrive);
   std::string error;
   if (!term::SaveMachineAtomically(machine, options.machine, error)) {
@@ -366,6 +467,11 @@ int Run(const Options& options) {
   // the next report with it.
   std::ofstream(reportFile, std::ios::binary) << heading.str() << full;
   std::cout << "Machine saved in " << options.machine << "; this report in " << reportFile << "\n";
+  if (listed) {
+    std::cout << listed->out << std::flush;
+    std::cerr << listed->err;
+    if (listed->exitCode != 0) return listed->exitCode;
+  }
   return unattended ? unattended->exitCode : 0;
 }
 
