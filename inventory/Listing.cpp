@@ -8,6 +8,7 @@
 #include "config/InstallConfig.h"
 #include "pages/CTargetSystemPage.h"
 #include "system/AsciiCase.h"
+#include "system/DriverFiles.h"
 #include "system/HostDirectories.h"
 #include "system/HostQueries.h"
 #include "system/PlatformHandle.h"
@@ -204,6 +205,16 @@ Listing TakeListing(Platform& platform, const Family& family) {
         listed.files.push_back(FileOf(platform, path));
       }
       listing.drivers.push_back(std::move(listed));
+    }
+  }
+
+  // What the installs put beside the drivers, where it is there.
+  if (listing.system.target >= 0) {
+    for (const SupportFile& support : SupportFiles(listing.system.target)) {
+      std::string directory;
+      if (!GetTargetDirectory(platform, support.kind, directory)) continue;
+      const ListedFile file = FileOf(platform, directory + "\\" + support.name);
+      if (file.present) listing.supportFiles.push_back(file);
     }
   }
 

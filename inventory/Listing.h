@@ -163,6 +163,9 @@ struct Listing {
   std::vector<std::string> familyDrivers;
   std::vector<ListedPrinter> printers;
   std::vector<ListedDriver> drivers;
+  // The files of fixed names an install puts beside the drivers (the Unidrv
+  // support files), where they are there.
+  std::vector<ListedFile> supportFiles;
   std::vector<ListedComponent> monitors;
   std::vector<ListedComponent> processors;
   std::vector<ListedPort> ports;

@@ -311,6 +311,9 @@ std::string FormatListingJson(const Listing& listing) {
   }
   w.Close(']');
 
+  w.Open("supportFiles", '[');
+  for (const ListedFile& file : listing.supportFiles) WriteFile(w, "", file);
+  w.Close(']');
   w.Open("monitors", '[');
   for (const ListedComponent& m : listing.monitors) WriteComponent(w, m, false);
   w.Close(']');
@@ -436,6 +439,9 @@ bool ParseListingJson(const std::string& text, Listing& listing, std::string& er
       for (const JsonValue& file : Items(item, "files")) d.files.push_back(ReadFile(file));
       listing.drivers.push_back(std::move(d));
     }
+    for (const JsonValue& item : Items(root, "supportFiles")) {
+      listing.supportFiles.push_back(ReadFile(item));
+    }
     for (const JsonValue& item : Items(root, "monitors")) listing.monitors.push_back(ReadComponent(item));
     for (const JsonValue& item : Items(root, "processors")) {
       listing.processors.push_back(ReadComponent(item));
@@ -498,6 +504,10 @@ std::string FormatListingText(const Listing& listing) {
       KeysText(out, c.keys, "    ");
     }
   };
+  if (!listing.supportFiles.empty()) {
+    out << "Files beside the drivers: " << listing.supportFiles.size() << "\n";
+    for (const ListedFile& file : listing.supportFiles) out << "  " << FileText(file) << "\n";
+  }
   components("Monitors of the family", listing.monitors);
   components("Print processors of the family", listing.processors);
   out << "Ports of the family: " << listing.ports.size() << "\n";

@@ -69,6 +69,18 @@ std::string AlternateFileName(const std::string& fileName) {
   return "n" + fileName;
 }
 
+std::vector<SupportFile> SupportFiles(std::int32_t target) {
+  if (target == kWin98) return {{kDriverDirectory, "ICONLIB.DLL"}, {kSystemDirectory, "UNIDRV.DLL"}};
+  if (target >= kWin2000 && target <= kWin2003) {
+    std::vector<SupportFile> files;
+    for (std::int32_t kind : {kDriverVersion3Directory, kDriverDirectory}) {
+      for (const char* name : {"UNIRES.DLL", "STDNAMES.GPD", "TTFSUB.GPD"}) files.push_back({kind, name});
+    }
+    return files;
+  }
+  return {};
+}
+
 bool GetTargetDirectory(Platform& platform, std::int32_t kind, std::string& directory) {
   char buffer[kHostPathBuffer] = {};
   DWORD needed = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/DriverFileList.h"
 #include "system/Platform.h"
@@ -52,6 +53,15 @@ bool GetTargetDirectory(Platform& platform, std::int32_t kind, std::string& dire
 // is never copied: it fails as a copy does, with the message and both paths.
 int CopyDriverFile(Platform& platform, const char* fileName, std::int32_t kind,
                    std::int32_t target, bool useAlternateName);
+
+// The files of fixed names that DeployDriverFiles puts beside the drivers
+// for a target system (the Unidrv support files, the icon library), each
+// with the folder it goes to. A machine's listing shows them.
+struct SupportFile {
+  std::int32_t kind;
+  const char* name;
+};
+std::vector<SupportFile> SupportFiles(std::int32_t target);
 
 // Copies the model's driver files in their fixed order, the Unidrv support
 // files, and adds the model's own language monitor. False when the install

@@ -156,6 +156,8 @@ std::vector<std::string> BuildFromListing(const Listing& listing, sim::SimMachin
     machine.spooler.AddDriverRecord(std::move(driver));
   }
 
+  for (const ListedFile& file : listing.supportFiles) PutFile(machine, file, listing);
+
   for (const inventory::ListedSerial& serial : listing.serial) {
     if (machine.system.Is9x()) {
       if (!serial.settings.empty()) {
@@ -167,11 +169,10 @@ std::vector<std::string> BuildFromListing(const Listing& listing, sim::SimMachin
     }
   }
 
-  // The spooler loads what its keys now name, as after a start.
-  if (machine.system.IsNtLike()) {
-    machine.spooler.SetRunning(false);
-    machine.spooler.SetRunning(true);
-  }
+  // The spooler loads what its keys now name, as after a start: the files
+  // it holds are in use on the made machine as on the till.
+  machine.spooler.SetRunning(false);
+  machine.spooler.SetRunning(true);
 
   const std::vector<std::string> ports = machine.spooler.Ports();
   const auto hasPort = [&](const std::string& name) {
