@@ -377,7 +377,8 @@ int Run(const Options& options) {
     }
     return listed.exitCode;
   }
-  if (!options.script) {
+  if (!options.script && options.machineFrom) {
+    // Made, and kept: nothing runs on it.
     std::cout << "Machine: " << machine.system.name << ", new in " << options.machine << "\n";
     for (const std::string& note : notes) std::cout << "  " << note << "\n";
     machine.files.UnmountDrive(kDistributionDrive);
