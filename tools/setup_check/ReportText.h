@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "inventory/Json.h"
 #include "tools/setup_check/Findings.h"
 
 namespace setwell::check {
@@ -31,30 +32,8 @@ inline std::string JoinAnd(const std::vector<std::string>& items) {
   return out;
 }
 
-// A JSON string.
-inline std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c >= 0x80) {
-          // The files are ANSI text; JSON wants Unicode: bytes above 0x7F
-          // stand for the code points of their value (Latin-1).
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
+// A JSON string (bytes above 0x7F as the code points of their value).
+inline std::string Json(const std::string& text) { return json::Quote(text); }
 
 // Text for HTML: the markup characters as entities.
 inline std::string HtmlText(const std::string& text) {
