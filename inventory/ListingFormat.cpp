@@ -514,9 +514,9 @@ std::string FormatListingText(const Listing& listing) {
   for (const ListedPort& port : listing.ports) {
     out << "  " << port.name << (port.monitor.empty() ? "" : " (" + port.monitor + ")") << "\n";
   }
-  out << "Records: " << (listing.records.empty() ? "none" : "") << "\n";
+  out << "Records: " << (listing.records.empty() ? "none" : std::to_string(listing.records.size()) + " keys") << "\n";
   KeysText(out, listing.records, "  ");
-  out << "Serial line settings: " << (listing.serial.empty() ? "none" : "") << "\n";
+  out << "Serial line settings: " << (listing.serial.empty() ? "none" : std::to_string(listing.serial.size())) << "\n";
   for (const ListedSerial& serial : listing.serial) {
     out << "  " << serial.port << " "
         << (serial.settings.empty() ? "(none set)" : serial.settings) << "\n";
