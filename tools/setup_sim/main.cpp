@@ -39,6 +39,7 @@
 #include "script/ScriptRunner.h"
 #include "tools/setup_sim/SimScriptedHost.h"
 #include "script/UnattendedInstall.h"
+#include "script/UnattendedRemoval.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -71,7 +72,9 @@ constexpr char kUsage[] =
     "No, and the exit code is the unattended install's, from what the machine\n"
     "holds afterwards: 0 installed, 3010 installed and a restart\n"
     "needed, 1641 installed and restarting, 1 the install failed, 2 nothing\n"
-    "installed (3 the machine could not be saved).\n";
+    "installed (3 the machine could not be saved).\n"
+    "\n"
+    "Instead of an install, as setup-install.exe does them:\n";
 
 struct Options {
   std::string dist;
@@ -80,6 +83,8 @@ struct Options {
   std::optional<std::vector<WORD>> usb;
   std::optional<std::string> script;
   bool exitCodes = false;
+  // --remove, --remove-all, --repair (script/UnattendedRemoval.h).
+  install::RemovalCommand removal;
 };
 
 struct SystemName {
@@ -124,8 +129,13 @@ int ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
+      std::cout << kUsage << install::kRemovalUsage;
       return -1;
+    }
+    // --- Removal and repair -------------------------------------------------------
+    if (std::string error; install::TakeRemovalOption(argc, argv, i, options.removal, error)) {
+      if (!error.empty()) return Fail(kExitBadInput, error + "\n" + kUsage);
+      continue;
     }
     if (arg == "--exit-codes") {
       options.exitCodes = true;
@@ -158,6 +168,15 @@ int ParseOptions(int argc, char** argv, Options& options) {
   }
   if (options.dist.empty() || options.machine.empty()) {
     return Fail(kExitBadInput, std::string("--dist and --machine are needed\n") + kUsage);
+  }
+  if (options.removal.Given()) {
+    if (options.script || options.exitCodes) {
+      return Fail(kExitBadInput, "--script and --exit-codes are for an install; --repair takes "
+                                 "its script, and a removal runs by the exit codes anyway");
+    }
+    // The repair's script is read and run as --script's is.
+    if (!options.removal.script.empty()) options.script = options.removal.script;
+    return 0;
   }
   if (options.exitCodes && !options.script) {
     return Fail(kExitBadInput, std::string("--exit-codes needs --script\n") + kUsage);
@@ -213,7 +232,7 @@ int Run(const Options& options) {
     }
     std::string error;
     if (!term::ParseScript(text, *options.script, steps, error)) return Fail(kExitFailed, error);
-  } else {
+  } else if (!options.removal.Given()) {
     // Keys come from standard input; the wizard is drawn on the terminal
     // itself, so that the report can go to a file.
     if (!::isatty(0)) {
@@ -296,15 +315,35 @@ int Run(const Options& options) {
   for (const std::string& note : notes) heading << "  " << note << "\n";
   heading << "Distribution: " << dist << " as " << kDistributionDrive << ":\\ (read-only)\n"
           << "USB printers: " << UsbSummary(machine) << "\n";
-  if (options.script) std::cout << heading.str() << std::flush;
+  const bool headingFirst = options.script || options.removal.Given();
+  if (headingFirst) std::cout << heading.str() << std::flush;
 
   // --- The wizard ---------------------------------------------------------------------------
   const term::MachineSnapshot before = term::TakeSnapshot(machine);
   std::string outcome;
   HeadlessUi ui;
   std::optional<install::UnattendedResult> unattended;
+  std::optional<int> removalCode;
   try {
-    if (options.exitCodes) {
+    if (options.removal.Given()) {
+      // --- Removal and repair, as setup-install.exe does them ----------------------
+      term::SimScriptedHost host(machine);
+      if (options.removal.kind == install::RemovalCommand::Kind::kRepair) {
+        removalCode = install::RunRepair(machine, host, steps, *options.script, std::cout).exitCode;
+      } else {
+        removal::RemovalRequest request;
+        request.printers = options.removal.printers;
+        request.all = options.removal.kind == install::RemovalCommand::Kind::kRemoveAll;
+        const removal::RemovalOutcome removed = install::RunRemoval(machine, request, std::cout);
+        std::cout << removal::FormatRemoval(removed);
+        removalCode = removed.exitCode;
+      }
+      if (*removalCode == removal::kExitNothingRemoved) {
+        std::cout << "setup-sim: the machine in " << options.machine << " is left as it was\n";
+        return *removalCode;
+      }
+      outcome = options.removal.script.empty() ? "removal" : "repair";
+    } else if (options.exitCodes) {
       term::SimScriptedHost host(machine);
       unattended = install::RunUnattended(machine, host, steps, *options.script, std::cout);
       std::cout << install::FormatResult(*unattended);
@@ -340,7 +379,8 @@ int Run(const Options& options) {
   // On a terminal the report is wrapped to its width; when it is longer
   // than the terminal, its head says where the whole of it is kept.
   const term::InstallReport report(before, machine);
-  const std::string title = "== What the install changed (wizard " + outcome + ")";
+  const std::string title = removalCode ? "== What the " + outcome + " changed"
+                                        : "== What the install changed (wizard " + outcome + ")";
   const std::string reportFile = (fs::path(options.machine) / kReportFileName).string();
   const std::string full = report.Format(title);
   std::string shown = full;
@@ -356,7 +396,7 @@ int Run(const Options& options) {
                             size.ws_col);
     }
   }
-  std::cout << (options.script ? "" : heading.str()) << shown;
+  std::cout << (headingFirst ? "" : heading.str()) << shown;
   machine.files.UnmountDrive(kDistributionDrive);
   std::string error;
   if (!term::SaveMachineAtomically(machine, options.machine, error)) {
@@ -366,6 +406,7 @@ int Run(const Options& options) {
   // the next report with it.
   std::ofstream(reportFile, std::ios::binary) << heading.str() << full;
   std::cout << "Machine saved in " << options.machine << "; this report in " << reportFile << "\n";
+  if (removalCode) return *removalCode;
   return unattended ? unattended->exitCode : 0;
 }
 
