@@ -137,6 +137,19 @@ std::vector<const char*> UnidrvSupportFileNames(std::int32_t target) {
   return {};
 }
 
+bool NeedsUnidrvSupportFile(const FamilyDriver& driver, std::int32_t target,
+                            const std::string& name) {
+  if (target == kWin98) {
+    if (!EqualsNoCase(name, "DMCOLOR.DLL")) return true;
+    return std::any_of(driver.models.begin(), driver.models.end(), [](const std::string& model) {
+      return model.find("RXQ-K880") != std::string::npos;
+    });
+  }
+  // Named by the driver's record: the planner keeps what a staying record
+  // names by itself.
+  return false;
+}
+
 DWORD DeleteAtRestart(Platform& platform, bool ntFamily, const std::string& path) {
   if (ntFamily) {
     if (platform.MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {

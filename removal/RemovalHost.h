@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Family.h"
 #include "system/Platform.h"
 
 namespace setwell::removal {
@@ -36,6 +37,10 @@ LONG DeleteKeyTree(Platform& platform, const std::string& key);
 // the model's own (InstallUnidrvSupport and the model-specific copies of
 // DeployDriverFiles): Windows' own file names, which other drivers may use.
 std::vector<const char*> UnidrvSupportFileNames(std::int32_t target);
+// Whether a driver of the family needs one of them: on Windows 98/Me every
+// install copies ICONLIB.DLL and UNIDRV.DLL, and DMCOLOR.DLL for the
+// RXQ-K880 models; on 2000 and later a driver needs those its record names.
+bool NeedsUnidrvSupportFile(const FamilyDriver& driver, std::int32_t target, const std::string& name);
 
 // Asks the host to delete `path` at the next restart: on the NT family
 // MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT, on Windows 98/Me a

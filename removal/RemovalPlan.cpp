@@ -46,12 +46,12 @@ std::vector<std::string> PortsOf(const PrinterDetails& printer) {
   return ports;
 }
 
-void AddDriverNames(const DriverDetails& driver, NameSet& names) {
-  for (const std::string* file :
-       {&driver.driverPath, &driver.dataFile, &driver.configFile, &driver.helpFile}) {
-    if (!file->empty()) names.insert(FileNameOf(*file));
-  }
-  for (const std::string& file : driver.dependentFiles) names.insert(FileNameOf(file));
+std::vector<std::string> DriverPaths(const DriverDetails& driver) {
+  std::vector<std::string> paths = {driver.driverPath, driver.dataFile, driver.configFile,
+                                    driver.helpFile};
+  paths.insert(paths.end(), driver.dependentFiles.begin(), driver.dependentFiles.end());
+  paths.erase(std::remove(paths.begin(), paths.end(), std::string()), paths.end());
+  return paths;
 }
 
 void AddMonitorNames(const FamilyMonitor& monitor, NameSet& names) {
@@ -104,8 +104,14 @@ class Planner {
   std::vector<MonitorDetails> monitors_;
   std::vector<const FamilyMonitor*> goingMonitors_;
   std::vector<const FamilyProcessor*> goingProcessors_;
-  NameSet needed_;  // file names something staying names
-  NameSet seen_;    // candidate paths already planned
+  // What stays needs: the files of the components of the family that stay,
+  // by name wherever the install put them (their staging copies too, as a
+  // machine with those components alone holds them), and every file that
+  // another maker's driver or monitor names, by its path.
+  NameSet neededNames_;
+  NameSet neededPaths_;
+  NameSet seen_;  // candidate paths already planned
+  std::vector<const FamilyDriver*> stayingFamily_;
 };
 
 bool Planner::Run(const RemovalRequest& request) {
@@ -210,11 +216,18 @@ void Planner::ChooseDrivers() {
     plan_.drivers.push_back(driver);
   }
   for (const DriverDetails& driver : stayingDrivers_) {
-    AddDriverNames(driver, needed_);
-    if (const FamilyDriver* ours = family_.Driver(driver.name)) {
+    const FamilyDriver* ours = family_.Driver(driver.name);
+    for (const std::string& path : DriverPaths(driver)) {
+      neededPaths_.insert(path);
+      if (ours != nullptr) neededNames_.insert(FileNameOf(path));
+    }
+    if (ours != nullptr) {
       // The family's files the driver's record leaves out (the data file's
       // resource DLL) are needed all the same.
-      for (const std::string& file : ours->files) needed_.insert(file);
+      for (const std::string& file : ours->files) neededNames_.insert(file);
+      if (std::find(stayingFamily_.begin(), stayingFamily_.end(), ours) == stayingFamily_.end()) {
+        stayingFamily_.push_back(ours);
+      }
     }
   }
 }
@@ -264,8 +277,8 @@ bool Planner::ChooseMonitors() {
       }
     }
     if (inUse) {
-      AddMonitorNames(monitor, needed_);
-      if (host != monitors_.end()) needed_.insert(FileNameOf(host->dll));
+      AddMonitorNames(monitor, neededNames_);
+      if (host != monitors_.end()) neededNames_.insert(FileNameOf(host->dll));
       continue;
     }
     goingMonitors_.push_back(&monitor);
@@ -274,10 +287,13 @@ bool Planner::ChooseMonitors() {
       plan_.recordKeys.push_back(MonitorKey(host->name));
     }
   }
-  // Monitors not of the family keep their files.
+  // Monitors not of the family keep their files (the spooler loads them
+  // from the system folder).
+  std::string systemDirectory;
+  GetTargetDirectory(platform_, kSystemDirectory, systemDirectory);
   for (const MonitorDetails& monitor : monitors_) {
     if (family_.Monitor(monitor.name) == nullptr && !monitor.dll.empty()) {
-      needed_.insert(FileNameOf(monitor.dll));
+      neededPaths_.insert(systemDirectory + "\\" + FileNameOf(monitor.dll));
     }
   }
   return true;
@@ -294,8 +310,8 @@ void Planner::ChooseProcessors() {
     });
     if (user != remaining_.end()) {
       StaysInUse("print processor", processor.name, "the printer " + Quoted(user->name) + " uses it");
-      needed_.insert(processor.file);
-      needed_.insert(AlternateFileName(processor.file));
+      neededNames_.insert(processor.file);
+      neededNames_.insert(AlternateFileName(processor.file));
       continue;
     }
     goingProcessors_.push_back(&processor);
@@ -311,9 +327,9 @@ void Planner::ChooseProcessors() {
 
 void Planner::Candidate(const std::string& folder, const std::string& name,
                         const std::string& owner) {
-  if (name.empty() || !IsPlainFileName(name) || needed_.count(name) != 0) return;
+  if (name.empty() || !IsPlainFileName(name) || neededNames_.count(name) != 0) return;
   const std::string path = folder + "\\" + name;
-  if (seen_.count(path) != 0 || !IsFile(platform_, path)) return;
+  if (neededPaths_.count(path) != 0 || seen_.count(path) != 0 || !IsFile(platform_, path)) return;
   seen_.insert(path);
   plan_.files.push_back(PlannedFile{path, owner});
 }
@@ -334,10 +350,7 @@ bool Planner::ChooseFiles() {
   // The spooler's copies, where its records say they are.
   for (const DriverDetails& driver : plan_.drivers) {
     const std::string owner = "driver " + Quoted(driver.name);
-    std::vector<std::string> paths = {driver.driverPath, driver.dataFile, driver.configFile,
-                                      driver.helpFile};
-    paths.insert(paths.end(), driver.dependentFiles.begin(), driver.dependentFiles.end());
-    for (const std::string& path : paths) {
+    for (const std::string& path : DriverPaths(driver)) {
       const std::size_t slash = path.find_last_of('\\');
       if (slash == std::string::npos) continue;
       Candidate(path.substr(0, slash), path.substr(slash + 1), owner);
@@ -345,24 +358,27 @@ bool Planner::ChooseFiles() {
   }
   // The install's copies: every family driver that no printer keeps,
   // whether or not the spooler took it in.
-  bool familyDriverStays = false;
   for (const FamilyDriver& driver : family_.drivers) {
-    const bool stays = std::any_of(stayingDrivers_.begin(), stayingDrivers_.end(),
-                                   [&](const DriverDetails& d) { return EqualsNoCase(d.name, driver.name); });
-    familyDriverStays = familyDriverStays || stays;
-    if (stays) continue;
+    if (std::find(stayingFamily_.begin(), stayingFamily_.end(), &driver) != stayingFamily_.end()) {
+      continue;
+    }
     const std::string owner = "driver " + Quoted(driver.name);
     for (const std::string& file : driver.files) {
       Candidate(driverDirectory, file, owner);
       if (version3) Candidate(version3Directory, file, owner);
     }
   }
-  // The Unidrv support files go with the family's last driver, and only as
-  // the install left them: a copy that is not the distribution's own is
-  // the system's or another maker's.
-  if (!familyDriverStays) {
+  // The Unidrv support files go when no driver of the family that stays
+  // needs them, and only as the install left them: a copy that is not the
+  // distribution's own is the system's or another maker's.
+  {
     const std::optional<std::string> current = CurrentDirectory(platform_);
     for (const char* name : UnidrvSupportFileNames(family_.target)) {
+      if (std::any_of(stayingFamily_.begin(), stayingFamily_.end(), [&](const FamilyDriver* d) {
+            return NeedsUnidrvSupportFile(*d, family_.target, name);
+          })) {
+        continue;
+      }
       std::string ours;
       if (!current ||
           !platform_.ReadWholeFile((*current + DistributionSubfolder(family_.target) + name).c_str(),
