@@ -151,4 +151,31 @@ RepairResult RunRepair(Platform& platform, term::ScriptedHost& host,
   return repair;
 }
 
+int RunRemovalCommand(Platform& platform, term::ScriptedHost& host, const RemovalCommand& command,
+                      std::ostream& out) {
+  if (command.kind == RemovalCommand::Kind::kRepair) {
+    std::string text;
+    std::vector<term::ScriptStep> steps;
+    std::string error;
+    if (!platform.ReadWholeFile(command.script.c_str(), text)) {
+      error = command.script + ": cannot read it (error " + std::to_string(platform.GetLastError()) +
+              ")";
+    } else {
+      term::ParseScript(text, command.script, steps, error);
+    }
+    if (!error.empty()) {
+      out << "Summary: nothing removed, nothing installed; nothing changed\n"
+          << "exit code 2: " << error << "\n" << std::flush;
+      return removal::kExitNothingRemoved;
+    }
+    return RunRepair(platform, host, std::move(steps), command.script, out).exitCode;
+  }
+  removal::RemovalRequest request;
+  request.printers = command.printers;
+  request.all = command.kind == RemovalCommand::Kind::kRemoveAll;
+  const removal::RemovalOutcome outcome = RunRemoval(platform, request, out);
+  out << removal::FormatRemoval(outcome) << std::flush;
+  return outcome.exitCode;
+}
+
 }  // namespace setwell::install

@@ -62,4 +62,10 @@ RepairResult RunRepair(Platform& platform, term::ScriptedHost& host,
                        std::vector<term::ScriptStep> steps, const std::string& scriptName,
                        std::ostream& out);
 
+// The command as setup-install.exe runs it over `platform`: the repair's
+// script read and parsed (a script that cannot be read is refused, 2), the
+// removal or repair run, its closing lines written; the exit code.
+int RunRemovalCommand(Platform& platform, term::ScriptedHost& host, const RemovalCommand& command,
+                      std::ostream& out);
+
 }  // namespace setwell::install

@@ -19,6 +19,7 @@
 
 #include "tools/setup_install/UnattendedHost.h"
 #include "script/UnattendedInstall.h"
+#include "script/UnattendedRemoval.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ using setwell::install::kExitNothingInstalled;
 
 constexpr char kUsage[] =
     "usage: setup-install.exe SCRIPT [--log FILE]\n"
+    "       setup-install.exe --remove PRINTER... | --remove-all | --repair SCRIPT [--log FILE]\n"
     "\n"
     "Installs a printer unattended: runs the setup wizard of the distribution this\n"
     "program is in, driven by the steps of SCRIPT, with no window and no message\n"
@@ -155,12 +157,19 @@ int main(int argc, char** argv) {
   std::ostream out(&buffer);
   std::string script;
   std::string log;
+  setwell::install::RemovalCommand removal;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h" || arg == "/?") {
-      out << kUsage;
+      out << kUsage << "\nRemoval and repair, instead of an install:\n"
+          << setwell::install::kRemovalUsage;
       out.flush();
       return 0;
+    }
+    // --- Removal and repair (script/UnattendedRemoval.h) ---------------------------
+    if (std::string error; setwell::install::TakeRemovalOption(argc, argv, i, removal, error)) {
+      if (!error.empty()) return Refuse(out, error + "\n" + kUsage);
+      continue;
     }
     if (arg == "--log") {
       if (i + 1 >= argc) return Refuse(out, std::string("--log needs a file name\n") + kUsage);
@@ -172,6 +181,26 @@ int main(int argc, char** argv) {
     } else {
       return Refuse(out, "one script only (" + script + ", then " + arg + ")\n" + kUsage);
     }
+  }
+  // --- Removal and repair, instead of an install -----------------------------------
+  if (removal.Given()) {
+    if (!script.empty()) {
+      return Refuse(out, script + ": a script is for an install; --repair takes the script of "
+                                  "the install it repairs");
+    }
+    if (!log.empty() && !removal.script.empty() && SameFile(log, removal.script)) {
+      return Refuse(out, "--log " + log + " is the script itself; name another file for the log");
+    }
+    if (!log.empty() && !buffer.OpenLog(log)) {
+      return Refuse(out, "--log " + log + ": cannot write it (error " +
+                             std::to_string(::GetLastError()) + ")");
+    }
+    char folder[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, folder);
+    out << "setup-install: " << (removal.script.empty() ? "removal" : "repair with " + removal.script)
+        << " (current directory " << folder << ")\n";
+    setwell::install::UnattendedHost host;
+    return setwell::install::RunRemovalCommand(host, host, removal, out);
   }
   if (script.empty()) return Refuse(out, std::string("no script given\n") + kUsage);
   if (!log.empty() && SameFile(log, script)) {
