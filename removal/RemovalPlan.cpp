@@ -320,7 +320,16 @@ void Planner::ChooseProcessors() {
     });
     if (host != listed.end()) {
       plan_.processors.push_back(*host);
-      plan_.recordKeys.push_back(PrintProcessorKey(family_.target, *host));
+      // The key of the environment the spooler serves, as its driver
+      // records name it ("Windows x64" for a 64-bit twin), else the one the
+      // install writes to.
+      const auto named = std::find_if(drivers_.begin(), drivers_.end(),
+                                      [](const DriverDetails& d) { return !d.environment.empty(); });
+      plan_.recordKeys.push_back(
+          named == drivers_.end()
+              ? PrintProcessorKey(family_.target, *host)
+              : "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\" + named->environment +
+                    "\\Print Processors\\" + *host);
     }
   }
 }

@@ -61,6 +61,8 @@ class Remover {
   std::vector<std::pair<std::string, std::string>> why_;
   std::vector<std::string> warnings_;
   bool spoolerDown_ = false;
+  // The processors the spooler answered it deleted.
+  std::vector<std::string> answeredDeleted_;
 };
 
 void Remover::DeletePrinters() {
@@ -127,6 +129,7 @@ void Remover::DeleteMonitorsAndProcessors() {
     const std::string label = "print processor " + Quoted(processor);
     if (platform_.DeletePrintProcessorA(Environment(), processor.c_str())) {
       Step(label + " deleted");
+      answeredDeleted_.push_back(processor);
     } else {
       const DWORD error = platform_.GetLastError();
       Step(label + ": " + ErrorText(error));
@@ -148,8 +151,21 @@ void Remover::DeleteLeftRecordKeys() {
                     [&](const MonitorDetails& m) { return EqualsNoCase(m.name, name); }) ||
         std::any_of(processors.begin(), processors.end(),
                     [&](const std::string& p) { return EqualsNoCase(p, name); });
-    if (listed) continue;
+    // A spooler that answers a processor's deletion with success and keeps
+    // it (Wine's DeletePrintProcessorA deletes nothing) still has its key:
+    // the record goes, which no printer uses (the spooler refuses 1003
+    // for one a printer uses, and the plan keeps those).
+    const bool keptAfterAnswer =
+        listed && std::any_of(answeredDeleted_.begin(), answeredDeleted_.end(),
+                              [&](const std::string& p) { return EqualsNoCase(p, name); });
+    if (listed && !keptAfterAnswer) continue;
     const LONG error = DeleteKeyTree(platform_, key);
+    if (keptAfterAnswer) {
+      Step("print processor " + Quoted(name) + ": the spooler answered that it deleted it, and " +
+           "kept it; its record HKLM\\" + key +
+           (error == ERROR_SUCCESS ? " deleted" : ": " + ErrorText(static_cast<DWORD>(error))));
+      continue;
+    }
     Step("record HKLM\\" + key + (error == ERROR_SUCCESS ? " deleted (the spooler had left it)"
                                                          : ": " + ErrorText(static_cast<DWORD>(error))));
   }
