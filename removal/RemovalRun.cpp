@@ -161,6 +161,8 @@ void Remover::DeleteLeftRecordKeys() {
     if (listed && !keptAfterAnswer) continue;
     const LONG error = DeleteKeyTree(platform_, key);
     if (keptAfterAnswer) {
+      warnings_.push_back("the spooler answered that it deleted the print processor " +
+                          Quoted(name) + " and kept it; its record was deleted instead");
       Step("print processor " + Quoted(name) + ": the spooler answered that it deleted it, and " +
            "kept it; its record HKLM\\" + key +
            (error == ERROR_SUCCESS ? " deleted" : ": " + ErrorText(static_cast<DWORD>(error))));
