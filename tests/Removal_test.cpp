@@ -324,5 +324,35 @@ TEST(RemovalTest, ASpoolerThatDoesNotComeBackIsNamed) {
       << outcome.reason;
 }
 
+// A spooler that answers a print processor's deletion with success and
+// keeps it (as Wine's does): its record goes, with a warning that says so,
+// and the host asked afterwards has it no more.
+class SpoolerKeepingProcessors : public sim::SimMachine {
+ public:
+  using SimMachine::SimMachine;
+  BOOL DeletePrintProcessorA(const char*, const char*) override {
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+  }
+};
+
+TEST(RemovalTest, AProcessorTheSpoolerKeepsAfterAnsweringItsDeletionLosesItsRecord) {
+  SpoolerKeepingProcessors machine(sim::kWinXP);
+  ASSERT_TRUE(machine.MountDistribution(removal_testing::kSampleDistribution));
+  sim::DeclareFamilyMonitorPorts(machine);
+  InstallSequence sequence(machine, Parallel(kWinXP, "SW-R80", kReceipt));
+  ASSERT_EQ(sequence.Run(), InstallOutcome::kCompleted);
+  ASSERT_TRUE(machine.spooler.KnowsPrintProcessor("SWPrint"));
+  removal::RemovalRequest request;
+  request.all = true;
+  std::ostringstream log;
+  const removal::RemovalOutcome outcome = install::RunRemoval(machine, request, log);
+  EXPECT_EQ(outcome.exitCode, removal::kExitRemoved) << log.str();
+  EXPECT_FALSE(machine.spooler.KnowsPrintProcessor("SWPrint"));
+  ASSERT_EQ(outcome.warnings.size(), 1u);
+  EXPECT_NE(outcome.warnings[0].find("\"SWPrint\" and kept it"), std::string::npos);
+  EXPECT_TRUE(machine.spooler.KnowsPrintProcessor("WinPrint"));
+}
+
 }  // namespace
 }  // namespace setwell
