@@ -20,6 +20,12 @@ namespace setwell {
 class InstallConfig;
 class Platform;
 
+// The records' keys, for those that read or remove them.
+inline constexpr char kUsbRecordsKey[] = "SOFTWARE\\TALVORN";
+inline constexpr char kUsbPortNameKey[] = "SOFTWARE\\TALVORN\\PORTNAME";
+inline constexpr char kUsbPrinterPortKey[] = "SOFTWARE\\TALVORN\\PRINTERPORT";
+inline constexpr char kUsbInstallPrinterKey[] = "SOFTWARE\\TALVORN\\INSTALLPRINTER";
+
 // Refreshes the records for an installation on the USB port `portName`.
 void UpdateUsbPortRecords(Platform& platform, InstallConfig& config, const std::string& portName);
 

@@ -44,6 +44,9 @@ void SimMachine::Setup() {
   const bool modernNt = system.IsNtLike() && system.DriverVersion(own) == 3;
   if (system.Is9x()) {
     files.MakeFolder(system.windowsDirectory + "\\SYSBCKUP");
+    // Every Windows holds its software's settings below this key; an
+    // install's keys there are made below it, never it.
+    registry.CreateKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion");
     // The serial and parallel ports' device classes.
     struct PortClass {
       const char* number;

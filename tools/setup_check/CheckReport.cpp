@@ -137,6 +137,26 @@ void AddRehearsalFindings(const std::vector<Combination>& combinations, FindingL
         Plural(tally.failing, "combination") + " fail; " + Describe(c) + ": " + OutcomeText(c);
     findings.Add(key.second ? "SC191" : "SC190", "", "", "", 0, c.model, message);
   }
+  // The removals rehearsed after the installs, a finding per model.
+  std::map<std::string, Tally> removals;
+  std::vector<std::string> removalOrder;
+  for (const Combination& c : combinations) {
+    if (c.removal.empty()) continue;
+    Tally& tally = removals[c.model];
+    if (tally.failing++ == 0) {
+      tally.example = &c;
+      removalOrder.push_back(c.model);
+    }
+  }
+  for (const std::string& model : removalOrder) {
+    const Tally& tally = removals[model];
+    const Combination& c = *tally.example;
+    std::string what;
+    for (const std::string& line : c.removal) what += (what.empty() ? "" : "; ") + line;
+    findings.Add("SC192", "", "", "", 0, model,
+                 Plural(tally.failing, "removal") + " after an install go wrong; " + Describe(c) +
+                     ": " + what);
+  }
 }
 
 std::string FormatText(const CheckResult& result) {

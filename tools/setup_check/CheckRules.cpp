@@ -55,6 +55,9 @@ const std::vector<Rule>& Rules() {
        "see the messages the install showed; the static findings of the model usually say why"},
       {"SC191", Severity::kError, "second install over the first does not succeed",
        "see the messages; an install over an earlier one meets its printer, driver and records"},
+      {"SC192", Severity::kError, "removal after an install leaves the family's or takes another's",
+       "give each name one meaning: a monitor name one DLL, a file name one file, so that what "
+       "stays tells what is still needed"},
       {"SC201", Severity::kWarning, "DEVICENUMBER does not match the entries",
        "set DEVICENUMBER to the highest DEVICENAME number"},
       {"SC202", Severity::kWarning, "model entry without a category suffix",

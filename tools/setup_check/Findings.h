@@ -43,6 +43,10 @@ struct Combination {
   // What the machine held after a failing install: its printers, drivers
   // and port monitors, a line each. Empty for one that succeeded.
   std::vector<std::string> held;
+  // What the removal rehearsed after a first install that succeeded did
+  // wrong: what of the family it left, what of another model's install it
+  // took or changed, a line each. Empty when it did nothing wrong.
+  std::vector<std::string> removal;
 };
 
 struct CheckOptions {

@@ -5,12 +5,19 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
 #include <mutex>
 #include <thread>
 
 #include "app/InstallSequence.h"
+#include "config/Family.h"
+#include "removal/Removal.h"
 #include "system/PortNames.h"
 #include "sim/SimFamilyPorts.h"
+#include "tools/setup_check/MachineContents.h"
 
 namespace setwell::check {
 namespace {
@@ -109,6 +116,10 @@ struct RehearsalJob {
   std::size_t target = 0;  // index into options.targets
   std::vector<InstallSelections> selections;
   std::vector<Combination> results;
+  // Another model's install on the same system, which the removal after
+  // each install must leave as it was; none when no other model installs
+  // there.
+  std::optional<InstallSelections> neighbour;
 };
 
 // What the machine holds after an install, for a failing one's report.
@@ -126,6 +137,73 @@ std::vector<std::string> HeldBy(const sim::SimMachine& machine) {
   return held;
 }
 
+// The removal after the install of `selections`: on a fresh machine
+// holding the neighbour's install, the install's printer is removed, which
+// must leave the machine as the neighbour's install left it; then the
+// family's printers all, which must leave it as it was fresh.
+std::vector<std::string> RehearseRemoval(const std::function<void(sim::SimMachine&)>& prepare,
+                                         sim::SimOs os, const InstallSelections& selections,
+                                         const std::optional<InstallSelections>& neighbour,
+                                         const Family& family) {
+  std::vector<std::string> problems;
+  auto tell = [&](const std::string& line) {
+    if (std::find(problems.begin(), problems.end(), line) == problems.end()) problems.push_back(line);
+  };
+  auto fresh = std::make_unique<sim::SimMachine>(os);
+  prepare(*fresh);
+  const MachineContents clean = ContentsOf(*fresh);
+  MachineContents before = clean;
+  std::string other;
+  if (neighbour) {
+    Combination scratch;
+    std::string name;
+    RunInstall(*fresh, *neighbour, scratch, name);
+    if (scratch.outcome == "completed") {
+      before = ContentsOf(*fresh);
+      other = neighbour->modelName;
+    } else {
+      // Its own findings tell why; the removal is rehearsed without it.
+      fresh = std::make_unique<sim::SimMachine>(os);
+      prepare(*fresh);
+    }
+  }
+  sim::SimMachine& machine = *fresh;
+  Combination installed;
+  std::string printer;
+  RunInstall(machine, selections, installed, printer);
+  if (installed.outcome != "completed" || printer.empty()) return problems;
+
+  auto remove = [&](const removal::RemovalRequest& request, const MachineContents& expected,
+                    const std::string& what) {
+    removal::RemovalPlan plan;
+    std::string refusal;
+    if (!removal::PlanRemoval(machine, family, request, plan, refusal)) {
+      tell(what + " is refused: " + refusal);
+      return;
+    }
+    std::ostringstream log;
+    const removal::RemovalOutcome outcome = removal::CarryOutRemoval(machine, plan, log);
+    if (outcome.exitCode != removal::kExitRemoved) {
+      tell(what + " ends with exit code " + std::to_string(outcome.exitCode) + ": " + outcome.reason);
+    }
+    const ContentsChange change = CompareContents(expected, ContentsOf(machine));
+    for (const std::string& item : change.added) tell(what + " leaves the family's " + item);
+    const std::string whose = other.empty() ? std::string() : " of the " + other + " install";
+    for (const std::string& item : change.lost) tell(what + " takes " + item + whose);
+    for (const std::string& item : change.changed) tell(what + " leaves " + item + whose + " changed");
+  };
+  removal::RemovalRequest one;
+  one.printers = {printer};
+  remove(one, before, "removing \"" + printer + "\"" +
+                          (other.empty() ? std::string() : " beside " + other));
+  if (!other.empty()) {
+    removal::RemovalRequest all;
+    all.all = true;
+    remove(all, clean, "removing every printer of the family");
+  }
+  return problems;
+}
+
 void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob& job) {
   const ListedModel& model = *job.model;
   const std::int32_t target = options.targets[job.target];
@@ -138,14 +216,20 @@ void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob&
   std::vector<std::string> modelPorts;
   for (int i = 1; i <= 4; ++i) modelPorts.push_back("USB_" + model.name + "_" + std::to_string(i));
   const std::string success = target == kWin98 ? kRestartQuestion : kInstalled;
+  const sim::SimOs os = MachineFor(options.osNames[job.target]);
+  std::optional<Family> family;
   for (const InstallSelections& selections : job.selections) {
     const bool usb = GetPortKind(selections.portName) == PortKind::kUsb;
-    sim::SimMachine machine(MachineFor(options.osNames[job.target]));
-    machine.traceCalls = false;
-    dist.PutInto(machine, kSystemFolders[target]);
-    machine.InstallUsbLibrary(machine.system.systemDirectory);
-    sim::DeclareFamilyMonitorPorts(machine, modelPorts);
-    if (usb) machine.usb.Attach(0, kUsbDescriptor);
+    const auto prepare = [&](sim::SimMachine& machine) {
+      machine.traceCalls = false;
+      dist.PutInto(machine, kSystemFolders[target]);
+      machine.InstallUsbLibrary(machine.system.systemDirectory);
+      sim::DeclareFamilyMonitorPorts(machine, modelPorts);
+      if (usb) machine.usb.Attach(0, kUsbDescriptor);
+    };
+    sim::SimMachine machine(os);
+    prepare(machine);
+    if (!family) family = ReadFamily(machine, target);
 
     Combination first;
     first.model = model.name;
@@ -164,6 +248,7 @@ void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob&
       job.results.push_back(std::move(first));
       continue;
     }
+    first.removal = RehearseRemoval(prepare, os, selections, job.neighbour, *family);
     job.results.push_back(first);
 
     // Again over the first: the monitor, processor and driver are known
@@ -172,6 +257,7 @@ void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob&
     Combination second = std::move(first);
     second.second = true;
     second.messages.clear();
+    second.removal.clear();
     std::string secondName;
     RunInstall(machine, selections, second, secondName);
     if (usb) {
@@ -231,6 +317,21 @@ std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& option
       }
       total += job.selections.size();
       if (!job.selections.empty()) jobs.push_back(std::move(job));
+    }
+  }
+  // Each job's neighbour: the next model of the list with an install on
+  // the same system, on a parallel port of its own (LPT2:).
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    for (std::size_t step = 1; step < jobs.size() && !jobs[i].neighbour; ++step) {
+      const RehearsalJob& other = jobs[(i + step) % jobs.size()];
+      if (other.target != jobs[i].target || other.model->name == jobs[i].model->name) continue;
+      for (const InstallSelections& s : other.selections) {
+        if (s.portName != "LPT1:") continue;
+        InstallSelections beside = s;
+        beside.portName = "LPT2:";
+        jobs[i].neighbour = beside;
+        break;
+      }
     }
   }
 

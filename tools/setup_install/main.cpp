@@ -23,6 +23,7 @@
 #include "inventory/Commands.h"
 #include "tools/setup_install/UnattendedHost.h"
 #include "script/UnattendedInstall.h"
+#include "script/UnattendedRemoval.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ constexpr char kUsage[] =
     "usage: setup-install.exe SCRIPT [--log FILE]\n"
     "       setup-install.exe --list [--format text|json] [--log FILE]\n"
     "       setup-install.exe --detect PRINTER [--version N]\n"
+    "       setup-install.exe --remove PRINTER... | --remove-all | --repair SCRIPT [--log FILE]\n"
     "\n"
     "Installs a printer unattended: runs the setup wizard of the distribution this\n"
     "program is in, driven by the steps of SCRIPT, with no window and no message\n"
@@ -175,12 +177,19 @@ int main(int argc, char** argv) {
   std::optional<std::string> format;
   std::optional<std::string> detect;
   std::optional<std::string> version;
+  setwell::install::RemovalCommand removal;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h" || arg == "/?") {
-      out << kUsage;
+      out << kUsage << "\nRemoval and repair, instead of an install:\n"
+          << setwell::install::kRemovalUsage;
       out.flush();
       return 0;
+    }
+    // --- Removal and repair (script/UnattendedRemoval.h) ---------------------------
+    if (std::string error; setwell::install::TakeRemovalOption(argc, argv, i, removal, error)) {
+      if (!error.empty()) return Refuse(out, error + "\n" + kUsage);
+      continue;
     }
     if (arg == "--list") {
       list = true;
@@ -199,8 +208,11 @@ int main(int argc, char** argv) {
       return Refuse(out, "one script only (" + script + ", then " + arg + ")\n" + kUsage);
     }
   }
-  const int modes = (script.empty() ? 0 : 1) + (list ? 1 : 0) + (detect ? 1 : 0);
-  if (modes > 1) return Refuse(out, std::string("a script, --list or --detect: one of them\n") + kUsage);
+  const int modes = (script.empty() ? 0 : 1) + (list ? 1 : 0) + (detect ? 1 : 0) +
+                    (removal.Given() ? 1 : 0);
+  if (modes > 1) {
+    return Refuse(out, std::string("a script, --list, --detect or a removal: one of them\n") + kUsage);
+  }
   if (format && !list) return Refuse(out, "--format goes with --list");
   if (version && !detect) return Refuse(out, "--version goes with --detect");
 
@@ -236,6 +248,26 @@ int main(int argc, char** argv) {
     out.flush();
     if (!result.err.empty()) std::fprintf(stderr, "setup-install: %s", result.err.c_str());
     return result.exitCode;
+  }
+  // --- Removal and repair, instead of an install -----------------------------------
+  if (removal.Given()) {
+    if (!script.empty()) {
+      return Refuse(out, script + ": a script is for an install; --repair takes the script of "
+                                  "the install it repairs");
+    }
+    if (!log.empty() && !removal.script.empty() && SameFile(log, removal.script)) {
+      return Refuse(out, "--log " + log + " is the script itself; name another file for the log");
+    }
+    if (!log.empty() && !buffer.OpenLog(log)) {
+      return Refuse(out, "--log " + log + ": cannot write it (error " +
+                             std::to_string(::GetLastError()) + ")");
+    }
+    char folder[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, folder);
+    out << "setup-install: " << (removal.script.empty() ? "removal" : "repair with " + removal.script)
+        << " (current directory " << folder << ")\n";
+    setwell::install::UnattendedHost host;
+    return setwell::install::RunRemovalCommand(host, host, removal, out);
   }
   if (script.empty()) return Refuse(out, std::string("no script given\n") + kUsage);
   if (!log.empty() && SameFile(log, script)) {

@@ -275,6 +275,14 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
       }
     }
   }
+  // The values of keys that went as a whole.
+  for (const auto& [lowered, key] : before.registry.Keys()) {
+    if (after.registry.FindKey(key.path) != nullptr) continue;
+    for (const sim::RegValue& value : key.values) {
+      values.push_back(ValueChange{"HKLM\\" + key.path, value.name.empty() ? "(default)" : value.name,
+                                   FormatRegistryValue(value), std::string()});
+    }
+  }
 
   // --- Monitors and print processors: their keys ---------------------------------------------
   const std::vector<std::string> monitorsBefore = before.registry.SubKeys(sim::kMonitorsKey);
@@ -284,14 +292,28 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     after.registry.GetString(std::string(sim::kMonitorsKey) + "\\" + name, "Driver", dll);
     monitors.push_back(Named{name, dll});
   }
+  const std::vector<std::string> monitorsAfter = after.registry.SubKeys(sim::kMonitorsKey);
+  for (const std::string& name : monitorsBefore) {
+    if (Contains(monitorsAfter, name)) continue;
+    std::string dll;
+    before.registry.GetString(std::string(sim::kMonitorsKey) + "\\" + name, "Driver", dll);
+    monitorsRemoved.push_back(Quoted(name) + " (" + dll + ")");
+  }
   for (const char* environment : {sim::kEnvironmentNtX86, sim::kEnvironment9x}) {
     const std::string key = sim::ProcessorsKey(environment);
     const std::vector<std::string> old = before.registry.SubKeys(key);
-    for (const std::string& name : after.registry.SubKeys(key)) {
+    const std::vector<std::string> now = after.registry.SubKeys(key);
+    for (const std::string& name : now) {
       if (Contains(old, name)) continue;
       std::string dll;
       after.registry.GetString(key + "\\" + name, "Driver", dll);
       processors.push_back(Named{name, std::string(environment) + ", " + dll});
+    }
+    for (const std::string& name : old) {
+      if (Contains(now, name)) continue;
+      std::string dll;
+      before.registry.GetString(key + "\\" + name, "Driver", dll);
+      processorsRemoved.push_back(Quoted(name) + " (" + environment + ", " + dll + ")");
     }
   }
 
@@ -306,7 +328,20 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     if (same != before.drivers.end() && *same == driver) continue;
     drivers.push_back((same != before.drivers.end() ? "(replaced) " : "") + DescribeDriver(driver));
   }
+  for (const sim::SimDriver& driver : before.drivers) {
+    const bool there = std::any_of(after.spooler.Drivers().begin(), after.spooler.Drivers().end(),
+                                   [&](const sim::SimDriver& d) {
+                                     return Lower(d.name) == Lower(driver.name) &&
+                                            Lower(d.environment) == Lower(driver.environment);
+                                   });
+    if (!there) driversRemoved.push_back(DescribeDriver(driver));
+  }
   const std::unordered_set<std::string> portsBefore(before.ports.begin(), before.ports.end());
+  const std::vector<std::string> portsNow = after.spooler.Ports();
+  const std::unordered_set<std::string> portsAfter(portsNow.begin(), portsNow.end());
+  for (const std::string& port : before.ports) {
+    if (!portsAfter.contains(port)) portsRemoved.push_back(port);
+  }
   for (const sim::SimSpooler::PortEntry& entry : after.spooler.PortsAndMonitors()) {
     if (!portsBefore.contains(entry.port)) ports.push_back(entry.port + " (" + entry.monitor + ")");
   }
@@ -320,6 +355,10 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
     if (same == before.printers.end()) {
       printersAdded.push_back(Named{printer.name, printer.portName + "\t" + printer.driverName});
     }
+  }
+  for (const sim::SimPrinter& printer : before.printers) {
+    const bool there = after.spooler.FindPrinter(printer.name) != nullptr;
+    if (!there) printersRemoved.push_back(DescribePrinter(printer));
   }
   defaultBefore = before.defaultPrinter;
   defaultAfter = after.spooler.DefaultPrinter();
@@ -408,7 +447,14 @@ InstallReport::InstallReport(const MachineSnapshot& before, const sim::SimMachin
 
 std::string InstallReport::Summary() const {
   std::string out = "Summary: ";
-  if (printersAdded.empty()) {
+  if (printersAdded.empty() && !printersRemoved.empty()) {
+    for (std::size_t i = 0; i < printersRemoved.size(); ++i) {
+      const std::string& line = printersRemoved[i];
+      // The description begins with the quoted name.
+      out += (i == 0 ? "printer " : ", printer ") + line.substr(0, line.find("\" on ") + 1) +
+             " removed";
+    }
+  } else if (printersAdded.empty()) {
     out += "no printer added";
   } else {
     for (std::size_t i = 0; i < printersAdded.size(); ++i) {
@@ -493,12 +539,21 @@ std::string InstallReport::Format(const std::string& heading, std::size_t width)
   lines.clear();
   for (const Named& m : monitors) lines.push_back(Quoted(m.name) + " (" + m.detail + ")");
   section("Port monitors added", lines);
+  // What a removal took is told only when there is some.
+  auto removedSection = [&](const std::string& title, const std::vector<std::string>& items) {
+    if (!items.empty()) section(title, items);
+  };
+  removedSection("Port monitors removed", monitorsRemoved);
   lines.clear();
   for (const Named& p : processors) lines.push_back(Quoted(p.name) + " (" + p.detail + ")");
   section("Print processors added", lines);
+  removedSection("Print processors removed", processorsRemoved);
   section("Printer drivers added", drivers);
+  removedSection("Printer drivers removed", driversRemoved);
   section("Ports added", ports);
+  removedSection("Ports removed", portsRemoved);
   section("Printers added", printers);
+  removedSection("Printers removed", printersRemoved);
   if (defaultBefore == defaultAfter) {
     out += "Default printer: unchanged (" +
            (defaultAfter.empty() ? std::string("none") : Quoted(defaultAfter)) + ")\n";

@@ -1,8 +1,8 @@
-// What an install changed on the simulated machine: the machine as it was
-// before the wizard ran (a snapshot) against the machine after it. Files
-// written, with the distribution file each was copied from; registry
-// values; port monitors, print processors, drivers, ports and printers
-// added; the default printer; the serial settings; the profile writes;
+// What an install (or a removal) changed on the simulated machine: the
+// machine as it was before the wizard ran (a snapshot) against the machine
+// after it. Files written or removed, with the distribution file each was
+// copied from; registry values; port monitors, print processors, drivers,
+// ports and printers added or removed; the default printer; the serial settings; the profile writes;
 // the spooler service's stops and starts and the pauses on the virtual
 // clock; the messages shown; what was sent to USB printers; restarts.
 #pragma once
@@ -80,6 +80,13 @@ class InstallReport {
   std::vector<std::string> restarts;
   std::vector<std::string> help;
   std::vector<Named> printersAdded;  // name, "port\tdriver"
+  // What is gone that was there before (a removal's), by the same
+  // descriptions.
+  std::vector<std::string> monitorsRemoved;
+  std::vector<std::string> processorsRemoved;
+  std::vector<std::string> driversRemoved;
+  std::vector<std::string> portsRemoved;
+  std::vector<std::string> printersRemoved;
   int errorsShown = 0;
   bool restartPending = false;
   bool hasServices = true;

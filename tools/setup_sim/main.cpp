@@ -44,6 +44,7 @@
 #include "script/ScriptRunner.h"
 #include "tools/setup_sim/SimScriptedHost.h"
 #include "script/UnattendedInstall.h"
+#include "script/UnattendedRemoval.h"
 #include "tools/setup_sim/TerminalDriver.h"
 #include "ui/headless/HeadlessUi.h"
 
@@ -86,7 +87,9 @@ constexpr char kUsage[] =
     "setup-install.exe --list --format json took on a till: its system, and the\n"
     "family's printers, drivers, monitors, print processor, files (of the listed\n"
     "sizes), records and serial line settings. Other software's printers and\n"
-    "ports, and file contents, are not in a listing and not on the machine.\n";
+    "ports, and file contents, are not in a listing and not on the machine.\n"
+    "\n"
+    "Instead of an install, as setup-install.exe does them:\n";
 
 struct Options {
   std::string dist;
@@ -98,6 +101,8 @@ struct Options {
   bool list = false;
   std::optional<std::string> format;
   std::optional<std::string> machineFrom;
+  // --remove, --remove-all, --repair (script/UnattendedRemoval.h).
+  install::RemovalCommand removal;
 };
 
 struct SystemName {
@@ -142,8 +147,13 @@ int ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
+      std::cout << kUsage << install::kRemovalUsage;
       return -1;
+    }
+    // --- Removal and repair -------------------------------------------------------
+    if (std::string error; install::TakeRemovalOption(argc, argv, i, options.removal, error)) {
+      if (!error.empty()) return Fail(kExitBadInput, error + "\n" + kUsage);
+      continue;
     }
     if (arg == "--exit-codes") {
       options.exitCodes = true;
@@ -190,6 +200,15 @@ int ParseOptions(int argc, char** argv, Options& options) {
   }
   if (options.format && !options.list) {
     return Fail(kExitBadInput, std::string("--format goes with --list\n") + kUsage);
+  }
+  if (options.removal.Given()) {
+    if (options.script || options.exitCodes) {
+      return Fail(kExitBadInput, "--script and --exit-codes are for an install; --repair takes "
+                                 "its script, and a removal runs by the exit codes anyway");
+    }
+    // The repair's script is read and run as --script's is.
+    if (!options.removal.script.empty()) options.script = options.removal.script;
+    return 0;
   }
   if (options.exitCodes && !options.script) {
     return Fail(kExitBadInput, std::string("--exit-codes needs --script\n") + kUsage);
@@ -245,8 +264,8 @@ int Run(const Options& options) {
     }
     std::string error;
     if (!term::ParseScript(text, *options.script, steps, error)) return Fail(kExitFailed, error);
-  } else if (options.list || options.machineFrom) {
-    // Nothing to run: the machine is listed, or made, or both.
+  } else if (options.removal.Given() || options.list || options.machineFrom) {
+    // Nothing for the terminal: a removal, or the machine listed or made.
   } else {
     // Keys come from standard input; the wizard is drawn on the terminal
     // itself, so that the report can go to a file.
@@ -363,7 +382,7 @@ int Run(const Options& options) {
 
   // Listed without a script: nothing runs, and a machine loaded is left as
   // it was (one made from a listing is kept).
-  if (!options.script && options.list) {
+  if (!options.script && !options.removal.Given() && options.list) {
     const inventory::CommandOutput listed =
         inventory::RunList(machine, options.format.value_or("text"));
     std::cout << listed.out << std::flush;
@@ -377,7 +396,7 @@ int Run(const Options& options) {
     }
     return listed.exitCode;
   }
-  if (!options.script && options.machineFrom) {
+  if (!options.script && !options.removal.Given() && options.machineFrom) {
     // Made, and kept: nothing runs on it.
     std::cout << "Machine: " << machine.system.name << ", new in " << options.machine << "\n";
     for (const std::string& note : notes) std::cout << "  " << note << "\n";
@@ -396,15 +415,35 @@ int Run(const Options& options) {
   for (const std::string& note : notes) heading << "  " << note << "\n";
   heading << "Distribution: " << dist << " as " << kDistributionDrive << ":\\ (read-only)\n"
           << "USB printers: " << UsbSummary(machine) << "\n";
-  if (options.script) std::cout << heading.str() << std::flush;
+  const bool headingFirst = options.script || options.removal.Given();
+  if (headingFirst) std::cout << heading.str() << std::flush;
 
   // --- The wizard ---------------------------------------------------------------------------
   const term::MachineSnapshot before = term::TakeSnapshot(machine);
   std::string outcome;
   HeadlessUi ui;
   std::optional<install::UnattendedResult> unattended;
+  std::optional<int> removalCode;
   try {
-    if (options.exitCodes) {
+    if (options.removal.Given()) {
+      // --- Removal and repair, as setup-install.exe does them ----------------------
+      term::SimScriptedHost host(machine);
+      if (options.removal.kind == install::RemovalCommand::Kind::kRepair) {
+        removalCode = install::RunRepair(machine, host, steps, *options.script, std::cout).exitCode;
+      } else {
+        removal::RemovalRequest request;
+        request.printers = options.removal.printers;
+        request.all = options.removal.kind == install::RemovalCommand::Kind::kRemoveAll;
+        const removal::RemovalOutcome removed = install::RunRemoval(machine, request, std::cout);
+        std::cout << removal::FormatRemoval(removed);
+        removalCode = removed.exitCode;
+      }
+      if (*removalCode == removal::kExitNothingRemoved) {
+        std::cout << "setup-sim: the machine in " << options.machine << " is left as it was\n";
+        return *removalCode;
+      }
+      outcome = options.removal.script.empty() ? "removal" : "repair";
+    } else if (options.exitCodes) {
       term::SimScriptedHost host(machine);
       unattended = install::RunUnattended(machine, host, steps, *options.script, std::cout);
       std::cout << install::FormatResult(*unattended);
@@ -440,7 +479,8 @@ int Run(const Options& options) {
   // On a terminal the report is wrapped to its width; when it is longer
   // than the terminal, its head says where the whole of it is kept.
   const term::InstallReport report(before, machine);
-  const std::string title = "== What the install changed (wizard " + outcome + ")";
+  const std::string title = removalCode ? "== What the " + outcome + " changed"
+                                        : "== What the install changed (wizard " + outcome + ")";
   const std::string reportFile = (fs::path(options.machine) / kReportFileName).string();
   const std::string full = report.Format(title);
   std::string shown = full;
@@ -456,7 +496,7 @@ int Run(const Options& options) {
                             size.ws_col);
     }
   }
-  std::cout << (options.script ? "" : heading.str()) << shown;
+  std::cout << (headingFirst ? "" : heading.str()) << shown;
   std::optional<inventory::CommandOutput> listed;
   if (options.list) listed = inventory::RunList(machine, options.format.value_or("text"));
   machine.files.UnmountDrive(kDistributionDrive);
@@ -473,6 +513,7 @@ int Run(const Options& options) {
     std::cerr << listed->err;
     if (listed->exitCode != 0) return listed->exitCode;
   }
+  if (removalCode) return *removalCode;
   return unattended ? unattended->exitCode : 0;
 }
 
