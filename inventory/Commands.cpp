@@ -1,7 +1,5 @@
 #include "inventory/Commands.h"
 
-#include <cerrno>
-#include <cstdlib>
 
 #include "config/Family.h"
 #include "config/InstallConfig.h"
@@ -68,11 +66,13 @@ CommandOutput RunDetect(Platform& platform, const std::string& printer,
 }
 
 bool ParseMinimumVersion(const std::string& text, DWORD& version, std::string& error) {
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-  if (text.empty() || text[0] < '0' || text[0] > '9' || *end != '\0' || errno != 0 ||
-      value > 0xFFFFFFFFull) {
+  unsigned long long value = 0;
+  bool ok = !text.empty() && text.size() <= 10;
+  for (char c : text) {
+    if (c < '0' || c > '9') ok = false;
+    if (ok) value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (!ok || value > 0xFFFFFFFFull) {
     error = "--version " + text + ": a version is a whole number (0 to 4294967295)";
     return false;
   }

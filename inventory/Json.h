@@ -148,7 +148,16 @@ class JsonReader {
         case 'f': out += '\f'; break;
         case 'u': {
           if (at_ + 4 > text_.size()) Fail("short \\u escape");
-          const unsigned long code = std::strtoul(text_.substr(at_, 4).c_str(), nullptr, 16);
+          unsigned long code = 0;
+          for (std::size_t k = at_; k < at_ + 4; ++k) {
+            const char h = text_[k];
+            const int d = h >= '0' && h <= '9'   ? h - '0'
+                          : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                          : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                                 : -1;
+            if (d < 0) Fail("\\u escape with a character that is not hex");
+            code = code * 16 + static_cast<unsigned long>(d);
+          }
           if (code > 0xFF) Fail("\\u escape above 0xFF");
           out += static_cast<char>(code);
           at_ += 4;

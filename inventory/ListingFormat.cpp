@@ -1,6 +1,5 @@
 // The listing as text for a person, as JSON for a program, and read back
 // from JSON.
-#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -165,13 +164,15 @@ const std::vector<JsonValue>& Items(const JsonValue& object, const std::string& 
 
 std::string Unhex(const std::string& text) {
   if (text.size() % 2 != 0) throw std::runtime_error("hex data of an odd length");
+  const auto digit = [&](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    throw std::runtime_error(std::string("\"") + c + "\" is not a hex digit");
+  };
   std::string out;
   for (std::size_t i = 0; i < text.size(); i += 2) {
-    unsigned value = 0;
-    if (std::sscanf(text.substr(i, 2).c_str(), "%2x", &value) != 1) {
-      throw std::runtime_error("\"" + text.substr(i, 2) + "\" is not hex");
-    }
-    out += static_cast<char>(value);
+    out += static_cast<char>(digit(text[i]) << 4 | digit(text[i + 1]));
   }
   return out;
 }

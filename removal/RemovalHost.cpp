@@ -4,6 +4,7 @@
 
 #include "config/Selections.h"
 #include "system/AsciiCase.h"
+#include "system/DriverFiles.h"
 #include "system/HostDirectories.h"
 #include "system/PlatformHandle.h"
 
@@ -109,9 +110,14 @@ LONG DeleteKeyTree(Platform& platform, const std::string& key) {
 }
 
 std::vector<const char*> UnidrvSupportFileNames(std::int32_t target) {
-  if (target == kWin98) return {"ICONLIB.DLL", "UNIDRV.DLL", "DMCOLOR.DLL"};
-  if (target >= kWin2000) return {"UNIRES.DLL", "STDNAMES.GPD", "TTFSUB.GPD"};
-  return {};
+  std::vector<const char*> names;
+  for (const SupportFile& file : SupportFiles(target)) {
+    if (std::none_of(names.begin(), names.end(),
+                     [&](const char* name) { return EqualsNoCase(name, file.name); })) {
+      names.push_back(file.name);
+    }
+  }
+  return names;
 }
 
 bool NeedsUnidrvSupportFile(const FamilyDriver& driver, std::int32_t target,

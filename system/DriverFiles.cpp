@@ -70,7 +70,11 @@ std::string AlternateFileName(const std::string& fileName) {
 }
 
 std::vector<SupportFile> SupportFiles(std::int32_t target) {
-  if (target == kWin98) return {{kDriverDirectory, "ICONLIB.DLL"}, {kSystemDirectory, "UNIDRV.DLL"}};
+  if (target == kWin98) {
+    return {{kDriverDirectory, "ICONLIB.DLL"},
+            {kSystemDirectory, "UNIDRV.DLL"},
+            {kDriverDirectory, "DMCOLOR.DLL"}};  // the RXQ-K880's only
+  }
   if (target >= kWin2000 && target <= kWin2003) {
     std::vector<SupportFile> files;
     for (std::int32_t kind : {kDriverVersion3Directory, kDriverDirectory}) {

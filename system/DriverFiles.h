@@ -55,8 +55,9 @@ int CopyDriverFile(Platform& platform, const char* fileName, std::int32_t kind,
                    std::int32_t target, bool useAlternateName);
 
 // The files of fixed names that DeployDriverFiles puts beside the drivers
-// for a target system (the Unidrv support files, the icon library), each
-// with the folder it goes to. A machine's listing shows them.
+// for a target system (the Unidrv support files, the icon library, the
+// colour library of one model), each with the folder it goes to. A
+// machine's listing shows them; a removal takes those no driver left needs.
 struct SupportFile {
   std::int32_t kind;
   const char* name;

@@ -156,6 +156,13 @@ bool SameFile(const std::string& a, const std::string& b) {
   return ::lstrcmpiA(fullA, fullB) == 0;
 }
 
+// A line for standard error, written whole.
+void Complain(const std::string& text) {
+  const std::string line = "setup-install: " + text;
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
+
 int Refuse(std::ostream& out, const std::string& why) {
   out << "setup-install: " << why << "\n"
       << "exit code " << kExitNothingInstalled << ": nothing installed\n";
@@ -224,7 +231,7 @@ int main(int argc, char** argv) {
       DWORD parsed = 0;
       std::string error;
       if (!setwell::inventory::ParseMinimumVersion(*version, parsed, error)) {
-        std::fprintf(stderr, "setup-install: %s\n", error.c_str());
+        Complain(error + "\n");
         return kExitNothingInstalled;
       }
       minimum = parsed;
@@ -233,7 +240,7 @@ int main(int argc, char** argv) {
     const setwell::inventory::CommandOutput result =
         setwell::inventory::RunDetect(host, *detect, minimum);
     std::fwrite(result.out.data(), 1, result.out.size(), stdout);
-    if (!result.err.empty()) std::fprintf(stderr, "setup-install: %s", result.err.c_str());
+    if (!result.err.empty()) Complain(result.err);
     return result.exitCode;
   }
   if (list) {
@@ -246,7 +253,7 @@ int main(int argc, char** argv) {
         setwell::inventory::RunList(host, format.value_or("text"));
     out << result.out;
     out.flush();
-    if (!result.err.empty()) std::fprintf(stderr, "setup-install: %s", result.err.c_str());
+    if (!result.err.empty()) Complain(result.err);
     return result.exitCode;
   }
   // --- Removal and repair, instead of an install -----------------------------------
