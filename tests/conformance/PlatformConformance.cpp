@@ -558,6 +558,7 @@ void CheckMonitorsProcessorsAndPorts(Host& host) {
   };
   std::vector<BYTE> ports;
   DWORD portsNeeded = 0;
+  DWORD ports2Needed = 0;
   Run(host, {
       {"adding a monitor at level 1", [&](Platform& q) {
          MONITOR_INFO_2A info = monitor("Setwell Conformance", localPortDll.c_str());
@@ -598,6 +599,12 @@ void CheckMonitorsProcessorsAndPorts(Host& host) {
          DWORD returned = 0;
          return Win32(q, q.EnumPortsA(1, ports.data(), portsNeeded - 1, &needed, &returned));
        }, ERROR_INSUFFICIENT_BUFFER},
+      {"asking the size of the port list with the monitors (level 2)", [&](Platform& q) {
+         DWORD returned = 7;
+         Outcome o = Win32(q, q.EnumPortsA(2, nullptr, 0, &ports2Needed, &returned));
+         EXPECT_GT(ports2Needed, 0u);
+         return o;
+       }, ERROR_INSUFFICIENT_BUFFER},
       {"asking for ports at level 3", [&](Platform& q) {
          DWORD needed = 0;
          DWORD returned = 0;
@@ -621,6 +628,19 @@ void CheckMonitorsProcessorsAndPorts(Host& host) {
     if (std::strcmp(name, "LPT1:") == 0) lpt1 = true;
   }
   EXPECT_TRUE(lpt1) << "the Local Port monitor's LPT1: is listed";
+
+  // Level 2 names each port's monitor: LPT1:'s is the system's local one.
+  std::vector<BYTE> ports2(ports2Needed, 0);
+  ASSERT_TRUE(p.EnumPortsA(2, ports2.data(), ports2Needed, &needed, &returned));
+  ASSERT_GT(returned, 0u);
+  std::string lpt1Monitor;
+  for (DWORD i = 0; i < returned; ++i) {
+    const PORT_INFO_2A& port = reinterpret_cast<PORT_INFO_2A*>(ports2.data())[i];
+    if (std::strcmp(port.pPortName, "LPT1:") == 0 && port.pMonitorName != nullptr) {
+      lpt1Monitor = port.pMonitorName;
+    }
+  }
+  EXPECT_FALSE(lpt1Monitor.empty()) << "LPT1: is listed at level 2 with its monitor";
 }
 
 void CheckPrinterCycle(Host& host) {
