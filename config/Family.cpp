@@ -17,11 +17,18 @@ void AddUnique(std::vector<std::string>& list, const std::string& item) {
 }
 
 template <typename T>
-const T* FindByName(const std::vector<T>& items, const std::string& name) {
-  for (const T& item : items) {
-    if (EqualsNoCase(item.name, name)) return &item;
-  }
-  return nullptr;
+const T* FindByName(const std::vector<T>& items,
+                    const std::unordered_map<std::string, std::size_t>& index,
+                    const std::string& name) {
+  const auto found = index.find(LowerAscii(name));
+  return found == index.end() ? nullptr : &items[found->second];
+}
+
+// The first of each name (without regard to case) in `items`.
+template <typename T>
+void IndexByName(const std::vector<T>& items, std::unordered_map<std::string, std::size_t>& index) {
+  index.clear();
+  for (std::size_t i = 0; i < items.size(); ++i) index.emplace(LowerAscii(items[i].name), i);
 }
 
 void AddMonitor(Family& family, const FamilyMonitor& monitor) {
@@ -39,23 +46,43 @@ void AddMonitor(Family& family, const FamilyMonitor& monitor) {
 }  // namespace
 
 const FamilyDriver* Family::Driver(const std::string& name) const {
-  return FindByName(drivers, name);
+  return FindByName(drivers, driverIndex_, name);
 }
 const FamilyMonitor* Family::Monitor(const std::string& name) const {
-  return FindByName(monitors, name);
+  return FindByName(monitors, monitorIndex_, name);
 }
 const FamilyProcessor* Family::Processor(const std::string& name) const {
-  return FindByName(processors, name);
+  return FindByName(processors, processorIndex_, name);
 }
 bool Family::HasUsbPort(const std::string& port) const {
-  return std::any_of(usbPorts.begin(), usbPorts.end(),
-                     [&](const std::string& p) { return EqualsNoCase(p, port); });
+  return usbPortLowered_.count(LowerAscii(port)) != 0;
+}
+
+void Family::Index() {
+  IndexByName(drivers, driverIndex_);
+  IndexByName(monitors, monitorIndex_);
+  IndexByName(processors, processorIndex_);
+  usbPortSet_ = {usbPorts.begin(), usbPorts.end()};
+  usbPortLowered_.clear();
+  for (const std::string& port : usbPorts) usbPortLowered_.insert(LowerAscii(port));
+  driverFiles.clear();
+  std::unordered_map<std::string, std::size_t> files;
+  for (std::size_t d = 0; d < drivers.size(); ++d) {
+    for (std::size_t place = 0; place < drivers[d].files.size(); ++place) {
+      const auto [it, added] = files.emplace(LowerAscii(drivers[d].files[place]), driverFiles.size());
+      if (added) driverFiles.emplace_back();
+      driverFiles[it->second].owners.push_back({d, place});
+    }
+  }
 }
 
 Family ReadFamily(Platform& platform, std::int32_t target) {
   Family family;
   family.target = target;
   InstallConfig config(platform);
+  // What is already listed, for families of thousands of models.
+  std::unordered_set<std::string> modelsSeen;  // category, then the name
+  std::unordered_map<std::string, std::size_t> driversSeen;  // lower-cased name
 
   PortMonitorSet ports{};
   config.GetPortMonitors(target, ports);
@@ -79,11 +106,7 @@ Family ReadFamily(Platform& platform, std::int32_t target) {
     std::string model;
     const std::int32_t category = config.GetModelEntry(number, model);
     if (category < 0 || category > 3 || model.empty()) continue;
-    if (std::any_of(family.models.begin(), family.models.end(), [&](const FamilyModel& m) {
-          return m.name == model && m.category == category;
-        })) {
-      continue;
-    }
+    if (!modelsSeen.insert(std::to_string(category) + "|" + model).second) continue;
     family.models.push_back({model, category});
     config.SetCategory(category);
     for (std::int32_t mode : {0, 1}) {
@@ -95,15 +118,12 @@ Family ReadFamily(Platform& platform, std::int32_t target) {
       config.GetMonitorInfo(model, target, language, mode);
       const std::string driverName = driver.pName != nullptr ? driver.pName : "";
       if (!driverName.empty() && driverName[0] != '0') {
-        FamilyDriver* known = nullptr;
-        for (FamilyDriver& d : family.drivers) {
-          if (EqualsNoCase(d.name, driverName)) known = &d;
-        }
-        if (known == nullptr) {
+        const auto [seen, added] = driversSeen.emplace(LowerAscii(driverName), family.drivers.size());
+        if (added) {
           family.drivers.push_back(
               {driverName, driver.pEnvironment != nullptr ? driver.pEnvironment : "", {}, {}});
-          known = &family.drivers.back();
         }
+        FamilyDriver* known = &family.drivers[seen->second];
         for (const char* file : {files.driverFile, files.dataFile, files.configFile,
                                  files.helpFile, files.dataFileDll, files.oemPluginDll,
                                  files.oemPluginSettings}) {
@@ -122,11 +142,13 @@ Family ReadFamily(Platform& platform, std::int32_t target) {
       config.GetPrinterInfo(model, target, printer, mode);
       const std::string processor = printer.pPrintProcessor != nullptr ? printer.pPrintProcessor : "";
       if (!processor.empty() && processor[0] != '0' && NamesFile(files.printProcessorDll) &&
-          FindByName(family.processors, processor) == nullptr) {
+          std::none_of(family.processors.begin(), family.processors.end(),
+                       [&](const FamilyProcessor& p) { return EqualsNoCase(p.name, processor); })) {
         family.processors.push_back({processor, files.printProcessorDll});
       }
     }
   }
+  family.Index();
   return family;
 }
 

@@ -5,8 +5,11 @@
 // only what is in it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace setwell {
@@ -43,6 +46,17 @@ struct FamilyModel {
   std::int32_t category = 0;
 };
 
+// A file name the family's drivers list, whatever its letter case: each
+// driver that lists it (an index into Family::drivers, in driver order) with
+// the name's place in that driver's files.
+struct FamilyDriverFile {
+  struct Owner {
+    std::size_t driver = 0;
+    std::size_t place = 0;
+  };
+  std::vector<Owner> owners;
+};
+
 struct Family {
   std::int32_t target = 0;
   std::vector<FamilyModel> models;
@@ -51,11 +65,28 @@ struct Family {
   std::vector<FamilyProcessor> processors;
   // The supported USB port names of the general file ("USB_MODEL_1" ...).
   std::vector<std::string> usbPorts;
+  // Every file name of `drivers`, once, in the order first listed. A family
+  // of thousands of models shares a few dozen files.
+  std::vector<FamilyDriverFile> driverFiles;
 
+  // By name without regard to letter case.
   const FamilyDriver* Driver(const std::string& name) const;
   const FamilyMonitor* Monitor(const std::string& name) const;
   const FamilyProcessor* Processor(const std::string& name) const;
   bool HasUsbPort(const std::string& port) const;
+  // A supported USB port name spelt exactly as the general file spells it.
+  bool ListsUsbPort(const std::string& port) const { return usbPortSet_.count(port) != 0; }
+
+  // Makes the lookups above answer for what the lists hold now: ReadFamily
+  // calls it; whoever changes the lists afterwards calls it again.
+  void Index();
+
+ private:
+  std::unordered_map<std::string, std::size_t> driverIndex_;     // lower-cased name
+  std::unordered_map<std::string, std::size_t> monitorIndex_;
+  std::unordered_map<std::string, std::size_t> processorIndex_;
+  std::unordered_set<std::string> usbPortLowered_;
+  std::unordered_set<std::string> usbPortSet_;
 };
 
 // Reads the family for `target` through the installer's own reader and

@@ -23,9 +23,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The file names compared without letter case, as the host compares them.
 struct NoCaseLess {
-  bool operator()(const std::string& a, const std::string& b) const {
-    return LowerAscii(a) < LowerAscii(b);
-  }
+  bool operator()(const std::string& a, const std::string& b) const { return LessNoCase(a, b); }
 };
 using NameSet = std::set<std::string, NoCaseLess>;
 
@@ -366,16 +364,29 @@ bool Planner::ChooseFiles() {
       Candidate(path.substr(0, slash), path.substr(slash + 1), owner);
     }
   }
-  // The install's copies: every family driver that no printer keeps,
-  // whether or not the spooler took it in.
-  for (const FamilyDriver& driver : family_.drivers) {
-    if (std::find(stayingFamily_.begin(), stayingFamily_.end(), &driver) != stayingFamily_.end()) {
-      continue;
+  // The install's copies: every file of a family driver that no printer
+  // keeps, whether or not the spooler took it in, in driver order, owned by
+  // the first such driver that lists it. A name is looked at once, however
+  // many of the family's drivers list it.
+  {
+    const auto stays = [&](std::size_t driver) {
+      return std::find(stayingFamily_.begin(), stayingFamily_.end(), &family_.drivers[driver]) !=
+             stayingFamily_.end();
+    };
+    std::vector<FamilyDriverFile::Owner> first;
+    for (const FamilyDriverFile& file : family_.driverFiles) {
+      const auto owner = std::find_if(file.owners.begin(), file.owners.end(),
+                                      [&](const FamilyDriverFile::Owner& o) { return !stays(o.driver); });
+      if (owner != file.owners.end()) first.push_back(*owner);
     }
-    const std::string owner = "driver " + Quoted(driver.name);
-    for (const std::string& file : driver.files) {
-      Candidate(driverDirectory, file, owner);
-      if (version3) Candidate(version3Directory, file, owner);
+    std::sort(first.begin(), first.end(), [](const auto& a, const auto& b) {
+      return a.driver != b.driver ? a.driver < b.driver : a.place < b.place;
+    });
+    for (const FamilyDriverFile::Owner& o : first) {
+      const FamilyDriver& driver = family_.drivers[o.driver];
+      const std::string owner = "driver " + Quoted(driver.name);
+      Candidate(driverDirectory, driver.files[o.place], owner);
+      if (version3) Candidate(version3Directory, driver.files[o.place], owner);
     }
   }
   // The Unidrv support files go when no driver of the family that stays
@@ -451,14 +462,14 @@ void Planner::ChooseUsbRecords() {
     // No printer of the family on a USB port is left: the records go as a
     // machine without a USB install of the family has none.
     for (const std::string& value : portNames) {
-      if (among(family_.usbPorts, value) || among(goingPorts, value)) {
+      if (family_.ListsUsbPort(value) || among(goingPorts, value)) {
         plan_.usbRecords.push_back({kUsbPortNameKey, value, false});
       }
     }
     for (const std::string& value : printerPorts) {
       const bool deviceFlag = value.size() == 2 && value[0] == 'D' && value[1] >= '1' && value[1] <= '8';
       // "0" is what the install records for a gap in the supported list.
-      if (deviceFlag || value == "0" || among(family_.usbPorts, value) || among(goingPorts, value)) {
+      if (deviceFlag || value == "0" || family_.ListsUsbPort(value) || among(goingPorts, value)) {
         plan_.usbRecords.push_back({kUsbPrinterPortKey, value, false});
       }
     }
@@ -470,7 +481,7 @@ void Planner::ChooseUsbRecords() {
   const std::vector<std::string> others = ListValueNames(platform_, kUsbInstallPrinterKey);
   for (const std::string& port : goingPorts) {
     if (among(printerPorts, port)) {
-      plan_.usbRecords.push_back({kUsbPrinterPortKey, port, among(family_.usbPorts, port)});
+      plan_.usbRecords.push_back({kUsbPrinterPortKey, port, family_.ListsUsbPort(port)});
     }
     const bool otherSoftware = std::any_of(others.begin(), others.end(), [&](const std::string& name) {
       return UsbPortNameOfPrinter(name) == port;

@@ -32,6 +32,9 @@ class SimLibraries {
  public:
   explicit SimLibraries(SimFileSystem& files) : files_(&files) {}
 
+  // After the machine's state was copied from another's.
+  void Rebind(SimFileSystem& files) { files_ = &files; }
+
   // Loads the file at path (found by the caller) or adds a reference.
   ModuleHandle Load(const std::string& path);
   // False for a handle that is not a loaded module.

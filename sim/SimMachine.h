@@ -98,6 +98,17 @@ class SimMachine : public Platform {
   static SimMachine ForSystem(SimOs os) { return SimMachine(os); }
   SimMachine(const SimMachine&) = delete;
   SimMachine& operator=(const SimMachine&) = delete;
+  // Puts this machine in `other`'s state, everything == compares and the
+  // running program's handles and libraries too: for a tool that installs
+  // many times from one starting point, cheaper than making the machine
+  // and its distribution again. Security descriptors handed out stay with
+  // `other`.
+  void CopyStateFrom(const SimMachine& other);
+  // A new machine in `other`'s state, as CopyStateFrom makes it.
+  struct StateOf {
+    const SimMachine& other;
+  };
+  explicit SimMachine(StateOf copy) { CopyStateFrom(copy.other); }
 
   // --- State, open to tests and tools -----------------------------------
   SimSystem system;

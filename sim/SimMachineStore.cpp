@@ -258,6 +258,38 @@ std::vector<std::string> SimMachine::DifferingParts(const SimMachine& other) con
   return parts;
 }
 
+void SimMachine::CopyStateFrom(const SimMachine& other) {
+  if (&other == this) return;
+  system = other.system;
+  currentDirectory = other.currentDirectory;
+  moduleFileName = other.moduleFileName;
+  files = other.files;
+  registry = other.registry;
+  profile = other.profile;
+  profile.Rebind(system, files, registry);
+  spooler = other.spooler;
+  spooler.Rebind(system, files, registry, profile);
+  services = other.services;
+  usb = other.usb;
+  ui = other.ui;
+  faults = other.faults;
+  clock = other.clock;
+  restartRefusal = other.restartRefusal;
+  restartRequests = other.restartRequests;
+  restartPending = other.restartPending;
+  shellOpened = other.shellOpened;
+  trace = other.trace;
+  traceCalls = other.traceCalls;
+  serviceLog = other.serviceLog;
+  lastError_ = other.lastError_;
+  libraries_ = other.libraries_;
+  libraries_.Rebind(files);
+  nextHandle_ = other.nextHandle_;
+  openKeys_ = other.openKeys_;
+  openFiles_ = other.openFiles_;
+  descriptors_.clear();
+}
+
 bool SimMachine::operator==(const SimMachine& other) const {
   return DifferingParts(other).empty();
 }

@@ -72,6 +72,14 @@ class SimProfile {
   std::vector<ProfileWrite> writes;
   std::vector<Broadcast> broadcasts;
 
+  // After the machine's state was copied from another's: this profile works
+  // on these parts.
+  void Rebind(const SimSystem& system, SimFileSystem& files, SimRegistry& registry) {
+    system_ = &system;
+    files_ = &files;
+    registry_ = &registry;
+  }
+
   bool operator==(const SimProfile& other) const {
     return writes == other.writes && broadcasts == other.broadcasts;
   }

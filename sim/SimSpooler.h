@@ -94,6 +94,16 @@ class SimSpooler {
              SimProfile& profile)
       : system_(&system), files_(&files), registry_(&registry), profile_(&profile) {}
 
+  // After the machine's state was copied from another's: this spooler works
+  // on these parts.
+  void Rebind(const SimSystem& system, SimFileSystem& files, SimRegistry& registry,
+              SimProfile& profile) {
+    system_ = &system;
+    files_ = &files;
+    registry_ = &registry;
+    profile_ = &profile;
+  }
+
   // --- Setting up a machine ----------------------------------------------
   // A monitor as an earlier installation left it: its key with "Driver", its
   // ports, and a stand-in DLL in the system folder when none is there.

@@ -28,6 +28,17 @@ inline bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// a < b by their lower-cased bytes, without making the lower-cased copies.
+inline bool LessNoCase(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(ToLowerAscii(a[i]));
+    const auto y = static_cast<unsigned char>(ToLowerAscii(b[i]));
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
 inline bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return prefix.size() <= text.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "config/Selections.h"
@@ -44,6 +45,53 @@ TEST(FamilyTest, NamesWhatTheSampleInstallsOnEachSystem) {
     EXPECT_FALSE(family.HasUsbPort("USB001"));
     EXPECT_EQ(family.Driver("Generic / Text Only"), nullptr);
   }
+}
+
+// A family of thousands of models is looked up by name and walked by file:
+// each lookup answers as a walk of the lists would, and each file name of
+// the drivers is there once, with every driver that lists it.
+TEST(FamilyTest, LooksUpAndListsFilesAsItsListsSay) {
+  sim::SimMachine machine(sim::kWinXP);
+  ASSERT_TRUE(machine.MountDistribution(kDistribution));
+  const Family family = ReadFamily(machine, kWinXP);
+  ASSERT_GE(family.drivers.size(), 2u);
+  auto upper = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return s;
+  };
+  for (const FamilyDriver& driver : family.drivers) {
+    EXPECT_EQ(family.Driver(upper(driver.name)), &driver);
+  }
+  for (const FamilyMonitor& monitor : family.monitors) {
+    EXPECT_EQ(family.Monitor(upper(monitor.name)), &monitor);
+  }
+  ASSERT_FALSE(family.usbPorts.empty());
+  const std::string port = family.usbPorts.front();
+  EXPECT_TRUE(family.ListsUsbPort(port));
+  // The removal takes the records the general file names, spelt as it
+  // spells them; a look by a person's spelling finds it either way.
+  EXPECT_FALSE(family.ListsUsbPort(upper(port) == port ? port + "x" : upper(port)));
+  EXPECT_TRUE(family.HasUsbPort(upper(port)));
+
+  std::set<std::string> names;
+  std::size_t listed = 0;
+  for (const FamilyDriverFile& file : family.driverFiles) {
+    ASSERT_FALSE(file.owners.empty());
+    const FamilyDriverFile::Owner first = file.owners.front();
+    const std::string name = upper(family.drivers[first.driver].files[first.place]);
+    EXPECT_TRUE(names.insert(name).second) << name << " is listed twice";
+    for (std::size_t i = 0; i < file.owners.size(); ++i) {
+      const FamilyDriverFile::Owner o = file.owners[i];
+      EXPECT_EQ(upper(family.drivers[o.driver].files[o.place]), name);
+      if (i > 0) EXPECT_LT(file.owners[i - 1].driver, o.driver) << name;
+    }
+    listed += file.owners.size();
+  }
+  std::size_t all = 0;
+  for (const FamilyDriver& driver : family.drivers) all += driver.files.size();
+  EXPECT_EQ(listed, all);
+  // The sample's drivers share files: fewer names than listings.
+  EXPECT_LT(family.driverFiles.size(), all);
 }
 
 }  // namespace

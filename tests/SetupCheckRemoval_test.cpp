@@ -5,10 +5,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <string>
+#include <vector>
 
+#include "sim/SimMachine.h"
 #include "tests/SetupSimTestSupport.h"
+#include "tools/setup_check/MachineContents.h"
 #include "tools/setup_check/SetupCheck.h"
 
 namespace setwell::check {
@@ -87,6 +91,77 @@ TEST(SetupCheckRemovalTest, OneMonitorNameWithTwoDllsLeavesTheSecondBehind) {
   // The installs themselves succeed: the finding is the removal's alone.
   for (const Finding& f : result.findings) {
     EXPECT_NE(f.code, "SC190") << f.message;
+  }
+}
+
+// The rehearsal compares each removal's machine with the one it must equal
+// without listing either when it can: that shortcut may only say "the same"
+// where the listings are the same, and says it for what a removal keeps
+// (the serial line settings).
+TEST(SetupCheckRemovalTest, TheQuickComparisonOnlySaysSameWhereTheContentsAre) {
+  struct Case {
+    const char* name;
+    sim::SimOs os;
+    std::function<void(sim::SimMachine&)> change;
+    bool surely;  // what the quick comparison must say
+  };
+  auto printer = [](sim::SimMachine& m, const char* name, const char* port) {
+    sim::SimPrinter p;
+    p.name = name;
+    p.portName = port;
+    p.driverName = "Test Driver";
+    m.spooler.AddPrinterRecord(p);
+  };
+  const std::vector<Case> cases = {
+      {"nothing changed", sim::kWinXP, [](sim::SimMachine&) {}, true},
+      {"a file's bytes", sim::kWinXP,
+       [](sim::SimMachine& m) { m.files.WriteFile("C:\\WINDOWS\\system32\\SWT.DLL", "other"); }, false},
+      {"a file's attributes", sim::kWinXP,
+       [](sim::SimMachine& m) { m.files.Find("C:\\WINDOWS\\system32\\SWT.DLL")->attributes = 1; },
+       false},
+      {"a file's letter case", sim::kWinXP,
+       [](sim::SimMachine& m) {
+         m.files.Remove("C:\\WINDOWS\\system32\\SWT.DLL");
+         m.files.WriteFile("C:\\WINDOWS\\system32\\swt.dll", "ours");
+       },
+       false},
+      {"a file more", sim::kWinXP,
+       [](sim::SimMachine& m) { m.files.WriteFile("C:\\WINDOWS\\SWT2.DLL", "x"); }, false},
+      {"a registry value", sim::kWinXP,
+       [](sim::SimMachine& m) { m.registry.SetString("SOFTWARE\\Setwell Test", "Kept", "no"); }, false},
+      {"a registry key more", sim::kWinXP,
+       [](sim::SimMachine& m) { m.registry.CreateKey("SOFTWARE\\Setwell Test\\More"); }, false},
+      {"NT's serial line settings", sim::kWinXP,
+       [](sim::SimMachine& m) { m.registry.SetString(sim::kNtPortsKey, "COM1:", "19200,n,8,1"); },
+       true},
+      {"9x's serial line settings in win.ini", sim::kWin98,
+       [](sim::SimMachine& m) { ASSERT_TRUE(m.WriteProfileStringA("Ports", "COM1:", "19200,n,8,1")); },
+       true},
+      {"win.ini beside its serial line settings", sim::kWin98,
+       [](sim::SimMachine& m) { ASSERT_TRUE(m.WriteProfileStringA("windows", "device", "x")); }, false},
+      {"a printer more", sim::kWinXP, [&](sim::SimMachine& m) { printer(m, "Second", "LPT2:"); }, false},
+      {"a printer's port", sim::kWinXP,
+       [](sim::SimMachine& m) { m.spooler.FindPrinter("First")->portName = "LPT3:"; }, false},
+      {"the default printer", sim::kWinXP,
+       [&](sim::SimMachine& m) {
+         printer(m, "Second", "LPT2:");
+         ASSERT_EQ(m.spooler.SetDefaultPrinter("Second"), static_cast<DWORD>(ERROR_SUCCESS));
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::SimMachine before(c.os);
+    before.files.WriteFile(before.system.systemDirectory + "\\SWT.DLL", "ours");
+    before.registry.SetString("SOFTWARE\\Setwell Test", "Kept", "yes");
+    printer(before, "First", "LPT1:");
+    sim::SimMachine after(sim::SimMachine::StateOf{before});
+    c.change(after);
+    const bool same = ContentsOf(before) == ContentsOf(after);
+    const bool surely = SurelySameContents(before, after);
+    EXPECT_TRUE(!surely || same);
+    EXPECT_EQ(surely, c.surely);
+    EXPECT_EQ(SurelySameContents(after, before), surely);
   }
 }
 

@@ -261,5 +261,48 @@ TEST(SimMachineTest, RegistryHandlesKeepTheirRights) {
   EXPECT_EQ(machine.RegCloseKey(key), static_cast<LONG>(ERROR_INVALID_HANDLE));
 }
 
+// A copy is a machine of its own: the same state, and what is done on it
+// lands in its own files, registry and spooler, never in the original's.
+TEST(SimMachineTest, ACopyHoldsTheSameStateAndChangesOnlyItself) {
+  SimMachine machine(kWinXP);
+  machine.PutDistributionFile("winnt\\SWTEST.DLL", "the distribution's copy");
+  machine.spooler.InstallMonitor("Test Port Monitor", "swtstmon.dll", {"TST1:"});
+  machine.registry.SetString("SOFTWARE\\Setwell Test", "Kept", "yes");
+  machine.InstallUsbLibrary();
+  machine.usb.Attach(0, 0);
+  machine.faults.FailOnce("CopyFileA", ERROR_SHARING_VIOLATION, "other.dll");
+  machine.ui.Answer(IDYES);
+
+  SimMachine copy(SimMachine::StateOf{machine});
+  EXPECT_TRUE(copy == machine) << ::testing::PrintToString(copy.DifferingParts(machine));
+  SimMachine untouched(SimMachine::StateOf{machine});
+
+  // Files, the profile (win.ini), the spooler's stand-in DLLs and its
+  // records, through the copy's calls.
+  ASSERT_TRUE(copy.CopyFileA("D:\\winnt\\SWTEST.DLL", "C:\\WINDOWS\\system32\\SWTEST.DLL", FALSE));
+  ASSERT_TRUE(copy.WriteProfileStringA("windows", "device", "Test,winspool,TST1:"));
+  copy.spooler.InstallPrintProcessor("Test Processor", "swtstprc.dll");
+  copy.registry.SetString("SOFTWARE\\Setwell Test", "Kept", "changed");
+  EXPECT_NE(copy.files.Find("C:\\WINDOWS\\system32\\SWTEST.DLL"), nullptr);
+  EXPECT_NE(copy.profile.Get("windows", "device"), std::nullopt);
+  EXPECT_TRUE(copy.spooler.KnowsPrintProcessor("Test Processor"));
+
+  EXPECT_TRUE(machine == untouched) << ::testing::PrintToString(machine.DifferingParts(untouched));
+  EXPECT_EQ(machine.files.Find("C:\\WINDOWS\\system32\\SWTEST.DLL"), nullptr);
+  EXPECT_FALSE(machine.spooler.KnowsPrintProcessor("Test Processor"));
+  EXPECT_EQ(machine.profile.Get("windows", "device"), untouched.profile.Get("windows", "device"));
+
+  // The fault and the answer went with the state, to each machine once.
+  EXPECT_FALSE(machine.CopyFileA("D:\\winnt\\SWTEST.DLL", "C:\\other.dll", FALSE));
+  EXPECT_EQ(machine.GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_FALSE(copy.CopyFileA("D:\\winnt\\SWTEST.DLL", "C:\\other.dll", FALSE));
+  EXPECT_EQ(copy.MessageBoxA("Go on?", "Setup", MB_YESNO), IDYES);
+
+  // Copying over a machine that has run calls of its own.
+  copy.CopyStateFrom(untouched);
+  EXPECT_TRUE(copy == untouched) << ::testing::PrintToString(copy.DifferingParts(untouched));
+  EXPECT_EQ(copy.files.Find("C:\\WINDOWS\\system32\\SWTEST.DLL"), nullptr);
+}
+
 }  // namespace
 }  // namespace setwell::sim

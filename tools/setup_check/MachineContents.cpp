@@ -60,6 +60,79 @@ MachineContents ContentsOf(const sim::SimMachine& machine) {
   return contents;
 }
 
+namespace {
+
+// The registry values ContentsOf leaves out: every value of the NT ports
+// key, and a port class key's "DCB".
+bool Counted(bool ntPorts, bool portClass, const sim::RegValue& value) {
+  return !ntPorts && !(portClass && EqualsNoCase(value.name, "DCB"));
+}
+
+}  // namespace
+
+bool SurelySameContents(const sim::SimMachine& a, const sim::SimMachine& b) {
+  // Files on writable drives, in key order.
+  {
+    const auto& fa = a.files.Files();
+    const auto& fb = b.files.Files();
+    auto ia = fa.begin();
+    auto ib = fb.begin();
+    const auto skip = [](const sim::SimMachine& m, auto& it, const auto& end) {
+      while (it != end && m.files.IsReadOnly(it->second.path)) ++it;
+    };
+    for (;;) {
+      skip(a, ia, fa.end());
+      skip(b, ib, fb.end());
+      if (ia == fa.end() || ib == fb.end()) {
+        if (ia != fa.end() || ib != fb.end()) return false;
+        break;
+      }
+      const sim::SimFile& x = ia->second;
+      const sim::SimFile& y = ib->second;
+      if (ia->first != ib->first || x.path != y.path || x.attributes != y.attributes) return false;
+      if (x.data != y.data) {
+        if (!EqualsNoCase(sim::SimFileSystem::Name(x.path), "win.ini") ||
+            WithoutPortsSection(x.data) != WithoutPortsSection(y.data)) {
+          return false;
+        }
+      }
+      ++ia;
+      ++ib;
+    }
+  }
+  // Registry keys with their counted values, in order.
+  {
+    const auto& ka = a.registry.Keys();
+    const auto& kb = b.registry.Keys();
+    if (ka.size() != kb.size()) return false;
+    const std::string ntPorts = LowerAscii(sim::kNtPortsKey);
+    for (auto ia = ka.begin(), ib = kb.begin(); ia != ka.end(); ++ia, ++ib) {
+      if (ia->first != ib->first || ia->second.path != ib->second.path) return false;
+      const bool nt = ia->first == ntPorts;
+      const bool portClass = ia->first.find("services\\class\\ports\\") != std::string::npos;
+      const std::vector<sim::RegValue>& va = ia->second.values;
+      const std::vector<sim::RegValue>& vb = ib->second.values;
+      std::size_t i = 0;
+      std::size_t j = 0;
+      for (;;) {
+        while (i < va.size() && !Counted(nt, portClass, va[i])) ++i;
+        while (j < vb.size() && !Counted(nt, portClass, vb[j])) ++j;
+        if (i == va.size() || j == vb.size()) {
+          if (i != va.size() || j != vb.size()) return false;
+          break;
+        }
+        if (!(va[i] == vb[j])) return false;
+        ++i;
+        ++j;
+      }
+    }
+  }
+  return a.spooler.Drivers() == b.spooler.Drivers() &&
+         a.spooler.Printers() == b.spooler.Printers() &&
+         a.spooler.Ports() == b.spooler.Ports() &&
+         a.spooler.DefaultPrinter() == b.spooler.DefaultPrinter();
+}
+
 ContentsChange CompareContents(const MachineContents& before, const MachineContents& after) {
   ContentsChange change;
   for (const auto& [name, value] : after) {

@@ -26,4 +26,10 @@ struct ContentsChange {
 };
 ContentsChange CompareContents(const MachineContents& before, const MachineContents& after);
 
+// True only when ContentsOf(a) == ContentsOf(b), found without making
+// either: the parts are compared as the machines keep them, in their order.
+// False may still be the same contents (another order, say): compare
+// ContentsOf then.
+bool SurelySameContents(const sim::SimMachine& a, const sim::SimMachine& b);
+
 }  // namespace setwell::check

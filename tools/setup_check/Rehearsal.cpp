@@ -137,44 +137,61 @@ std::vector<std::string> HeldBy(const sim::SimMachine& machine) {
   return held;
 }
 
-// The removal after the install of `selections`: on a fresh machine
-// holding the neighbour's install, the install's printer is removed, which
-// must leave the machine as the neighbour's install left it; then the
-// family's printers all, which must leave it as it was fresh.
-std::vector<std::string> RehearseRemoval(const std::function<void(sim::SimMachine&)>& prepare,
-                                         sim::SimOs os, const InstallSelections& selections,
-                                         const std::optional<InstallSelections>& neighbour,
+// Where the installs of one model on one system start from, with or
+// without the USB printer attached: a fresh machine holding the
+// distribution, and the same after the neighbour's install, each with what
+// it holds. Made once for all of the job's selections, each of which
+// installs on a copy.
+struct Start {
+  std::unique_ptr<sim::SimMachine> fresh;
+  MachineContents clean;
+  std::unique_ptr<sim::SimMachine> beside;  // the fresh machine when the neighbour failed
+  MachineContents before;
+  std::string other;  // the neighbour's model; empty without it
+};
+
+Start MakeStart(const std::function<void(sim::SimMachine&)>& prepare, sim::SimOs os,
+                const std::optional<InstallSelections>& neighbour) {
+  Start start;
+  start.fresh = std::make_unique<sim::SimMachine>(os);
+  prepare(*start.fresh);
+  start.clean = ContentsOf(*start.fresh);
+  start.beside = std::make_unique<sim::SimMachine>(sim::SimMachine::StateOf{*start.fresh});
+  start.before = start.clean;
+  if (neighbour) {
+    Combination scratch;
+    std::string name;
+    RunInstall(*start.beside, *neighbour, scratch, name);
+    if (scratch.outcome == "completed") {
+      start.before = ContentsOf(*start.beside);
+      start.other = neighbour->modelName;
+    } else {
+      // Its own findings tell why; the removal is rehearsed without it.
+      start.beside->CopyStateFrom(*start.fresh);
+    }
+  }
+  return start;
+}
+
+// The removal after the install of `selections`: on a machine holding the
+// neighbour's install, the install's printer is removed, which must leave
+// the machine as the neighbour's install left it; then the family's
+// printers all, which must leave it as it was fresh.
+std::vector<std::string> RehearseRemoval(const Start& start, const InstallSelections& selections,
                                          const Family& family) {
   std::vector<std::string> problems;
   auto tell = [&](const std::string& line) {
     if (std::find(problems.begin(), problems.end(), line) == problems.end()) problems.push_back(line);
   };
-  auto fresh = std::make_unique<sim::SimMachine>(os);
-  prepare(*fresh);
-  const MachineContents clean = ContentsOf(*fresh);
-  MachineContents before = clean;
-  std::string other;
-  if (neighbour) {
-    Combination scratch;
-    std::string name;
-    RunInstall(*fresh, *neighbour, scratch, name);
-    if (scratch.outcome == "completed") {
-      before = ContentsOf(*fresh);
-      other = neighbour->modelName;
-    } else {
-      // Its own findings tell why; the removal is rehearsed without it.
-      fresh = std::make_unique<sim::SimMachine>(os);
-      prepare(*fresh);
-    }
-  }
-  sim::SimMachine& machine = *fresh;
+  sim::SimMachine machine(sim::SimMachine::StateOf{*start.beside});
+  const std::string& other = start.other;
   Combination installed;
   std::string printer;
   RunInstall(machine, selections, installed, printer);
   if (installed.outcome != "completed" || printer.empty()) return problems;
 
-  auto remove = [&](const removal::RemovalRequest& request, const MachineContents& expected,
-                    const std::string& what) {
+  auto remove = [&](const removal::RemovalRequest& request, const sim::SimMachine& as,
+                    const MachineContents& expected, const std::string& what) {
     removal::RemovalPlan plan;
     std::string refusal;
     if (!removal::PlanRemoval(machine, family, request, plan, refusal)) {
@@ -186,6 +203,7 @@ std::vector<std::string> RehearseRemoval(const std::function<void(sim::SimMachin
     if (outcome.exitCode != removal::kExitRemoved) {
       tell(what + " ends with exit code " + std::to_string(outcome.exitCode) + ": " + outcome.reason);
     }
+    if (SurelySameContents(machine, as)) return;
     const ContentsChange change = CompareContents(expected, ContentsOf(machine));
     for (const std::string& item : change.added) tell(what + " leaves the family's " + item);
     const std::string whose = other.empty() ? std::string() : " of the " + other + " install";
@@ -194,17 +212,18 @@ std::vector<std::string> RehearseRemoval(const std::function<void(sim::SimMachin
   };
   removal::RemovalRequest one;
   one.printers = {printer};
-  remove(one, before, "removing \"" + printer + "\"" +
-                          (other.empty() ? std::string() : " beside " + other));
+  remove(one, *start.beside, start.before, "removing \"" + printer + "\"" +
+                                (other.empty() ? std::string() : " beside " + other));
   if (!other.empty()) {
     removal::RemovalRequest all;
     all.all = true;
-    remove(all, clean, "removing every printer of the family");
+    remove(all, *start.fresh, start.clean, "removing every printer of the family");
   }
   return problems;
 }
 
-void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob& job) {
+void RunJob(const Distribution& dist, const CheckOptions& options, const Family& family,
+            RehearsalJob& job) {
   const ListedModel& model = *job.model;
   const std::int32_t target = options.targets[job.target];
   // The USB port monitor's ports: setup-sim declares the supported USB
@@ -217,19 +236,22 @@ void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob&
   for (int i = 1; i <= 4; ++i) modelPorts.push_back("USB_" + model.name + "_" + std::to_string(i));
   const std::string success = target == kWin98 ? kRestartQuestion : kInstalled;
   const sim::SimOs os = MachineFor(options.osNames[job.target]);
-  std::optional<Family> family;
+  std::optional<Start> starts[2];  // without, with the USB printer
   for (const InstallSelections& selections : job.selections) {
     const bool usb = GetPortKind(selections.portName) == PortKind::kUsb;
-    const auto prepare = [&](sim::SimMachine& machine) {
-      machine.traceCalls = false;
-      dist.PutInto(machine, kSystemFolders[target]);
-      machine.InstallUsbLibrary(machine.system.systemDirectory);
-      sim::DeclareFamilyMonitorPorts(machine, modelPorts);
-      if (usb) machine.usb.Attach(0, kUsbDescriptor);
-    };
-    sim::SimMachine machine(os);
-    prepare(machine);
-    if (!family) family = ReadFamily(machine, target);
+    std::optional<Start>& start = starts[usb ? 1 : 0];
+    if (!start) {
+      start = MakeStart(
+          [&](sim::SimMachine& machine) {
+            machine.traceCalls = false;
+            dist.PutInto(machine, kSystemFolders[target]);
+            machine.InstallUsbLibrary(machine.system.systemDirectory);
+            sim::DeclareFamilyMonitorPorts(machine, modelPorts);
+            if (usb) machine.usb.Attach(0, kUsbDescriptor);
+          },
+          os, job.neighbour);
+    }
+    sim::SimMachine machine(sim::SimMachine::StateOf{*start->fresh});
 
     Combination first;
     first.model = model.name;
@@ -248,7 +270,7 @@ void RunJob(const Distribution& dist, const CheckOptions& options, RehearsalJob&
       job.results.push_back(std::move(first));
       continue;
     }
-    first.removal = RehearseRemoval(prepare, os, selections, job.neighbour, *family);
+    first.removal = RehearseRemoval(*start, selections, family);
     job.results.push_back(first);
 
     // Again over the first: the monitor, processor and driver are known
@@ -335,6 +357,15 @@ std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& option
     }
   }
 
+  // The family of each system, read once: the removals ask it what is ours.
+  std::vector<Family> families;
+  for (std::size_t t = 0; t < options.targets.size(); ++t) {
+    sim::SimMachine machine(MachineFor(options.osNames[t]));
+    machine.traceCalls = false;
+    dist.PutInto(machine, kSystemFolders[options.targets[t]]);
+    families.push_back(ReadFamily(machine, options.targets[t]));
+  }
+
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> done{0};
   std::mutex mutex;
@@ -344,7 +375,7 @@ std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& option
   auto work = [&] {
     try {
       for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-        RunJob(dist, options, jobs[i]);
+        RunJob(dist, options, families[jobs[i].target], jobs[i]);
         done += jobs[i].selections.size();
       }
     } catch (...) {

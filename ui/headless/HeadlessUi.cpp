@@ -7,12 +7,6 @@
 namespace setwell {
 namespace {
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return ToLowerAscii(x) < ToLowerAscii(y);
-  });
-}
-
 bool IsButton(ControlKind kind) {
   return kind == ControlKind::kPushButton || kind == ControlKind::kDefPushButton ||
          kind == ControlKind::kRadioButton || kind == ControlKind::kCheckBox;
@@ -158,7 +152,8 @@ int HeadlessWindow::AddString(int id, const std::string& text) {
   if (c == nullptr) return -1;
   auto at = c->items.end();
   if (c->flags & kSorted) {
-    at = std::upper_bound(c->items.begin(), c->items.end(), text, LessNoCase);
+    at = std::upper_bound(c->items.begin(), c->items.end(), text,
+                          [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
   }
   const int index = static_cast<int>(at - c->items.begin());
   c->items.insert(at, text);
