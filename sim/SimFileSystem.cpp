@@ -65,6 +65,35 @@ std::string Normal(const std::string& path) {
   return out;
 }
 
+// A path's key without a copy on the heap for the usual path: normal
+// already and shorter than the buffer (MAX_PATH and more), lower-cased into
+// it in one pass.
+class PathKey {
+ public:
+  explicit PathKey(const std::string& path) {
+    if (path.size() <= sizeof small_ && IsNormal(path)) {
+      for (std::size_t i = 0; i < path.size(); ++i) small_[i] = ToLowerAscii(path[i]);
+      view_ = std::string_view(small_, path.size());
+    } else {
+      big_ = SimFileSystem::Key(path);
+      view_ = big_;
+    }
+  }
+  PathKey(const PathKey&) = delete;
+  PathKey& operator=(const PathKey&) = delete;
+  std::string_view view() const { return view_; }
+  // The folder part of the key ("" for a bare name).
+  std::string_view parent() const {
+    const std::size_t slash = view_.rfind('\\');
+    return slash == std::string_view::npos ? std::string_view() : view_.substr(0, slash);
+  }
+
+ private:
+  char small_[520];
+  std::string big_;
+  std::string_view view_;
+};
+
 bool ReadHostPath(const fs::path& path, std::string& data, std::string* why = nullptr) {
   return setwell::sim::ReadHostFile(path.string(), data, why);
 }
@@ -140,7 +169,7 @@ void SimFileSystem::MakeFolder(const std::string& path) {
 }
 
 bool SimFileSystem::FolderExists(const std::string& path) const {
-  return folders_.count(Key(path)) != 0;
+  return folders_.find(PathKey(path).view()) != folders_.end();
 }
 
 std::string SimFileSystem::FolderPath(const std::string& path) const {
@@ -166,55 +195,78 @@ SimFile& SimFileSystem::WriteFile(const std::string& path, std::string data) {
   std::string key = LowerAscii(normal);
   const std::size_t slash = key.rfind('\\');
   const std::size_t parentSize = slash == std::string::npos ? 0 : slash;
-  const std::string parentKey = key.substr(0, parentSize);
-  if (parentSize != 0) MakeFolder(normal.substr(0, parentSize));
-  SimFile& file = files_[std::move(key)];
-  // The folders keep the case they were made with, the file its own.
-  if (file.path.empty()) {
-    // The parent folder was made above, and is kept as FolderPath gives it.
-    file.path = parentSize == 0 ? normal
-                                : folders_.find(parentKey)->second +
-                                      normal.substr(parentSize);
+  const std::string_view parentKey(key.data(), parentSize);
+  auto parent = folders_.end();
+  if (parentSize != 0) {
+    parent = folders_.find(parentKey);
+    if (parent == folders_.end()) {
+      MakeFolder(normal.substr(0, parentSize));
+      parent = folders_.find(parentKey);
+    }
   }
+  auto found = files_.find(key);
+  if (found == files_.end()) {
+    // The folders keep the case they were made with, the file its own: the
+    // parent folder as FolderPath gives it.
+    std::string made = parentSize == 0 ? normal : parent->second + normal.substr(parentSize);
+    found = files_.emplace(std::move(key), SimFile{}).first;
+    found->second.path = std::move(made);
+  }
+  SimFile& file = found->second;
   file.data = std::move(data);
   file.fromHost = false;
   return file;
 }
 
 SimFile* SimFileSystem::Find(const std::string& path) {
-  auto it = files_.find(Key(path));
+  auto it = files_.find(PathKey(path).view());
   return it == files_.end() ? nullptr : &it->second;
 }
 
 const SimFile* SimFileSystem::Find(const std::string& path) const {
-  auto it = files_.find(Key(path));
+  auto it = files_.find(PathKey(path).view());
   return it == files_.end() ? nullptr : &it->second;
 }
 
-bool SimFileSystem::Remove(const std::string& path) { return files_.erase(Key(path)) != 0; }
+bool SimFileSystem::Remove(const std::string& path) {
+  auto it = files_.find(PathKey(path).view());
+  if (it == files_.end()) return false;
+  files_.erase(it);
+  return true;
+}
+
+bool SimFileSystem::ParentExists(const std::string& path) const {
+  const PathKey key(path);
+  const std::string_view parent = key.parent();
+  return !parent.empty() && folders_.find(parent) != folders_.end();
+}
+
+DWORD SimFileSystem::Missing(const std::string& path) const {
+  const PathKey key(path);
+  const std::string_view parent = key.parent();
+  return parent.empty() || folders_.find(parent) != folders_.end() ? ERROR_FILE_NOT_FOUND
+                                                                   : ERROR_PATH_NOT_FOUND;
+}
 
 DWORD SimFileSystem::Delete(const std::string& path, bool nt) {
-  const SimFile* file = Find(path);
-  if (file == nullptr) {
+  const auto found = files_.find(PathKey(path).view());
+  if (found == files_.end()) {
     if (FolderExists(path)) return ERROR_ACCESS_DENIED;
-    return FolderExists(Parent(path)) || Parent(path).empty() ? ERROR_FILE_NOT_FOUND
-                                                              : ERROR_PATH_NOT_FOUND;
+    return Missing(path);
   }
+  const SimFile* file = &found->second;
   if (IsReadOnly(path) || file->denied || (file->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return ERROR_ACCESS_DENIED;
   }
   if (file->inUse) return ERROR_SHARING_VIOLATION;
   if (IsMapped(path)) return nt ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION;
-  files_.erase(Key(path));
+  files_.erase(found);
   return ERROR_SUCCESS;
 }
 
 DWORD SimFileSystem::Move(const std::string& from, const std::string& to, bool replace, bool nt) {
   const SimFile* source = Find(from);
-  if (source == nullptr) {
-    return FolderExists(Parent(from)) || Parent(from).empty() ? ERROR_FILE_NOT_FOUND
-                                                              : ERROR_PATH_NOT_FOUND;
-  }
+  if (source == nullptr) return Missing(from);
   if (IsReadOnly(from) || IsReadOnly(to) || source->denied) return ERROR_ACCESS_DENIED;
   if (source->inUse || (IsMapped(from) && !nt)) return ERROR_SHARING_VIOLATION;
   const std::string parent = Parent(to);
@@ -283,7 +335,11 @@ bool SimFileSystem::IsReadOnly(const std::string& path) const {
 }
 
 bool SimFileSystem::FolderDenied(const std::string& path) const {
-  return deniedFolders_.count(Key(path)) != 0;
+  return !deniedFolders_.empty() && deniedFolders_.find(PathKey(path).view()) != deniedFolders_.end();
+}
+
+bool SimFileSystem::IsMapped(const std::string& path) const {
+  return !images_.empty() && images_.find(PathKey(path).view()) != images_.end();
 }
 
 void SimFileSystem::UnmapImage(const std::string& path) {
@@ -295,14 +351,14 @@ DWORD SimFileSystem::Copy(const std::string& from, const std::string& to, bool f
   const SimFile* source = Find(from);
   if (source == nullptr) {
     if (FolderExists(from)) return ERROR_ACCESS_DENIED;
-    return FolderExists(Parent(from)) || Parent(from).empty() ? ERROR_FILE_NOT_FOUND
-                                                              : ERROR_PATH_NOT_FOUND;
+    return Missing(from);
   }
   if (source->denied) return ERROR_ACCESS_DENIED;
   if (source->inUse) return ERROR_SHARING_VIOLATION;
-  const std::string parent = Parent(to);
-  if (!parent.empty() && !FolderExists(parent)) return ERROR_PATH_NOT_FOUND;
-  if (FolderExists(to)) return ERROR_ACCESS_DENIED;
+  const PathKey toKey(to);
+  const std::string_view parent = toKey.parent();
+  if (!parent.empty() && folders_.find(parent) == folders_.end()) return ERROR_PATH_NOT_FOUND;
+  if (folders_.find(toKey.view()) != folders_.end()) return ERROR_ACCESS_DENIED;
   if (IsReadOnly(to)) return ERROR_ACCESS_DENIED;
   if (const SimFile* target = Find(to)) {
     if (failIfExists) return ERROR_FILE_EXISTS;
@@ -310,7 +366,7 @@ DWORD SimFileSystem::Copy(const std::string& from, const std::string& to, bool f
     if (target->denied || (target->attributes & FILE_ATTRIBUTE_READONLY)) {
       return ERROR_ACCESS_DENIED;
     }
-  } else if (FolderDenied(parent)) {
+  } else if (deniedFolders_.find(parent) != deniedFolders_.end()) {
     return ERROR_ACCESS_DENIED;
   }
   std::string data = source->data;
@@ -323,10 +379,7 @@ DWORD SimFileSystem::Copy(const std::string& from, const std::string& to, bool f
 DWORD SimFileSystem::SetAttributes(const std::string& path, DWORD attributes) {
   if (FolderExists(path)) return IsReadOnly(path) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
   SimFile* file = Find(path);
-  if (file == nullptr) {
-    return FolderExists(Parent(path)) || Parent(path).empty() ? ERROR_FILE_NOT_FOUND
-                                                              : ERROR_PATH_NOT_FOUND;
-  }
+  if (file == nullptr) return Missing(path);
   if (file->denied || IsReadOnly(path)) return ERROR_ACCESS_DENIED;
   // Only these bits can be set; FILE_ATTRIBUTE_NORMAL alone clears them all.
   constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |

@@ -18,6 +18,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "system/WinTypes.h"
 
@@ -48,6 +49,10 @@ struct SimDrive {
 
 class SimFileSystem {
  public:
+  // By key (Key()); looked up by a key in any string form.
+  using FileMap = std::map<std::string, SimFile, std::less<>>;
+  using FolderMap = std::map<std::string, std::string, std::less<>>;
+
   // Lower-cased, "/" turned into "\", no trailing or doubled "\".
   static std::string Key(const std::string& path);
   // The folder part of a path ("" for a bare name).
@@ -80,7 +85,13 @@ class SimFileSystem {
   // Module images: a mapped file cannot be replaced until it is unmapped.
   void MapImage(const std::string& path) { ++images_[Key(path)]; }
   void UnmapImage(const std::string& path);
-  bool IsMapped(const std::string& path) const { return images_.count(Key(path)) != 0; }
+  bool IsMapped(const std::string& path) const;
+
+  // The error of a look at a path that holds no file: ERROR_FILE_NOT_FOUND
+  // in a folder there is (or for a bare name), else ERROR_PATH_NOT_FOUND.
+  DWORD Missing(const std::string& path) const;
+  // Whether the folder part of the path is a folder (false for a bare name).
+  bool ParentExists(const std::string& path) const;
 
   // CopyFileA: ERROR_SUCCESS or the error number Windows gives.
   DWORD Copy(const std::string& from, const std::string& to, bool failIfExists);
@@ -93,8 +104,8 @@ class SimFileSystem {
   // SetFileAttributesA: ERROR_SUCCESS or the error number.
   DWORD SetAttributes(const std::string& path, DWORD attributes);
 
-  const std::map<std::string, SimFile>& Files() const { return files_; }
-  const std::map<std::string, std::string>& Folders() const { return folders_; }
+  const FileMap& Files() const { return files_; }
+  const FolderMap& Folders() const { return folders_; }
 
   // Every file but those a read-only mount brings back goes below
   // folder/drives/<letter>/ as a real file; files.txt in folder lists the
@@ -107,11 +118,11 @@ class SimFileSystem {
   bool operator==(const SimFileSystem& other) const;
 
  private:
-  std::map<std::string, SimFile> files_;
-  std::map<std::string, std::string> folders_;  // key -> path as first made
+  FileMap files_;
+  FolderMap folders_;  // key -> path as first made
   std::map<char, SimDrive> drives_;
-  std::set<std::string> deniedFolders_;
-  std::map<std::string, int> images_;
+  std::set<std::string, std::less<>> deniedFolders_;
+  std::map<std::string, int, std::less<>> images_;
 };
 
 }  // namespace setwell::sim

@@ -323,16 +323,14 @@ DWORD SimMachine::GetFileAttributesA(const char* path) {
     return file->attributes == 0 ? FILE_ATTRIBUTE_NORMAL : file->attributes;
   }
   if (files.FolderExists(full)) return FILE_ATTRIBUTE_DIRECTORY;
-  Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
-                                                       : ERROR_PATH_NOT_FOUND);
+  Fail((files.ParentExists(full) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND));
   return INVALID_FILE_ATTRIBUTES;
 }
 
 const SimFile* SimMachine::ExistingFile(const std::string& full) {
   const SimFile* file = files.Find(full);
   if (file == nullptr) {
-    Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
-                                                         : ERROR_PATH_NOT_FOUND);
+    Fail((files.ParentExists(full) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND));
     return nullptr;
   }
   if (file->denied) {
@@ -426,8 +424,7 @@ BOOL SimMachine::GetFileAttributesExA(const char* path, WIN32_FILE_ATTRIBUTE_DAT
   } else if (files.FolderExists(full)) {
     record.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
   } else {
-    return Fail(files.FolderExists(SimFileSystem::Parent(full)) ? ERROR_FILE_NOT_FOUND
-                                                                : ERROR_PATH_NOT_FOUND);
+    return Fail((files.ParentExists(full) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND));
   }
   *data = record;
   return TRUE;

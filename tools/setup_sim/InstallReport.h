@@ -17,7 +17,7 @@
 namespace setwell::term {
 
 struct MachineSnapshot {
-  std::map<std::string, sim::SimFile> files;  // by key; writable drives only
+  sim::SimFileSystem::FileMap files;  // by key; writable drives only
   sim::SimRegistry registry;
   std::vector<sim::SimDriver> drivers;
   std::vector<sim::SimPrinter> printers;
