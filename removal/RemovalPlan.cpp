@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <set>
+#include <unordered_set>
 
 #include "config/InstallConfig.h"
 #include "config/UsbPortRecords.h"
@@ -21,11 +21,16 @@ constexpr std::size_t kPrinterNameLimit = 220;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// The file names compared without letter case, as the host compares them.
-struct NoCaseLess {
-  bool operator()(const std::string& a, const std::string& b) const { return LessNoCase(a, b); }
+// File names and paths compared without letter case, as the host compares
+// them.
+class NameSet {
+ public:
+  void insert(const std::string& name) { names_.insert(LowerAscii(name)); }
+  std::size_t count(const std::string& lowered) const { return names_.count(lowered); }
+
+ private:
+  std::unordered_set<std::string> names_;
 };
-using NameSet = std::set<std::string, NoCaseLess>;
 
 bool IsFile(Platform& platform, const std::string& path) {
   const DWORD attributes = platform.GetFileAttributesA(path.c_str());
@@ -335,10 +340,13 @@ void Planner::ChooseProcessors() {
 
 void Planner::Candidate(const std::string& folder, const std::string& name,
                         const std::string& owner) {
-  if (name.empty() || !IsPlainFileName(name) || neededNames_.count(name) != 0) return;
+  if (name.empty() || !IsPlainFileName(name) || neededNames_.count(LowerAscii(name)) != 0) return;
   const std::string path = folder + "\\" + name;
-  if (neededPaths_.count(path) != 0 || seen_.count(path) != 0 || !IsFile(platform_, path)) return;
-  seen_.insert(path);
+  const std::string lowered = LowerAscii(path);
+  if (neededPaths_.count(lowered) != 0 || seen_.count(lowered) != 0 || !IsFile(platform_, path)) {
+    return;
+  }
+  seen_.insert(lowered);
   plan_.files.push_back(PlannedFile{path, owner});
 }
 
