@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim/HostFiles.h"
+#include "sim/LowerKey.h"
 #include "sim/SimRecordFile.h"
 #include "sim/SimText.h"
 
@@ -65,33 +66,27 @@ std::string Normal(const std::string& path) {
   return out;
 }
 
-// A path's key without a copy on the heap for the usual path: normal
-// already and shorter than the buffer (MAX_PATH and more), lower-cased into
-// it in one pass.
+// A path's key (Key()) without a copy on the heap for the usual path,
+// normal already and no longer than MAX_PATH and more.
 class PathKey {
  public:
-  explicit PathKey(const std::string& path) {
-    if (path.size() <= sizeof small_ && IsNormal(path)) {
-      for (std::size_t i = 0; i < path.size(); ++i) small_[i] = ToLowerAscii(path[i]);
-      view_ = std::string_view(small_, path.size());
-    } else {
-      big_ = SimFileSystem::Key(path);
-      view_ = big_;
-    }
-  }
-  PathKey(const PathKey&) = delete;
-  PathKey& operator=(const PathKey&) = delete;
-  std::string_view view() const { return view_; }
+  explicit PathKey(const std::string& path) : key_(NormalOf(path, normal_)) {}
+  std::string_view view() const { return key_.view(); }
   // The folder part of the key ("" for a bare name).
   std::string_view parent() const {
-    const std::size_t slash = view_.rfind('\\');
-    return slash == std::string_view::npos ? std::string_view() : view_.substr(0, slash);
+    const std::string_view key = key_.view();
+    const std::size_t slash = key.rfind('\\');
+    return slash == std::string_view::npos ? std::string_view() : key.substr(0, slash);
   }
 
  private:
-  char small_[520];
-  std::string big_;
-  std::string_view view_;
+  static std::string_view NormalOf(const std::string& path, std::string& normal) {
+    if (IsNormal(path)) return path;
+    normal = Normal(path);
+    return normal;
+  }
+  std::string normal_;
+  LowerKey key_;
 };
 
 bool ReadHostPath(const fs::path& path, std::string& data, std::string* why = nullptr) {

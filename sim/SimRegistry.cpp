@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <utility>
 
+#include "sim/LowerKey.h"
 #include "sim/SimText.h"
 
 namespace setwell::sim {
@@ -118,16 +120,25 @@ const RegKey* SimRegistry::FindByLookupKey(const std::string& lookup) const {
 bool SimRegistry::KeyExists(const std::string& path) const { return FindKey(path) != nullptr; }
 
 RegKey* SimRegistry::FindKey(const std::string& path) {
-  auto it = keys_.find(LookupKey(path));
-  return it == keys_.end() ? nullptr : &it->second;
+  const RegKey* key = std::as_const(*this).FindKey(path);
+  return const_cast<RegKey*>(key);
 }
 
 const RegKey* SimRegistry::FindKey(const std::string& path) const {
-  auto it = keys_.find(LookupKey(path));
+  if (!IsNormalised(path)) {
+    auto it = keys_.find(LookupKey(path));
+    return it == keys_.end() ? nullptr : &it->second;
+  }
+  const LowerKey lookup(path);
+  auto it = keys_.find(lookup.view());
   return it == keys_.end() ? nullptr : &it->second;
 }
 
 RegKey& SimRegistry::CreateKey(const std::string& path) {
+  if (IsNormalised(path)) {
+    const LowerKey lookup(path);
+    if (auto it = keys_.find(lookup.view()); it != keys_.end()) return it->second;
+  }
   const std::string normal = Normalise(path);
   // A key there is has its parents: every key is made with them.
   if (auto it = keys_.find(LowerAscii(normal)); it != keys_.end()) return it->second;

@@ -85,7 +85,7 @@ class SimRegistry {
   bool GetString(const std::string& path, const std::string& name, std::string& value) const;
 
   // Every key, ordered by lower-cased path.
-  const std::map<std::string, RegKey>& Keys() const { return keys_; }
+  const std::map<std::string, RegKey, std::less<>>& Keys() const { return keys_; }
 
   std::string ToRegedit4() const;
   // Replaces the tree with the one of a REGEDIT4 text; false (and the tree
@@ -98,7 +98,7 @@ class SimRegistry {
   bool operator==(const SimRegistry& other) const { return keys_ == other.keys_; }
 
  private:
-  std::map<std::string, RegKey> keys_;
+  std::map<std::string, RegKey, std::less<>> keys_;
 };
 
 }  // namespace setwell::sim
