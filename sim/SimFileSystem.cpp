@@ -230,6 +230,19 @@ bool SimFileSystem::Remove(const std::string& path) {
   return true;
 }
 
+SimFileSystem::Look SimFileSystem::LookAt(const std::string& path) const {
+  const PathKey key(path);
+  Look look;
+  if (auto it = files_.find(key.view()); it != files_.end()) {
+    look.file = &it->second;
+    return look;
+  }
+  look.folder = folders_.find(key.view()) != folders_.end();
+  const std::string_view parent = key.parent();
+  look.parentFolder = !parent.empty() && folders_.find(parent) != folders_.end();
+  return look;
+}
+
 bool SimFileSystem::ParentExists(const std::string& path) const {
   const PathKey key(path);
   const std::string_view parent = key.parent();

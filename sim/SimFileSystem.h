@@ -92,6 +92,14 @@ class SimFileSystem {
   DWORD Missing(const std::string& path) const;
   // Whether the folder part of the path is a folder (false for a bare name).
   bool ParentExists(const std::string& path) const;
+  // What a look at a path finds, from one key: the file, else whether it
+  // is a folder, else whether its folder part is one.
+  struct Look {
+    const SimFile* file = nullptr;
+    bool folder = false;
+    bool parentFolder = false;
+  };
+  Look LookAt(const std::string& path) const;
 
   // CopyFileA: ERROR_SUCCESS or the error number Windows gives.
   DWORD Copy(const std::string& from, const std::string& to, bool failIfExists);

@@ -318,12 +318,12 @@ DWORD SimMachine::GetFileAttributesA(const char* path) {
     Fail(*fault);
     return INVALID_FILE_ATTRIBUTES;
   }
-  const std::string full = FullPath(Text(path));
-  if (const SimFile* file = files.Find(full)) {
-    return file->attributes == 0 ? FILE_ATTRIBUTE_NORMAL : file->attributes;
+  const SimFileSystem::Look look = files.LookAt(FullPath(Text(path)));
+  if (look.file != nullptr) {
+    return look.file->attributes == 0 ? FILE_ATTRIBUTE_NORMAL : look.file->attributes;
   }
-  if (files.FolderExists(full)) return FILE_ATTRIBUTE_DIRECTORY;
-  Fail((files.ParentExists(full) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND));
+  if (look.folder) return FILE_ATTRIBUTE_DIRECTORY;
+  Fail(look.parentFolder ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
   return INVALID_FILE_ATTRIBUTES;
 }
 
