@@ -354,5 +354,54 @@ TEST(RemovalTest, AProcessorTheSpoolerKeepsAfterAnsweringItsDeletionLosesItsReco
   EXPECT_TRUE(machine.spooler.KnowsPrintProcessor("WinPrint"));
 }
 
+// A family of thousands of models shares a few dozen driver files. The
+// removal's plan looks for each name once, however many drivers list it:
+// setup-check plans two removals after every install it rehearses.
+TEST(RemovalTest, APlanLooksForEachFileNameOnceHoweverManyDriversListIt) {
+  for (const System& system : kSystems) {
+    SCOPED_TRACE(system.name);
+    Till till(system.os);
+    const std::string printer = till.Install(Parallel(system.target, "SW-R80", kReceipt));
+    ASSERT_FALSE(printer.empty());
+    const Family family = ReadFamily(till.machine, system.target);
+    ASSERT_FALSE(family.drivers.empty());
+    // The same family with a thousand more drivers, each listing the files
+    // of one of the family's own.
+    Family grown = family;
+    for (int i = 0; i < 1000; ++i) {
+      FamilyDriver driver = family.drivers[static_cast<std::size_t>(i) % family.drivers.size()];
+      driver.name = "SW-G" + std::to_string(i) + " grown";
+      driver.models = {"SW-G" + std::to_string(i)};
+      grown.drivers.push_back(driver);
+    }
+    grown.Index();
+    ASSERT_EQ(grown.driverFiles.size(), family.driverFiles.size());
+
+    auto plan = [&](const Family& f, std::size_t& looks) {
+      removal::RemovalRequest request;
+      request.printers = {printer};
+      removal::RemovalPlan planned;
+      std::string refusal;
+      till.machine.traceCalls = true;
+      till.machine.trace.clear();
+      EXPECT_TRUE(removal::PlanRemoval(till.machine, f, request, planned, refusal)) << refusal;
+      looks = 0;
+      for (const sim::SimCallRecord& call : till.machine.trace) {
+        if (call.call == "GetFileAttributesA") ++looks;
+      }
+      std::vector<std::string> files;
+      for (const removal::PlannedFile& file : planned.files) files.push_back(file.path + " " + file.owner);
+      return files;
+    };
+    std::size_t looks = 0;
+    std::size_t grownLooks = 0;
+    const std::vector<std::string> files = plan(family, looks);
+    EXPECT_FALSE(files.empty());
+    EXPECT_EQ(plan(grown, grownLooks), files);
+    EXPECT_EQ(grownLooks, looks);
+    EXPECT_LE(looks, 4 * family.driverFiles.size() + 20);
+  }
+}
+
 }  // namespace
 }  // namespace setwell
