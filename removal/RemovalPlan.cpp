@@ -94,6 +94,9 @@ class Planner {
   bool ChooseFiles();
   void ChooseUsbRecords();
   void Candidate(const std::string& folder, const std::string& name, const std::string& owner);
+  // Lists a folder the candidates are looked for in, so that a name that is
+  // not there is told without asking the host for it.
+  void ListCandidateFolder(const std::string& folder);
   bool StaysInUse(const std::string& owner, const std::string& what, const std::string& by);
 
   Platform& platform_;
@@ -115,6 +118,9 @@ class Planner {
   NameSet neededNames_;
   NameSet neededPaths_;
   NameSet seen_;  // candidate paths already planned
+  // The files of the folders listed, by lower-cased folder; a folder that
+  // could not be listed is not here and its names are looked at one by one.
+  std::unordered_map<std::string, NameSet> listed_;
   std::vector<const FamilyDriver*> stayingFamily_;
 };
 
@@ -338,14 +344,29 @@ void Planner::ChooseProcessors() {
   }
 }
 
+void Planner::ListCandidateFolder(const std::string& folder) {
+  std::vector<Platform::FolderEntry> entries;
+  if (!platform_.ListFolder(folder.c_str(), entries)) return;
+  NameSet& files = listed_[LowerAscii(folder)];
+  for (const Platform::FolderEntry& entry : entries) {
+    if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    files.insert(entry.name);
+    if (!entry.shortName.empty()) files.insert(entry.shortName);
+  }
+}
+
 void Planner::Candidate(const std::string& folder, const std::string& name,
                         const std::string& owner) {
-  if (name.empty() || !IsPlainFileName(name) || neededNames_.count(LowerAscii(name)) != 0) return;
+  if (name.empty()) return;
+  const std::string loweredName = LowerAscii(name);
+  const auto list = listed_.find(LowerAscii(folder));
+  const bool listed = list != listed_.end();
+  if (listed && list->second.count(loweredName) == 0) return;  // not there
+  if (!IsPlainFileName(name) || neededNames_.count(loweredName) != 0) return;
   const std::string path = folder + "\\" + name;
   const std::string lowered = LowerAscii(path);
-  if (neededPaths_.count(lowered) != 0 || seen_.count(lowered) != 0 || !IsFile(platform_, path)) {
-    return;
-  }
+  if (neededPaths_.count(lowered) != 0 || seen_.count(lowered) != 0) return;
+  if (!listed && !IsFile(platform_, path)) return;
   seen_.insert(lowered);
   plan_.files.push_back(PlannedFile{path, owner});
 }
@@ -362,6 +383,10 @@ bool Planner::ChooseFiles() {
   }
   const bool version3 = family_.target >= kWin2000;
   const std::string version3Directory = driverDirectory + "\\3";
+  // The family's driver files are looked for in these two by name, a few
+  // dozen names each.
+  ListCandidateFolder(driverDirectory);
+  if (version3) ListCandidateFolder(version3Directory);
 
   // The spooler's copies, where its records say they are.
   for (const DriverDetails& driver : plan_.drivers) {

@@ -72,6 +72,9 @@ class DryRunPlatform : public Platform, public term::ScriptedHost {
   bool ReadWholeFile(const char* path, std::string& contents) override {
     return host_.ReadWholeFile(path, contents);
   }
+  bool ListFolder(const char* folder, std::vector<FolderEntry>& entries) override {
+    return host_.ListFolder(folder, entries);
+  }
   FileLook ReadWholeFileUnlessSame(const char* path, std::string_view known,
                                    std::string& contents) override {
     return host_.ReadWholeFileUnlessSame(path, known, contents);

@@ -16,6 +16,7 @@ const char* const kCalls[] = {
     "GetVersionExA", "IsWow64Process", "ExitWindowsEx", "Sleep", "GetSystemDirectoryA",
     "GetWindowsDirectoryA", "GetCurrentDirectoryA", "GetModuleFileNameA", "CopyFileA",
     "SetFileAttributesA", "GetFileAttributesA", "CreateFileA", "CloseHandle", "ReadWholeFile",
+    "ListFolder",
     "ReadWholeFileUnlessSame", "GetFileStamp", "GetFileAttributesExA", "DeleteFileA",
     "MoveFileExA", "RegOpenKeyExA", "RegCreateKeyExA", "RegCloseKey", "RegQueryValueExA",
     "RegSetValueExA", "RegEnumValueA", "RegEnumKeyExA", "RegDeleteValueA", "RegDeleteKeyA",

@@ -230,6 +230,34 @@ bool SimFileSystem::Remove(const std::string& path) {
   return true;
 }
 
+bool SimFileSystem::List(const std::string& folder,
+                         std::vector<std::pair<std::string, DWORD>>& entries) const {
+  entries.clear();
+  const PathKey key(folder);
+  if (folders_.find(key.view()) == folders_.end()) return false;
+  std::string prefix(key.view());
+  prefix += '\\';
+  // Folders and files in one order, by key, as the host gives them in no
+  // order of its own that a caller may count on.
+  auto directlyIn = [&](const std::string& k) {
+    return k.size() > prefix.size() && k.compare(0, prefix.size(), prefix) == 0 &&
+           k.find('\\', prefix.size()) == std::string::npos;
+  };
+  for (auto it = folders_.lower_bound(prefix);
+       it != folders_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    if (directlyIn(it->first)) entries.emplace_back(Name(it->second), FILE_ATTRIBUTE_DIRECTORY);
+  }
+  for (auto it = files_.lower_bound(prefix);
+       it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    if (directlyIn(it->first)) {
+      const DWORD attributes = it->second.attributes == 0 ? FILE_ATTRIBUTE_NORMAL
+                                                          : it->second.attributes;
+      entries.emplace_back(Name(it->second.path), attributes);
+    }
+  }
+  return true;
+}
+
 SimFileSystem::Look SimFileSystem::LookAt(const std::string& path) const {
   const PathKey key(path);
   Look look;

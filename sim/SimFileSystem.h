@@ -19,6 +19,8 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "system/WinTypes.h"
 
@@ -111,6 +113,12 @@ class SimFileSystem {
   DWORD Move(const std::string& from, const std::string& to, bool replace, bool nt);
   // SetFileAttributesA: ERROR_SUCCESS or the error number.
   DWORD SetAttributes(const std::string& path, DWORD attributes);
+
+  // The files and folders directly in a folder, each with its name as made
+  // and its attributes (FILE_ATTRIBUTE_DIRECTORY for a folder); false when
+  // the folder is not there.
+  bool List(const std::string& folder,
+            std::vector<std::pair<std::string, DWORD>>& entries) const;
 
   const FileMap& Files() const { return files_; }
   const FolderMap& Folders() const { return folders_; }

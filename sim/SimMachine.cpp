@@ -313,6 +313,22 @@ BOOL SimMachine::SetFileAttributesA(const char* path, DWORD attributes) {
   return Answer(files.SetAttributes(FullPath(path), attributes));
 }
 
+bool SimMachine::ListFolder(const char* folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  if (auto fault = Enter("ListFolder", {folder})) {
+    Fail(*fault);
+    return false;
+  }
+  std::vector<std::pair<std::string, DWORD>> found;
+  if (!files.List(FullPath(Text(folder)), found)) {
+    Fail(ERROR_PATH_NOT_FOUND);
+    return false;
+  }
+  for (auto& [name, attributes] : found) entries.push_back({std::move(name), {}, attributes});
+  SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
 DWORD SimMachine::GetFileAttributesA(const char* path) {
   if (auto fault = Enter("GetFileAttributesA", {path})) {
     Fail(*fault);

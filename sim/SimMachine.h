@@ -186,6 +186,7 @@ class SimMachine : public Platform {
                          DWORD flags) override;
   BOOL CloseHandle(FileHandle handle) override;
   bool ReadWholeFile(const char* path, std::string& contents) override;
+  bool ListFolder(const char* folder, std::vector<FolderEntry>& entries) override;
   FileLook ReadWholeFileUnlessSame(const char* path, std::string_view known,
                                    std::string& contents) override;
   // The machine keeps no write times: the reader compares contents.

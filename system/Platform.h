@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "system/WinTypes.h"
 
@@ -104,6 +105,17 @@ class Platform {
   // and size of a file or folder (a folder's size is 0). False with 2 or 3
   // when it is not there. Windows 98 and NT 4.0 have it.
   virtual BOOL GetFileAttributesExA(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
+  // What a folder holds, as FindFirstFileA / FindNextFileA / FindClose on
+  // "folder\*" give it, without "." and "..": each file's and subfolder's
+  // name, its short (8.3) name when the host gives one, and its attributes.
+  // False with the last error when the folder cannot be listed (3 for a
+  // missing one). Windows 98 and NT 4.0 have the calls.
+  struct FolderEntry {
+    std::string name;
+    std::string shortName;  // empty: none
+    DWORD attributes = 0;
+  };
+  virtual bool ListFolder(const char* folder, std::vector<FolderEntry>& entries) = 0;
   // DeleteFileA. A missing file gives 2 (3 for a missing folder), a folder
   // or a read-only file 5, a file another process holds open without
   // delete sharing 32. A module a process has loaded gives 5 on NT (the

@@ -394,6 +394,12 @@ TEST(SimFaultNamesTest, ANamedFaultFiresAtItsCall) {
                     Platform::FileLook::kUnreadable &&
                 m.ReadWholeFile("C:\\WINDOWS\\win.ini", contents);
        }},
+      {"ListFolder",
+       [](SimMachine& m) {
+         std::vector<Platform::FolderEntry> entries;
+         return !m.ListFolder("C:\\WINDOWS", entries) && m.GetLastError() == ERROR_GEN_FAILURE &&
+                m.ListFolder("C:\\WINDOWS", entries) && !entries.empty();
+       }},
       {"ConvertStringSecurityDescriptor",
        [](SimMachine& m) { return m.ConvertStringSecurityDescriptor("D:P(A;;GA;;;SY)") == nullptr; }},
       {"GetProfileStringA",

@@ -99,6 +99,33 @@ FileHandle Win32Platform::CreateFileA(const char* path, DWORD access, DWORD shar
 }
 BOOL Win32Platform::CloseHandle(FileHandle handle) { return ::CloseHandle(handle); }
 
+bool Win32Platform::ListFolder(const char* folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  std::string pattern = folder != nullptr ? folder : "";
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA found{};
+  HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    // A drive's root without a file in it has nothing to find, not even
+    // "." and "..".
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  }
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    entries.push_back({name, found.cAlternateFileName, found.dwFileAttributes});
+  } while (::FindNextFileA(search, &found));
+  const DWORD error = ::GetLastError();
+  ::FindClose(search);
+  if (error != ERROR_NO_MORE_FILES) {
+    ::SetLastError(error);
+    return false;
+  }
+  ::SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
 bool Win32Platform::ReadWholeFile(const char* path, std::string& contents) {
   HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

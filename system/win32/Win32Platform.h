@@ -30,6 +30,7 @@ class Win32Platform : public Platform {
                          DWORD flags) override;
   BOOL CloseHandle(FileHandle handle) override;
   bool ReadWholeFile(const char* path, std::string& contents) override;
+  bool ListFolder(const char* folder, std::vector<FolderEntry>& entries) override;
   bool GetFileStamp(const char* path, FileStamp& stamp) override;
   BOOL GetFileAttributesExA(const char* path, WIN32_FILE_ATTRIBUTE_DATA* data) override;
   BOOL DeleteFileA(const char* path) override;

@@ -339,6 +339,10 @@ void CheckFiles(Host& host) {
                     std::string contents;
                     return Win32(q, q.ReadWholeFile((scratch + "missing.bin").c_str(), contents));
                   }, ERROR_FILE_NOT_FOUND});
+  rows.push_back({"listing a missing folder", [&](Platform& q) {
+                    std::vector<Platform::FolderEntry> entries;
+                    return Win32(q, q.ListFolder((scratch + "no such folder").c_str(), entries));
+                  }, ERROR_PATH_NOT_FOUND});
   rows.push_back({"looking again at a missing file", [&](Platform& q) {
                     std::string contents;
                     return Win32(q, q.ReadWholeFileUnlessSame((scratch + "missing.bin").c_str(), "",
@@ -358,6 +362,33 @@ void CheckFiles(Host& host) {
   EXPECT_EQ(contents, "stand-in driver");
   EXPECT_EQ(p.GetFileAttributesA(scratch.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+
+  // A folder's listing: its files by the names they were made with, not
+  // "." or ".."; the folder itself in its parent's, as a folder.
+  {
+    std::vector<Platform::FolderEntry> entries;
+    ASSERT_TRUE(p.ListFolder(scratch.c_str(), entries)) << p.GetLastError();
+    auto find = [&](const std::string& name) -> const Platform::FolderEntry* {
+      for (const Platform::FolderEntry& e : entries) {
+        if (e.name == name) return &e;
+      }
+      return nullptr;
+    };
+    for (const char* name : {"source.bin", "target.bin", "readonly.bin"}) {
+      const Platform::FolderEntry* entry = find(name);
+      ASSERT_NE(entry, nullptr) << name;
+      EXPECT_EQ(entry->attributes & FILE_ATTRIBUTE_DIRECTORY, 0u) << name;
+    }
+    EXPECT_EQ(find("."), nullptr);
+    EXPECT_EQ(find(".."), nullptr);
+    const std::string folder = scratch.substr(0, scratch.size() - 1);
+    const std::string parent = folder.substr(0, folder.find_last_of('\\'));
+    const std::string own = folder.substr(folder.find_last_of('\\') + 1);
+    ASSERT_TRUE(p.ListFolder(parent.c_str(), entries)) << parent;
+    const Platform::FolderEntry* self = find(own);
+    ASSERT_NE(self, nullptr) << own << " in " << parent;
+    EXPECT_NE(self->attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  }
 
   // A copy keeps its source's read-only attribute: the reason the installer
   // resets a target's attributes before copying over it.
