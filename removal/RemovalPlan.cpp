@@ -118,8 +118,9 @@ class Planner {
   NameSet neededNames_;
   NameSet neededPaths_;
   NameSet seen_;  // candidate paths already planned
-  // The files of the folders listed, by lower-cased folder; a folder that
-  // could not be listed is not here and its names are looked at one by one.
+  // The files of the folders listed, by the folder as the plan names it; a
+  // folder that could not be listed, or that is named otherwise, is not
+  // here and its names are looked at one by one.
   std::unordered_map<std::string, NameSet> listed_;
   std::vector<const FamilyDriver*> stayingFamily_;
 };
@@ -347,7 +348,7 @@ void Planner::ChooseProcessors() {
 void Planner::ListCandidateFolder(const std::string& folder) {
   std::vector<Platform::FolderEntry> entries;
   if (!platform_.ListFolder(folder.c_str(), entries)) return;
-  NameSet& files = listed_[LowerAscii(folder)];
+  NameSet& files = listed_[folder];
   for (const Platform::FolderEntry& entry : entries) {
     if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
     files.insert(entry.name);
@@ -359,7 +360,7 @@ void Planner::Candidate(const std::string& folder, const std::string& name,
                         const std::string& owner) {
   if (name.empty()) return;
   const std::string loweredName = LowerAscii(name);
-  const auto list = listed_.find(LowerAscii(folder));
+  const auto list = listed_.find(folder);
   const bool listed = list != listed_.end();
   if (listed && list->second.count(loweredName) == 0) return;  // not there
   if (!IsPlainFileName(name) || neededNames_.count(loweredName) != 0) return;

@@ -1,5 +1,6 @@
 #include "sim/SimFileSystem.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,22 +19,26 @@ namespace fs = std::filesystem;
 
 // Whether the path is already as Normal makes it: "\" separators only,
 // none doubled (but a leading "\\") or trailing, no "." or ".." part.
+// The separators are found with memchr, a path's few parts checked at each:
+// every look at a simulated file asks this of its path.
 bool IsNormal(const std::string& path) {
   const std::size_t size = path.size();
-  std::size_t start = size >= 2 && path[0] == '\\' && path[1] == '\\' ? 2 : 0;
-  if (start == 0 && size >= 1 && path[0] == '\\') start = 1;
-  std::size_t partStart = start;
-  for (std::size_t i = start; i <= size; ++i) {
-    const char c = i < size ? path[i] : '\\';
-    if (c == '/') return false;
-    if (c != '\\') continue;
+  const char* const text = path.data();
+  if (size != 0 && std::memchr(text, '/', size) != nullptr) return false;
+  std::size_t start = size >= 2 && text[0] == '\\' && text[1] == '\\' ? 2 : 0;
+  if (start == 0 && size >= 1 && text[0] == '\\') start = 1;
+  for (std::size_t partStart = start;;) {
+    const void* hit = partStart < size ? std::memchr(text + partStart, '\\', size - partStart)
+                                       : nullptr;
+    const std::size_t i = hit != nullptr ? static_cast<std::size_t>(static_cast<const char*>(hit) - text)
+                                         : size;
     const std::size_t length = i - partStart;
     if (length == 0 && (i < size || size > start)) return false;
-    if (length == 1 && path[partStart] == '.') return false;
-    if (length == 2 && path[partStart] == '.' && path[partStart + 1] == '.') return false;
+    if (length == 1 && text[partStart] == '.') return false;
+    if (length == 2 && text[partStart] == '.' && text[partStart + 1] == '.') return false;
+    if (i == size) return true;
     partStart = i + 1;
   }
-  return true;
 }
 
 // Separators turned into "\", doubled and trailing ones dropped, "." and
@@ -245,14 +250,17 @@ bool SimFileSystem::List(const std::string& folder,
   };
   for (auto it = folders_.lower_bound(prefix);
        it != folders_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-    if (directlyIn(it->first)) entries.emplace_back(Name(it->second), FILE_ATTRIBUTE_DIRECTORY);
+    if (directlyIn(it->first)) {
+      entries.emplace_back(it->second.substr(it->second.rfind('\\') + 1), FILE_ATTRIBUTE_DIRECTORY);
+    }
   }
   for (auto it = files_.lower_bound(prefix);
        it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
     if (directlyIn(it->first)) {
       const DWORD attributes = it->second.attributes == 0 ? FILE_ATTRIBUTE_NORMAL
                                                           : it->second.attributes;
-      entries.emplace_back(Name(it->second.path), attributes);
+      const std::string& path = it->second.path;
+      entries.emplace_back(path.substr(path.rfind('\\') + 1), attributes);
     }
   }
   return true;
