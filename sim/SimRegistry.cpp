@@ -84,10 +84,14 @@ namespace {
 bool IsNormalised(const std::string& path) {
   if (path.empty()) return true;
   if (path.front() == '\\' || path.back() == '\\') return false;
-  for (std::size_t i = 1; i < path.size(); ++i) {
-    if (path[i] == '\\' && path[i - 1] == '\\') return false;
+  // From one separator to the next: a doubled one is the only fault left.
+  const char* const end = path.data() + path.size();
+  for (const char* at = path.data();;) {
+    const void* hit = std::memchr(at, '\\', static_cast<std::size_t>(end - at));
+    if (hit == nullptr) return true;
+    at = static_cast<const char*>(hit) + 1;
+    if (*at == '\\') return false;  // the last byte is no separator: at < end
   }
-  return true;
 }
 
 }  // namespace
