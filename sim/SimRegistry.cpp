@@ -177,10 +177,21 @@ void SimRegistry::DeleteKey(const std::string& path) {
 std::vector<std::string> SimRegistry::SubKeys(const std::string& path) const {
   const std::string prefix = LowerAscii(Normalise(path)) + "\\";
   std::vector<std::string> names;
-  for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
+  // The keys below a child all begin with the child's key and "\\", and
+  // lie together in the map: the walk steps over them at the first one, so
+  // that a key with thousands of grandchildren (a monitor's ports) is
+  // listed at the cost of its children. "]" is the character after "\\".
+  for (auto it = keys_.lower_bound(prefix); it != keys_.end();) {
     if (it->first.compare(0, prefix.size(), prefix) != 0) break;
-    if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
-    names.push_back(it->second.path.substr(prefix.size()));
+    const std::size_t below = it->first.find('\\', prefix.size());
+    if (below == std::string::npos) {
+      names.push_back(it->second.path.substr(prefix.size()));
+      ++it;
+      continue;
+    }
+    std::string past(it->first, 0, below);
+    past += ']';
+    it = keys_.lower_bound(past);
   }
   return names;
 }

@@ -75,6 +75,24 @@ TEST(SimRegistryTest, ReadsWhatTheRegistryEditorWrites) {
   EXPECT_EQ(registry.SubKeys("software"), std::vector<std::string>{"Setwell"});
 }
 
+// Children whose names sort among the keys below a sibling ("b0", "b-1"
+// before "b\\..."), each with keys of its own below, deep and shallow.
+TEST(SimRegistryTest, ListsEachChildOnceInOrderWhateverLiesBelowIt) {
+  SimRegistry registry;
+  for (const char* key : {"Top\\b\\Ports\\USB001", "Top\\b\\Ports\\USB002", "Top\\B0",
+                          "Top\\b-1\\x\\y\\z", "Top\\b0\\Inner", "Top\\a", "Top\\c\\d",
+                          "Top\\b\\zz", "Topmost\\q", "Top!\\r"}) {
+    registry.CreateKey(key);
+  }
+  for (int i = 0; i < 300; ++i) registry.CreateKey("Top\\b\\Ports\\LPT" + std::to_string(i));
+  EXPECT_EQ(registry.SubKeys("TOP"), (std::vector<std::string>{"a", "b", "b-1", "B0", "c"}));
+  EXPECT_EQ(registry.SubKeys("top\\b"), (std::vector<std::string>{"Ports", "zz"}));
+  EXPECT_EQ(registry.SubKeys("top\\b\\ports").size(), 302u);
+  EXPECT_EQ(registry.SubKeys("top\\b-1\\x"), std::vector<std::string>{"y"});
+  EXPECT_TRUE(registry.SubKeys("top\\a").empty());
+  EXPECT_TRUE(registry.SubKeys("nowhere").empty());
+}
+
 struct BadText {
   const char* name;
   const char* text;
