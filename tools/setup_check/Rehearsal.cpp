@@ -141,13 +141,24 @@ std::vector<std::string> HeldBy(const sim::SimMachine& machine) {
 // without the USB printer attached: a fresh machine holding the
 // distribution, and the same after the neighbour's install, each with what
 // it holds. Made once for all of the job's selections, each of which
-// installs on a copy.
+// installs on a copy. What each holds is listed when a removal is first
+// found to leave something else: most never do.
 struct Start {
   std::unique_ptr<sim::SimMachine> fresh;
-  MachineContents clean;
   std::unique_ptr<sim::SimMachine> beside;  // the fresh machine when the neighbour failed
-  MachineContents before;
   std::string other;  // the neighbour's model; empty without it
+
+  const MachineContents& Clean() const { return Listed(clean, *fresh); }
+  const MachineContents& Before() const { return Listed(before, *beside); }
+
+ private:
+  static const MachineContents& Listed(std::optional<MachineContents>& contents,
+                                       const sim::SimMachine& machine) {
+    if (!contents) contents = ContentsOf(machine);
+    return *contents;
+  }
+  mutable std::optional<MachineContents> clean;
+  mutable std::optional<MachineContents> before;
 };
 
 Start MakeStart(const std::function<void(sim::SimMachine&)>& prepare, sim::SimOs os,
@@ -155,15 +166,12 @@ Start MakeStart(const std::function<void(sim::SimMachine&)>& prepare, sim::SimOs
   Start start;
   start.fresh = std::make_unique<sim::SimMachine>(os);
   prepare(*start.fresh);
-  start.clean = ContentsOf(*start.fresh);
   start.beside = std::make_unique<sim::SimMachine>(sim::SimMachine::StateOf{*start.fresh});
-  start.before = start.clean;
   if (neighbour) {
     Combination scratch;
     std::string name;
     RunInstall(*start.beside, *neighbour, scratch, name);
     if (scratch.outcome == "completed") {
-      start.before = ContentsOf(*start.beside);
       start.other = neighbour->modelName;
     } else {
       // Its own findings tell why; the removal is rehearsed without it.
@@ -191,7 +199,8 @@ std::vector<std::string> RehearseRemoval(const Start& start, const InstallSelect
   if (installed.outcome != "completed" || printer.empty()) return problems;
 
   auto remove = [&](const removal::RemovalRequest& request, const sim::SimMachine& as,
-                    const MachineContents& expected, const std::string& what) {
+                    const std::function<const MachineContents&()>& expected,
+                    const std::string& what) {
     removal::RemovalPlan plan;
     std::string refusal;
     if (!removal::PlanRemoval(machine, family, request, plan, refusal)) {
@@ -204,7 +213,7 @@ std::vector<std::string> RehearseRemoval(const Start& start, const InstallSelect
       tell(what + " ends with exit code " + std::to_string(outcome.exitCode) + ": " + outcome.reason);
     }
     if (SurelySameContents(machine, as)) return;
-    const ContentsChange change = CompareContents(expected, ContentsOf(machine));
+    const ContentsChange change = CompareContents(expected(), ContentsOf(machine));
     for (const std::string& item : change.added) tell(what + " leaves the family's " + item);
     const std::string whose = other.empty() ? std::string() : " of the " + other + " install";
     for (const std::string& item : change.lost) tell(what + " takes " + item + whose);
@@ -212,12 +221,14 @@ std::vector<std::string> RehearseRemoval(const Start& start, const InstallSelect
   };
   removal::RemovalRequest one;
   one.printers = {printer};
-  remove(one, *start.beside, start.before, "removing \"" + printer + "\"" +
+  remove(one, *start.beside, [&]() -> const MachineContents& { return start.Before(); },
+         "removing \"" + printer + "\"" +
                                 (other.empty() ? std::string() : " beside " + other));
   if (!other.empty()) {
     removal::RemovalRequest all;
     all.all = true;
-    remove(all, *start.fresh, start.clean, "removing every printer of the family");
+    remove(all, *start.fresh, [&]() -> const MachineContents& { return start.Clean(); },
+           "removing every printer of the family");
   }
   return problems;
 }
