@@ -286,17 +286,20 @@ bool SimFileSystem::ParentExists(const std::string& path) const {
 }
 
 DWORD SimFileSystem::Missing(const std::string& path) const {
-  const PathKey key(path);
-  const std::string_view parent = key.parent();
-  return parent.empty() || folders_.find(parent) != folders_.end() ? ERROR_FILE_NOT_FOUND
-                                                                   : ERROR_PATH_NOT_FOUND;
+  return MissingIn(PathKey(path).parent());
+}
+
+DWORD SimFileSystem::MissingIn(std::string_view parentKey) const {
+  return parentKey.empty() || folders_.find(parentKey) != folders_.end() ? ERROR_FILE_NOT_FOUND
+                                                                         : ERROR_PATH_NOT_FOUND;
 }
 
 DWORD SimFileSystem::Delete(const std::string& path, bool nt) {
-  const auto found = files_.find(PathKey(path).view());
+  const PathKey key(path);
+  const auto found = files_.find(key.view());
   if (found == files_.end()) {
-    if (FolderExists(path)) return ERROR_ACCESS_DENIED;
-    return Missing(path);
+    if (folders_.find(key.view()) != folders_.end()) return ERROR_ACCESS_DENIED;
+    return MissingIn(key.parent());
   }
   const SimFile* file = &found->second;
   if (IsReadOnly(path) || file->denied || (file->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
@@ -392,38 +395,54 @@ void SimFileSystem::UnmapImage(const std::string& path) {
 }
 
 DWORD SimFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
-  const SimFile* source = Find(from);
-  if (source == nullptr) {
-    if (FolderExists(from)) return ERROR_ACCESS_DENIED;
-    return Missing(from);
+  // Each path's key is made once and each map asked once: the installs
+  // copy every driver file, the rehearsals thousands of times.
+  const PathKey fromKey(from);
+  const auto source = files_.find(fromKey.view());
+  if (source == files_.end()) {
+    if (folders_.find(fromKey.view()) != folders_.end()) return ERROR_ACCESS_DENIED;
+    return MissingIn(fromKey.parent());
   }
-  if (source->denied) return ERROR_ACCESS_DENIED;
-  if (source->inUse) return ERROR_SHARING_VIOLATION;
+  if (source->second.denied) return ERROR_ACCESS_DENIED;
+  if (source->second.inUse) return ERROR_SHARING_VIOLATION;
   const PathKey toKey(to);
   const std::string_view parent = toKey.parent();
-  if (!parent.empty() && folders_.find(parent) == folders_.end()) return ERROR_PATH_NOT_FOUND;
+  const auto parentFolder = parent.empty() ? folders_.end() : folders_.find(parent);
+  if (!parent.empty() && parentFolder == folders_.end()) return ERROR_PATH_NOT_FOUND;
   if (folders_.find(toKey.view()) != folders_.end()) return ERROR_ACCESS_DENIED;
   if (IsReadOnly(to)) return ERROR_ACCESS_DENIED;
-  if (const SimFile* target = Find(to)) {
+  const DWORD attributes = source->second.attributes | FILE_ATTRIBUTE_ARCHIVE;
+  const auto target = files_.lower_bound(toKey.view());
+  if (target != files_.end() && target->first == toKey.view()) {
+    SimFile& file = target->second;
     if (failIfExists) return ERROR_FILE_EXISTS;
-    if (target->inUse || IsMapped(to)) return ERROR_SHARING_VIOLATION;
-    if (target->denied || (target->attributes & FILE_ATTRIBUTE_READONLY)) {
-      return ERROR_ACCESS_DENIED;
-    }
-  } else if (deniedFolders_.find(parent) != deniedFolders_.end()) {
-    return ERROR_ACCESS_DENIED;
+    if (file.inUse || IsMapped(to)) return ERROR_SHARING_VIOLATION;
+    if (file.denied || (file.attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
+    if (&file != &source->second) file.data = source->second.data;
+    file.attributes = attributes;
+    file.fromHost = false;
+    return ERROR_SUCCESS;
   }
-  std::string data = source->data;
-  const DWORD attributes = source->attributes | FILE_ATTRIBUTE_ARCHIVE;
-  SimFile& target = WriteFile(to, std::move(data));
-  target.attributes = attributes;
+  if (deniedFolders_.find(parent) != deniedFolders_.end()) return ERROR_ACCESS_DENIED;
+  // A new file in a folder there is: kept under the folder's path as made,
+  // with its own name as given (as WriteFile keeps it).
+  const std::string normal = IsNormal(to) ? to : Normal(to);
+  SimFile file;
+  file.path = parent.empty() ? normal : parentFolder->second + normal.substr(parent.size());
+  file.data = source->second.data;
+  file.attributes = attributes;
+  files_.emplace_hint(target, std::string(toKey.view()), std::move(file));
   return ERROR_SUCCESS;
 }
 
 DWORD SimFileSystem::SetAttributes(const std::string& path, DWORD attributes) {
-  if (FolderExists(path)) return IsReadOnly(path) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
-  SimFile* file = Find(path);
-  if (file == nullptr) return Missing(path);
+  const PathKey key(path);
+  if (folders_.find(key.view()) != folders_.end()) {
+    return IsReadOnly(path) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+  }
+  const auto found = files_.find(key.view());
+  if (found == files_.end()) return MissingIn(key.parent());
+  SimFile* file = &found->second;
   if (file->denied || IsReadOnly(path)) return ERROR_ACCESS_DENIED;
   // Only these bits can be set; FILE_ATTRIBUTE_NORMAL alone clears them all.
   constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |

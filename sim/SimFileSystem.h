@@ -134,6 +134,9 @@ class SimFileSystem {
   bool operator==(const SimFileSystem& other) const;
 
  private:
+  // Missing, for a key's folder part.
+  DWORD MissingIn(std::string_view parentKey) const;
+
   FileMap files_;
   FolderMap folders_;  // key -> path as first made
   std::map<char, SimDrive> drives_;

@@ -101,7 +101,7 @@ std::optional<DWORD> SimMachine::Enter(const char* call,
   return faults.Take(call, arguments);
 }
 
-std::string SimMachine::FullPath(const std::string& path) const {
+std::string SimMachine::FullPath(std::string path) const {
   // "X:\..." and "\\server\..." are absolute; "\..." is on the current
   // drive; anything else hangs off the current directory.
   if (path.size() >= 2 && path[1] == ':') return path;

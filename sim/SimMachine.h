@@ -300,7 +300,7 @@ class SimMachine : public Platform {
   // The file ReadWholeFile reads; null, with the last error, when it cannot.
   const SimFile* FileToRead(const char* path, const char* alsoCall = nullptr);
   // Resolves a relative path against the current directory.
-  std::string FullPath(const std::string& path) const;
+  std::string FullPath(std::string path) const;
   // Where LoadLibraryA finds a file: the program's folder, the system and
   // Windows folders, the current directory; "" when nowhere.
   std::string FindLibrary(const std::string& name) const;
