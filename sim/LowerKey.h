@@ -15,7 +15,7 @@ class LowerKey {
  public:
   explicit LowerKey(std::string_view text) {
     if (text.size() <= sizeof small_) {
-      for (std::size_t i = 0; i < text.size(); ++i) small_[i] = ToLowerAscii(text[i]);
+      LowerAsciiInto(small_, text.data(), text.size());
       view_ = std::string_view(small_, text.size());
     } else {
       big_ = LowerAscii(text);

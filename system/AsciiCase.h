@@ -2,6 +2,7 @@
 // compare exactly, which keeps double-byte code pages (936) intact.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -12,9 +13,31 @@ constexpr char ToLowerAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Lower-cases `size` bytes of `from` into `to` (the same place or one that
+// does not overlap it): ASCII capitals become small letters, every other
+// byte, those above 0x7F too, stays. Eight bytes at a time: the machine's
+// lookups lower-case a path or name for each of thousands of calls.
+inline void LowerAsciiInto(char* to, const char* from, std::size_t size) {
+  constexpr std::uint64_t kEach = 0x0101010101010101u;
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, from + i, 8);
+    // Per byte, no carry into the next: the low seven bits plus 0x3F set
+    // the top bit from 'A' on, plus 0x25 from the byte after 'Z' on.
+    const std::uint64_t low = bytes & (0x7F * kEach);
+    const std::uint64_t fromA = low + 0x3F * kEach;
+    const std::uint64_t pastZ = low + 0x25 * kEach;
+    const std::uint64_t capital = fromA & ~pastZ & ~bytes & (0x80 * kEach);
+    bytes |= capital >> 2;  // 0x80 >> 2 is the 0x20 between 'A' and 'a'
+    std::memcpy(to + i, &bytes, 8);
+  }
+  for (; i < size; ++i) to[i] = ToLowerAscii(from[i]);
+}
+
 inline std::string LowerAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = ToLowerAscii(c);
+  LowerAsciiInto(out.data(), out.data(), out.size());
   return out;
 }
 
