@@ -144,22 +144,37 @@ RegKey& SimRegistry::CreateKey(const std::string& path) {
     if (auto it = keys_.find(lookup.view()); it != keys_.end()) return it->second;
   }
   const std::string normal = Normalise(path);
-  // A key there is has its parents: every key is made with them.
-  if (auto it = keys_.find(LowerAscii(normal)); it != keys_.end()) return it->second;
+  const std::string lower = LowerAscii(normal);
+  if (auto it = keys_.find(lower); it != keys_.end()) return it->second;
+  // A key there is has its parents: every key is made with them, here
+  // alone. So the keys to make are those below the deepest one there is,
+  // found from the path's end (a new key's parent is mostly there).
+  std::vector<std::size_t> ends{lower.size()};  // of each key to make, the deepest first
+  const RegKey* parent = nullptr;
+  std::size_t start = 0;  // of the first name to make
+  for (std::size_t at = lower.size(); at > 0;) {
+    const std::size_t slash = lower.rfind('\\', at - 1);
+    if (slash == std::string::npos) break;
+    if (auto it = keys_.find(std::string_view(lower).substr(0, slash)); it != keys_.end()) {
+      parent = &it->second;
+      start = slash + 1;
+      break;
+    }
+    ends.push_back(slash);
+    at = slash;
+  }
+  // Each key made takes its parent's path as first made and its own name as
+  // given here.
+  std::string display = parent != nullptr ? parent->path : std::string();
   RegKey* key = nullptr;
-  std::string display;
-  std::size_t pos = 0;
-  do {
-    const std::size_t slash = normal.find('\\', pos);
-    const std::string component =
-        normal.substr(pos, slash == std::string::npos ? std::string::npos : slash - pos);
-    const std::string prefix = slash == std::string::npos ? normal : normal.substr(0, slash);
-    auto [it, inserted] = keys_.try_emplace(LowerAscii(prefix));
+  for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
+    const std::string component = normal.substr(start, *end - start);
+    auto [it, inserted] = keys_.try_emplace(lower.substr(0, *end));
     if (inserted) it->second.path = display.empty() ? component : display + "\\" + component;
     key = &it->second;
     display = key->path;
-    pos = slash == std::string::npos ? std::string::npos : slash + 1;
-  } while (pos != std::string::npos);
+    start = *end + 1;
+  }
   return *key;
 }
 

@@ -130,6 +130,15 @@ TEST(SimRegistryTest, KeysKeepTheCaseOfEachComponentAsFirstCreated) {
   registry.CreateKey("SOFTWARE\\Talvorn");
   const RegKey& key = registry.CreateKey("software\\TALVORN\\PortName\\");
   EXPECT_EQ(key.path, "SOFTWARE\\Talvorn\\PortName");
+  // Several made at once below one there is, and from the root, with their
+  // parents: each listed by its parent, each in the case given first.
+  EXPECT_EQ(registry.CreateKey("\\software\\talvorn\\PORTNAME\\Deep\\deeper\\Deepest").path,
+            "SOFTWARE\\Talvorn\\PortName\\Deep\\deeper\\Deepest");
+  EXPECT_EQ(registry.SubKeys("Software\\Talvorn\\PortName\\DEEP"), std::vector<std::string>{"deeper"});
+  EXPECT_EQ(registry.CreateKey("Hardware\\\\Ports\\X").path, "Hardware\\Ports\\X");
+  EXPECT_EQ(registry.FindKey("HARDWARE")->path, "Hardware");
+  EXPECT_EQ(registry.FindKey("hardware\\ports")->path, "Hardware\\Ports");
+  EXPECT_EQ(registry.Keys().size(), 9u);
   registry.DeleteKey("SOFTWARE\\TALVORN");
   EXPECT_FALSE(registry.KeyExists("software\\talvorn\\portname"));
   EXPECT_TRUE(registry.KeyExists("SOFTWARE"));
