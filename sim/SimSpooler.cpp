@@ -239,24 +239,48 @@ std::vector<std::string> SimSpooler::Ports() const {
 }
 
 std::vector<SimSpooler::PortEntry> SimSpooler::PortsAndMonitors() const {
-  std::vector<PortEntry> ports;
-  // The first monitor of each port name (lower-cased), in the order
+  // The first monitor of each port name (in any case), in the order
   // MonitorOfPort looks: the local ports, then every monitor's key, the
-  // Local Port monitor's own included.
-  std::unordered_map<std::string, std::string> owner;
-  for (const std::string& local : profile_->Keys("Ports")) {
-    ports.push_back({local, kLocalPort});
-    owner.emplace(LowerAscii(local), kLocalPort);
+  // Local Port monitor's own included. Looked up by views of the lists
+  // read here: each enumeration of the ports asks this.
+  const std::vector<std::string> locals = profile_->Keys("Ports");
+  const std::vector<std::string> monitors = registry_->SubKeys(kMonitorsKey);
+  std::vector<std::vector<std::string>> listed(monitors.size());
+  std::string key = std::string(kMonitorsKey) + "\\";
+  const std::size_t base = key.size();
+  std::size_t count = locals.size();
+  for (std::size_t m = 0; m < monitors.size(); ++m) {
+    key.resize(base);
+    key += monitors[m];
+    key += "\\Ports";
+    listed[m] = registry_->SubKeys(key);
+    count += listed[m].size();
   }
-  for (const std::string& monitor : registry_->SubKeys(kMonitorsKey)) {
-    const bool local = EqualsNoCase(monitor, kLocalPort);
-    for (const std::string& port :
-         registry_->SubKeys(std::string(kMonitorsKey) + "\\" + monitor + "\\Ports")) {
-      owner.emplace(LowerAscii(port), monitor);
-      if (!local) ports.push_back({port, {}});
+  struct FoldedHash {
+    std::size_t operator()(std::string_view name) const {
+      std::size_t hash = 14695981039346656037u;
+      for (char c : name) hash = (hash ^ static_cast<unsigned char>(ToLowerAscii(c))) * 1099511628211u;
+      return hash;
+    }
+  };
+  struct SameNoCase {
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+  };
+  std::unordered_map<std::string_view, std::string_view, FoldedHash, SameNoCase> owner;
+  owner.reserve(count);
+  for (const std::string& local : locals) owner.emplace(local, kLocalPort);
+  for (std::size_t m = 0; m < monitors.size(); ++m) {
+    for (const std::string& port : listed[m]) owner.emplace(port, monitors[m]);
+  }
+  std::vector<PortEntry> ports;
+  ports.reserve(count);
+  for (const std::string& local : locals) ports.push_back({local, kLocalPort});
+  for (std::size_t m = 0; m < monitors.size(); ++m) {
+    if (EqualsNoCase(monitors[m], kLocalPort)) continue;
+    for (const std::string& port : listed[m]) {
+      ports.push_back({port, std::string(owner.find(port)->second)});
     }
   }
-  for (PortEntry& entry : ports) entry.monitor = owner[LowerAscii(entry.port)];
   return ports;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <ostream>
@@ -95,6 +96,34 @@ TEST(SimSpooler9xTest, AnswersAsWindows98Does) {
   EXPECT_EQ(PortsOf(machine), (std::vector<std::string>{"LPT1:", "LPT2:", "LPT3:", "COM1:",
                                                         "COM2:", "COM3:", "COM4:", "FILE:",
                                                         "COM5:"}));
+}
+
+// Each port is listed once for each place it is named and owned by the
+// first that names it, in any case: the local ports first, then each
+// monitor's own in the order of their keys; the Local Port monitor's key
+// adds no entries of its own.
+TEST(SimSpoolerTest, APortNamedTwiceBelongsToTheFirstMonitorThatNamesIt) {
+  SimMachine machine(kWinXP);
+  const std::string monitors = kMonitorsKey;
+  machine.registry.CreateKey(monitors + "\\Alpha Port\\Ports\\SHARED1");
+  machine.registry.CreateKey(monitors + "\\Alpha Port\\Ports\\lpt1:");
+  machine.registry.CreateKey(monitors + "\\Beta Port\\Ports\\Shared1");
+  machine.registry.CreateKey(monitors + "\\Beta Port\\Ports\\BETA9");
+  machine.registry.CreateKey(monitors + "\\Local Port\\Ports\\beta9");
+  DWORD needed = 0;
+  DWORD returned = 0;
+  machine.EnumPortsA(2, nullptr, 0, &needed, &returned);
+  std::vector<BYTE> buffer(needed);
+  ASSERT_TRUE(machine.EnumPortsA(2, buffer.data(), needed, &needed, &returned));
+  std::vector<std::string> owners;
+  for (DWORD i = 0; i < returned; ++i) {
+    const PORT_INFO_2A& port = reinterpret_cast<const PORT_INFO_2A*>(buffer.data())[i];
+    owners.push_back(std::string(port.pPortName) + " " + port.pMonitorName);
+  }
+  const std::vector<std::string> last(owners.end() - 4, owners.end());
+  EXPECT_EQ(last, (std::vector<std::string>{"lpt1: Local Port", "SHARED1 Alpha Port",
+                                            "BETA9 Beta Port", "Shared1 Alpha Port"}));
+  EXPECT_NE(std::find(owners.begin(), owners.end() - 4, "LPT1: Local Port"), owners.end() - 4);
 }
 
 TEST(SimSpooler9xTest, TheDefaultMarkOfAPrinterMakesItTheDefault) {
