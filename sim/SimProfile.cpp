@@ -1,5 +1,7 @@
 #include "sim/SimProfile.h"
 
+#include <optional>
+
 #include "config/IniFile.h"
 #include "sim/SimFileSystem.h"
 #include "sim/SimRegistry.h"
@@ -35,6 +37,41 @@ std::vector<Line> ReadLines(const std::string& data) {
   }
   if (!lines.empty() && lines.back().text.empty()) lines.pop_back();
   return lines;
+}
+
+// win.ini as last read on this thread, parsed, and a section's key names:
+// the spooler asks the 9x profile for its ports and default printer on
+// every enumeration, and the file rarely changes between. Each use
+// compares the text first, so a change, or another machine's win.ini, is
+// read anew.
+struct ReadWinIni {
+  std::string text;
+  std::optional<IniFile> ini;
+  std::string keysOf;  // the section `keys` lists
+  std::optional<std::vector<std::string>> keys;
+
+  const IniFile& Parsed(const std::string& data) {
+    if (!ini || text != data) {
+      Take(data);
+      ini.emplace(data);
+    }
+    return *ini;
+  }
+  const std::vector<std::string>* KnownKeys(const std::string& data, const std::string& section) {
+    if (!keys || text != data || !EqualsNoCase(keysOf, section)) return nullptr;
+    return &*keys;
+  }
+  void Take(const std::string& data) {
+    if (text == data) return;
+    text = data;
+    ini.reset();
+    keys.reset();
+  }
+};
+
+ReadWinIni& LastWinIni() {
+  thread_local ReadWinIni last;
+  return last;
 }
 
 }  // namespace
@@ -169,7 +206,7 @@ std::optional<std::string> SimProfile::Get(const std::string& section,
   }
   const SimFile* file = files_->Find(WinIniPath());
   if (file == nullptr) return std::nullopt;
-  const IniFile ini(file->data);
+  const IniFile& ini = LastWinIni().Parsed(file->data);
   std::optional<std::string_view> value = ini.Find(section, key);
   if (!value) return std::nullopt;
   return std::string(*value);
@@ -185,6 +222,8 @@ std::vector<std::string> SimProfile::Keys(const std::string& section) const {
   }
   const SimFile* file = files_->Find(WinIniPath());
   if (file == nullptr) return keys;
+  ReadWinIni& last = LastWinIni();
+  if (const std::vector<std::string>* known = last.KnownKeys(file->data, section)) return *known;
   bool inside = false;
   for (const Line& line : ReadLines(file->data)) {
     if (line.IsHeader()) {
@@ -194,6 +233,9 @@ std::vector<std::string> SimProfile::Keys(const std::string& section) const {
       keys.push_back(line.KeyName());
     }
   }
+  last.Take(file->data);
+  last.keysOf = section;
+  last.keys = keys;
   return keys;
 }
 
