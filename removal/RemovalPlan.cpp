@@ -416,9 +416,14 @@ bool Planner::ChooseFiles() {
     std::sort(first.begin(), first.end(), [](const auto& a, const auto& b) {
       return a.driver != b.driver ? a.driver < b.driver : a.place < b.place;
     });
+    std::string owner;  // of the driver before, in order: named once for its files
+    std::size_t ownerOf = family_.drivers.size();
     for (const FamilyDriverFile::Owner& o : first) {
       const FamilyDriver& driver = family_.drivers[o.driver];
-      const std::string owner = "driver " + Quoted(driver.name);
+      if (o.driver != ownerOf) {
+        owner = "driver " + Quoted(driver.name);
+        ownerOf = o.driver;
+      }
       Candidate(driverDirectory, driver.files[o.place], owner);
       if (version3) Candidate(version3Directory, driver.files[o.place], owner);
     }

@@ -8,6 +8,9 @@
 #include "system/PlatformHandle.h"
 #include "system/PortMonitor.h"
 
+#include <array>
+#include <string_view>
+
 namespace setwell {
 namespace {
 
@@ -48,11 +51,15 @@ const char* DistributionSubfolder(std::int32_t target) {
 // (0x5C, possible in code page 936) is refused too, on the safe side.
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name.find("..") != std::string_view::npos) return false;
+  // The bytes no file name holds: control characters and \ / : * ? " < > |.
+  static constexpr auto kNever = [] {
+    std::array<bool, 256> never{};
+    for (int byte = 0; byte < 0x20; ++byte) never[byte] = true;
+    for (const char c : std::string_view("\\/:*?\"<>|")) never[static_cast<unsigned char>(c)] = true;
+    return never;
+  }();
   for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
-      return false;
-    }
+    if (kNever[static_cast<unsigned char>(c)]) return false;
   }
   if (name.back() == '.' || name.back() == ' ') return false;
   // The host takes a device name with any extension as the device itself.

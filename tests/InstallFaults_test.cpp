@@ -129,14 +129,14 @@ class InstallFaultTest : public ::testing::Test {
 
 TEST(PlainFileNameTest, OnlyANameThatStaysInItsFolderIsPlain) {
   for (const char* plain : {"SWRAS.DLL", "swras.dll", "a", "R80 RAS.GPD", "NAME.WITH.DOTS", "COM10.DLL",
-                            "LPT0.DLL", "CONSOLE.DLL", "nSWSERMON.DLL"}) {
+                            "LPT0.DLL", "CONSOLE.DLL", "nSWSERMON.DLL", "\xC8\xAB.DLL", "A~1 (2)#.D\x7F"}) {
     EXPECT_TRUE(IsPlainFileName(plain)) << plain;
   }
   for (const char* bad : {"", "..", ".", "..\\EVIL.DLL", "..\\..\\..\\EVILCFG.DLL", "sub\\X.DLL",
                           "sub/X.DLL", "C:X.DLL", "C:\\WINDOWS\\X.DLL", "\\\\server\\share\\X.DLL",
                           "a..b.dll", "X.DLL.", "X.DLL ", "X*.DLL", "X?.DLL", "X|Y", "X<Y", "X\"Y",
                           "X\tY", "CON", "con.dll", "NUL.GPD", "AUX", "PRN.DLL", "COM1", "com3.dll",
-                          "LPT1.DLL", "CLOCK$"}) {
+                          "LPT1.DLL", "CLOCK$", "X>Y", "\x01X.DLL", "X\x1F.DLL", "X\rY"}) {
     EXPECT_FALSE(IsPlainFileName(bad)) << bad;
   }
 }
