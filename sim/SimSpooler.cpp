@@ -402,20 +402,24 @@ DWORD SimSpooler::AddDriver(DWORD level, const BYTE* info) {
       three != nullptr ? MultiSz(three->pDependentFiles) : std::vector<std::string>{};
   names.insert(names.end(), dependent.begin(), dependent.end());
   const std::string driverFolder = system_->DriverDirectory(*env);
+  // Each named file as found there, by its place in `names`.
+  std::vector<const SimFile*> found;
+  found.reserve(names.size());
   for (const std::string& name : names) {
-    if (files_->Find(Joined(driverFolder, name)) == nullptr) return ERROR_FILE_NOT_FOUND;
+    found.push_back(files_->Find(Joined(driverFolder, name)));
+    if (found.back() == nullptr) return ERROR_FILE_NOT_FOUND;
   }
 
   // NT keeps the files of its drivers in the version folder.
-  const std::string home = system_->DriverVersionDirectory(*env).empty()
-                               ? driverFolder
-                               : system_->DriverVersionDirectory(*env);
+  const std::string version = system_->DriverVersionDirectory(*env);
+  const std::string home = version.empty() ? driverFolder : version;
+  if (home != driverFolder) files_->MakeFolder(home);
+  std::size_t next = 0;  // the record's fields come in the order of `names`
   auto place = [&](const std::string& name) -> std::string {
-    const std::string source = Joined(driverFolder, name);
-    const std::string target = home + "\\" + SimFileSystem::Name(source);
+    const SimFile* source = found[next++];
+    const std::string target = home + "\\" + SimFileSystem::Name(Joined(driverFolder, name));
     if (home != driverFolder) {
-      files_->MakeFolder(home);
-      SimFile& copy = files_->WriteFile(target, files_->Find(source)->data);
+      SimFile& copy = files_->WriteFile(target, source->data);
       copy.attributes = FILE_ATTRIBUTE_ARCHIVE;
     }
     return target;
