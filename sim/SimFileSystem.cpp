@@ -41,33 +41,38 @@ bool IsNormal(const std::string& path) {
   }
 }
 
-// Separators turned into "\", doubled and trailing ones dropped, "." and
-// ".." components resolved as the host resolves them; case kept.
+// Separators turned into "\\", doubled and trailing ones dropped, "." and
+// ".." components resolved as the host resolves them; case kept. In one
+// pass, a ".." taking back the part before it: the installs name many a
+// file below a root folder with a separator doubled (D:\\winnt\X.DLL).
 std::string Normal(const std::string& path) {
   if (IsNormal(path)) return path;
-  std::vector<std::string> parts;
-  std::string part;
-  auto flush = [&] {
-    if (part == "..") {
-      if (parts.size() > 1) parts.pop_back();  // never above the drive
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    part.clear();
-  };
-  for (char c : path) {
-    if (c == '/' || c == '\\') {
-      flush();
-    } else {
-      part.push_back(c);
-    }
-  }
-  flush();
   auto separator = [&](std::size_t i) {
     return i < path.size() && (path[i] == '\\' || path[i] == '/');
   };
   std::string out = separator(0) ? (separator(1) ? "\\\\" : "\\") : "";
-  for (std::size_t i = 0; i < parts.size(); ++i) out += (i == 0 ? "" : "\\") + parts[i];
+  out.reserve(path.size());
+  std::size_t parts = 0;
+  for (std::size_t at = 0; at < path.size();) {
+    if (separator(at)) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at;
+    while (end < path.size() && !separator(end)) ++end;
+    const std::string_view part(path.data() + at, end - at);
+    at = end;
+    if (part == ".") continue;
+    if (part == "..") {
+      if (parts > 1) {  // never above the drive
+        out.resize(out.rfind('\\'));
+        --parts;
+      }
+      continue;
+    }
+    if (parts++ != 0) out.push_back('\\');
+    out.append(part);
+  }
   return out;
 }
 

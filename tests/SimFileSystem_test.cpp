@@ -151,11 +151,14 @@ TEST(SimFileSystemTest, EverySpellingOfAPathNamesTheSameFileAndOnlyThose) {
   machine.files.WriteFile("\\\\srv\\share\\y.ini", "y");
   for (const char* same : {"C:\\Drv\\x.ini", "c:\\drv\\X.INI", "C:/Drv/x.ini", "C:\\Drv\\\\x.ini",
                            "C:\\.\\Drv\\x.ini", "C:\\Drv\\..\\Drv\\x.ini", "C:\\Drv\\x.ini\\",
-                           "\\\\srv\\share\\y.ini", "//srv/share/y.ini", "\\\\srv\\share\\.\\y.ini"}) {
+                           "\\\\srv\\share\\y.ini", "//srv/share/y.ini", "\\\\srv\\share\\.\\y.ini",
+                           "C:\\\\Drv\\x.ini", "C:\\Drv\\..\\..\\..\\Drv\\x.ini", "C:\\a\\b\\..\\..\\Drv/./x.ini",
+                           "\\\\srv\\share\\z\\..\\y.ini"}) {
     EXPECT_NE(machine.files.Find(same), nullptr) << same;
   }
   for (const char* other : {"C:\\Drv\\x.ini.", "C:\\Drv.\\x.ini", "C:\\Drv\\...\\x.ini",
-                            "C:\\x.ini", "C:x.ini", "\\srv\\share\\y.ini", "\\\\srv\\y.ini"}) {
+                            "C:\\x.ini", "C:x.ini", "\\srv\\share\\y.ini", "\\\\srv\\y.ini",
+                            "C:\\Drv\\..\\x.ini", "C:\\Drv\\x.ini\\..\\x.ini\\y"}) {
     EXPECT_EQ(machine.files.Find(other), nullptr) << other;
   }
 }
