@@ -825,6 +825,11 @@ DWORD SimSpooler::EnumMonitors(DWORD level, BYTE* buffer, DWORD size, DWORD* nee
   if (level != 1 && level != 2) return ERROR_INVALID_LEVEL;
   const std::vector<std::string> names = registry_->SubKeys(kMonitorsKey);
   const std::string env = system_->Environment();
+  // Each monitor's module, read once for the measuring and the filling.
+  std::vector<std::string> dlls(level == 2 ? names.size() : 0);
+  for (std::size_t i = 0; i < dlls.size(); ++i) {
+    registry_->GetString(std::string(kMonitorsKey) + "\\" + names[i], "Driver", dlls[i]);
+  }
   return Enumerate(
       level == 1 ? sizeof(MONITOR_INFO_1A) : sizeof(MONITOR_INFO_2A), names.size(),
       [&](Packer& packer, BYTE* out, std::size_t i) {
@@ -833,12 +838,10 @@ DWORD SimSpooler::EnumMonitors(DWORD level, BYTE* buffer, DWORD size, DWORD* nee
           if (out != nullptr) std::memcpy(out, &record, sizeof record);
           return;
         }
-        std::string dll;
-        registry_->GetString(std::string(kMonitorsKey) + "\\" + names[i], "Driver", dll);
         MONITOR_INFO_2A record{};
         record.pName = packer.String(names[i]);
         record.pEnvironment = packer.String(env);
-        record.pDLLName = packer.String(dll);
+        record.pDLLName = packer.String(dlls[i]);
         if (out != nullptr) std::memcpy(out, &record, sizeof record);
       },
       buffer, size, needed, returned);
