@@ -93,6 +93,39 @@ TEST(SimRegistryTest, ListsEachChildOnceInOrderWhateverLiesBelowIt) {
   EXPECT_TRUE(registry.SubKeys("nowhere").empty());
 }
 
+// A key of a few values and one of many (looked up by a table): either way
+// a name in any case finds its value, a value set again keeps its place,
+// and a deleted one takes no other with it.
+TEST(SimRegistryTest, ValuesAreFoundByNameInAnyCaseHoweverManyAKeyHolds) {
+  for (const int count : {4, 40}) {
+    SimRegistry registry;
+    for (int i = 0; i < count; ++i) registry.SetDword("Many", "Value" + std::to_string(i), i);
+    registry.SetDword("many", "VALUE1", 100);
+    for (int i = 0; i < count; i += 2) EXPECT_TRUE(registry.DeleteValue("MANY", "value" + std::to_string(i)));
+    EXPECT_FALSE(registry.DeleteValue("Many", "Value0")) << count;
+    const RegKey* key = registry.FindKey("Many");
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(key->values.size(), static_cast<std::size_t>(count / 2)) << count;
+    for (std::size_t i = 0; i < key->values.size(); ++i) {
+      EXPECT_EQ(key->values[i].name, "Value" + std::to_string(2 * i + 1)) << count;
+    }
+    DWORD value = 0;
+    EXPECT_TRUE(registry.GetDword("Many", "vAlUe1", value));
+    EXPECT_EQ(value, 100u);
+    EXPECT_TRUE(registry.GetDword("Many", "VALUE" + std::to_string(count - 1), value)) << count;
+    EXPECT_EQ(value, static_cast<DWORD>(count - 1));
+    EXPECT_FALSE(registry.GetDword("Many", "Value2", value)) << count;
+    registry.SetDword("Many", "value2", 7);
+    EXPECT_EQ(registry.FindKey("Many")->values.back().name, "value2");
+    EXPECT_EQ(registry.FindKey("Many")->values.size(), static_cast<std::size_t>(count / 2 + 1));
+    // What a copy holds answers the same.
+    const SimRegistry copy = registry;
+    EXPECT_TRUE(copy.GetDword("MANY", "VALUE2", value));
+    EXPECT_EQ(value, 7u);
+    EXPECT_EQ(copy, registry);
+  }
+}
+
 struct BadText {
   const char* name;
   const char* text;
