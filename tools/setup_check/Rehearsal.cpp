@@ -161,10 +161,10 @@ struct Start {
   mutable std::optional<MachineContents> before;
 };
 
-Start MakeStart(const std::function<void(sim::SimMachine&)>& prepare, sim::SimOs os,
+Start MakeStart(const sim::SimMachine& base, const std::function<void(sim::SimMachine&)>& prepare,
                 const std::optional<InstallSelections>& neighbour) {
   Start start;
-  start.fresh = std::make_unique<sim::SimMachine>(os);
+  start.fresh = std::make_unique<sim::SimMachine>(sim::SimMachine::StateOf{base});
   prepare(*start.fresh);
   start.beside = std::make_unique<sim::SimMachine>(sim::SimMachine::StateOf{*start.fresh});
   if (neighbour) {
@@ -233,7 +233,7 @@ std::vector<std::string> RehearseRemoval(const Start& start, const InstallSelect
   return problems;
 }
 
-void RunJob(const Distribution& dist, const CheckOptions& options, const Family& family,
+void RunJob(const CheckOptions& options, const sim::SimMachine& base, const Family& family,
             RehearsalJob& job) {
   const ListedModel& model = *job.model;
   const std::int32_t target = options.targets[job.target];
@@ -246,21 +246,18 @@ void RunJob(const Distribution& dist, const CheckOptions& options, const Family&
   std::vector<std::string> modelPorts;
   for (int i = 1; i <= 4; ++i) modelPorts.push_back("USB_" + model.name + "_" + std::to_string(i));
   const std::string success = target == kWin98 ? kRestartQuestion : kInstalled;
-  const sim::SimOs os = MachineFor(options.osNames[job.target]);
   std::optional<Start> starts[2];  // without, with the USB printer
   for (const InstallSelections& selections : job.selections) {
     const bool usb = GetPortKind(selections.portName) == PortKind::kUsb;
     std::optional<Start>& start = starts[usb ? 1 : 0];
     if (!start) {
       start = MakeStart(
+          base,
           [&](sim::SimMachine& machine) {
-            machine.traceCalls = false;
-            dist.PutInto(machine, kSystemFolders[target]);
-            machine.InstallUsbLibrary(machine.system.systemDirectory);
             sim::DeclareFamilyMonitorPorts(machine, modelPorts);
             if (usb) machine.usb.Attach(0, kUsbDescriptor);
           },
-          os, job.neighbour);
+          job.neighbour);
     }
     sim::SimMachine machine(sim::SimMachine::StateOf{*start->fresh});
 
@@ -369,12 +366,20 @@ std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& option
   }
 
   // The family of each system, read once: the removals ask it what is ours.
+  // And each system's fresh machine holding the distribution, which every
+  // job's starting machines copy (the threads only read it).
   std::vector<Family> families;
+  std::vector<std::unique_ptr<sim::SimMachine>> bases;
   for (std::size_t t = 0; t < options.targets.size(); ++t) {
-    sim::SimMachine machine(MachineFor(options.osNames[t]));
-    machine.traceCalls = false;
-    dist.PutInto(machine, kSystemFolders[options.targets[t]]);
-    families.push_back(ReadFamily(machine, options.targets[t]));
+    auto fresh = [&] {
+      auto machine = std::make_unique<sim::SimMachine>(MachineFor(options.osNames[t]));
+      machine->traceCalls = false;
+      dist.PutInto(*machine, kSystemFolders[options.targets[t]]);
+      return machine;
+    };
+    families.push_back(ReadFamily(*fresh(), options.targets[t]));
+    bases.push_back(fresh());
+    bases.back()->InstallUsbLibrary(bases.back()->system.systemDirectory);
   }
 
   std::atomic<std::size_t> next{0};
@@ -386,7 +391,7 @@ std::vector<Combination> Rehearse(Distribution& dist, const CheckOptions& option
   auto work = [&] {
     try {
       for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-        RunJob(dist, options, families[jobs[i].target], jobs[i]);
+        RunJob(options, *bases[jobs[i].target], families[jobs[i].target], jobs[i]);
         done += jobs[i].selections.size();
       }
     } catch (...) {
