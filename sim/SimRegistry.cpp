@@ -212,37 +212,8 @@ std::vector<std::string> SimRegistry::SubKeys(const std::string& path) const {
 }
 
 const RegValue* RegKey::Value(const std::string& name) const {
-  const std::size_t place = PlaceOf(name);
-  return place == values.size() ? nullptr : &values[place];
-}
-
-std::size_t RegKey::PlaceOf(const std::string& name) const {
-  if (!places.empty()) {
-    auto it = places.find(LowerAscii(name));
-    return it == places.end() ? values.size() : it->second;
-  }
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (EqualsNoCase(values[i].name, name)) return i;
-  }
-  return values.size();
-}
-
-void RegKey::Add(RegValue value) {
-  values.push_back(std::move(value));
-  if (values.size() < kIndexedFrom) return;
-  if (places.empty()) {
-    for (std::size_t i = 0; i < values.size(); ++i) places.emplace(LowerAscii(values[i].name), i);
-  } else {
-    places.emplace(LowerAscii(values.back().name), values.size() - 1);
-  }
-}
-
-void RegKey::Erase(std::size_t place) {
-  values.erase(values.begin() + static_cast<std::ptrdiff_t>(place));
-  if (places.empty()) return;
-  places.clear();
-  if (values.size() < kIndexedFrom) return;
-  for (std::size_t i = 0; i < values.size(); ++i) places.emplace(LowerAscii(values[i].name), i);
+  auto it = places.find(LowerAscii(name));
+  return it == places.end() ? nullptr : &values[it->second];
 }
 
 const RegValue* SimRegistry::FindValue(const std::string& path, const std::string& name) const {
@@ -256,11 +227,11 @@ void SimRegistry::SetValue(const std::string& path, const std::string& name, DWO
 }
 
 void SimRegistry::SetValue(RegKey& key, const std::string& name, DWORD type, std::string data) {
-  const std::size_t place = key.PlaceOf(name);
-  if (place == key.values.size()) {
-    key.Add(RegValue{name, type, std::move(data)});
+  auto [it, added] = key.places.try_emplace(LowerAscii(name), key.values.size());
+  if (added) {
+    key.values.push_back(RegValue{name, type, std::move(data)});
   } else {
-    RegValue& value = key.values[place];
+    RegValue& value = key.values[it->second];
     value.type = type;
     value.data = std::move(data);
   }
@@ -282,9 +253,14 @@ void SimRegistry::SetString(const std::string& path, const std::string& name,
 bool SimRegistry::DeleteValue(const std::string& path, const std::string& name) {
   RegKey* key = FindKey(path);
   if (key == nullptr) return false;
-  const std::size_t place = key->PlaceOf(name);
-  if (place == key->values.size()) return false;
-  key->Erase(place);
+  auto it = key->places.find(LowerAscii(name));
+  if (it == key->places.end()) return false;
+  const std::size_t place = it->second;
+  key->places.erase(it);
+  key->values.erase(key->values.begin() + static_cast<std::ptrdiff_t>(place));
+  for (auto& [lower, at] : key->places) {
+    if (at > place) --at;
+  }
   return true;
 }
 
@@ -420,10 +396,10 @@ bool SimRegistry::FromRegedit4(const std::string& text, std::string* error, bool
     } else {
       return fail("unknown kind of value");
     }
-    if (current->PlaceOf(value.name) != current->values.size()) {
+    if (!current->places.try_emplace(LowerAscii(value.name), current->values.size()).second) {
       return fail("value \"" + name + "\" twice");
     }
-    current->Add(std::move(value));
+    current->values.push_back(std::move(value));
   }
   if (!sawHeader) return fail("the file does not start with REGEDIT4");
   if (requireEnd && !ended) {

@@ -42,20 +42,11 @@ struct RegValue {
 struct RegKey {
   std::string path;  // each component as first created, no leading or trailing "\"
   std::vector<RegValue> values;
-  // For a key of many values, the place of each in `values` by its
-  // lower-cased name; a key of a few is searched in order, and copies
-  // without a table to copy. Kept by SimRegistry, which alone changes
-  // `values`.
+  // The place of each value in `values` by its lower-cased name; kept by
+  // SimRegistry, which alone changes `values`.
   std::unordered_map<std::string, std::size_t> places;
-  static constexpr std::size_t kIndexedFrom = 16;
 
   const RegValue* Value(const std::string& name) const;
-  // The place in `values` of the value of that name (in any case), or
-  // values.size().
-  std::size_t PlaceOf(const std::string& name) const;
-  // Adds a value no other of the key names.
-  void Add(RegValue value);
-  void Erase(std::size_t place);
   bool operator==(const RegKey& other) const {
     return path == other.path && values == other.values;
   }
