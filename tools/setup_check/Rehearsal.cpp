@@ -222,8 +222,7 @@ std::vector<std::string> RehearseRemoval(const Start& start, const InstallSelect
   removal::RemovalRequest one;
   one.printers = {printer};
   remove(one, *start.beside, [&]() -> const MachineContents& { return start.Before(); },
-         "removing \"" + printer + "\"" +
-                                (other.empty() ? std::string() : " beside " + other));
+         "removing \"" + printer + "\"" + (other.empty() ? std::string() : " beside " + other));
   if (!other.empty()) {
     removal::RemovalRequest all;
     all.all = true;
