@@ -7,17 +7,14 @@ namespace {
 
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
-// Asks an enumeration with room for the usual list, so that one call
-// mostly does; a longer list is asked for again with the size the host
-// gave. The list can grow between two calls (another program adds a
-// printer), so a second "too small" asks again with the new size.
-constexpr std::size_t kUsualList = 4096;
-
+// Asks an enumeration twice: once for the size, once to fill. The list can
+// grow between the two calls (another program adds a printer), so a second
+// "too small" asks again with the new size.
 template <typename Enumerate>
 bool Ask(Enumerate enumerate, std::vector<BYTE>& buffer, DWORD& returned) {
   DWORD needed = 0;
   returned = 0;
-  buffer.assign(kUsualList, 0);
+  buffer.assign(1, 0);
   for (int attempt = 0; attempt < 4; ++attempt) {
     if (enumerate(buffer.data(), static_cast<DWORD>(buffer.size()), &needed, &returned)) {
       return true;

@@ -1,10 +1,8 @@
 // The system helpers against the simulated spooler and system.
 #include "system/SystemHelpers.h"
-#include "system/HostQueries.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -183,30 +181,6 @@ TEST(InstallPrinterDriverTest, RefusedDriverShowsMessage118) {
   EXPECT_EQ(InstallPrinterDriver(machine, driver), 1);
   EXPECT_TRUE(machine.ui.boxes.empty());
   EXPECT_NE(machine.spooler.FindDriver(name), nullptr);
-}
-
-// A usual list comes in one call; one longer than the first buffer comes
-// whole all the same, in two.
-TEST(HostQueriesTest, AListIsReadWholeWhateverItsLength) {
-  for (const int extra : {0, 20, 400}) {
-    sim::SimMachine machine(sim::kWinXP);
-    for (int i = 0; i < extra; ++i) {
-      machine.registry.CreateKey(std::string(sim::kMonitorsKey) + "\\Long Port Monitor\\Ports\\LONGPORT" +
-                                 std::to_string(i) + ":");
-    }
-    machine.trace.clear();
-    bool ok = false;
-    const std::vector<PortDetails> ports = ListPortsWithMonitors(machine, &ok);
-    ASSERT_TRUE(ok) << extra;
-    const std::vector<std::string> names = ListPorts(machine);
-    EXPECT_EQ(ports.size(), names.size()) << extra;
-    EXPECT_EQ(std::count_if(ports.begin(), ports.end(),
-                            [](const PortDetails& p) { return p.monitor == "Long Port Monitor"; }),
-              extra);
-    const auto asked = std::count_if(machine.trace.begin(), machine.trace.end(),
-                                     [](const sim::SimCallRecord& c) { return c.call == "EnumPortsA"; });
-    EXPECT_EQ(asked, extra < 100 ? 2 : 4) << extra << " more ports";
-  }
 }
 
 TEST(CheckPortListTest, EnumerationFailuresShowMessage125) {
